@@ -4,6 +4,13 @@
 function(corvane_add_subsystem name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
   set(target corvane_${name})
+  list(FILTER ARG_SOURCES INCLUDE REGEX "\\.(cpp|h)$")
+  if(NOT ARG_SOURCES)
+    # a subsystem not written yet still has a (header-only) target
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>)
+    return()
+  endif()
   add_library(${target} STATIC ${ARG_SOURCES})
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
