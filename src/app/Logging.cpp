@@ -36,16 +36,23 @@ const char kSystemLevelTag[] = "corvane-level";
 
 spdlog::level::level_enum toLibraryLevel(LogLevel level) {
     switch (level) {
-        case LogLevel::trace: return spdlog::level::trace;
-        case LogLevel::debug: return spdlog::level::debug;
+        case LogLevel::trace:
+            return spdlog::level::trace;
+        case LogLevel::debug:
+            return spdlog::level::debug;
         case LogLevel::info:
-        case LogLevel::notice: return spdlog::level::info;
-        case LogLevel::warning: return spdlog::level::warn;
-        case LogLevel::error: return spdlog::level::err;
+        case LogLevel::notice:
+            return spdlog::level::info;
+        case LogLevel::warning:
+            return spdlog::level::warn;
+        case LogLevel::error:
+            return spdlog::level::err;
         case LogLevel::critical:
         case LogLevel::alert:
-        case LogLevel::emerg: return spdlog::level::critical;
-        case LogLevel::off: break;
+        case LogLevel::emerg:
+            return spdlog::level::critical;
+        case LogLevel::off:
+            break;
     }
     return spdlog::level::off;
 }
@@ -55,13 +62,20 @@ int systemLevelOf(const spdlog::details::log_msg& msg) {
         return msg.source.line;
     }
     switch (msg.level) {
-        case spdlog::level::trace: return 0;
-        case spdlog::level::debug: return 1;
-        case spdlog::level::info: return 2;
-        case spdlog::level::warn: return 4;
-        case spdlog::level::err: return 5;
-        case spdlog::level::critical: return 6;
-        default: return 9;
+        case spdlog::level::trace:
+            return 0;
+        case spdlog::level::debug:
+            return 1;
+        case spdlog::level::info:
+            return 2;
+        case spdlog::level::warn:
+            return 4;
+        case spdlog::level::err:
+            return 5;
+        case spdlog::level::critical:
+            return 6;
+        default:
+            return 9;
     }
 }
 

@@ -1,0 +1,17 @@
+// corvane-axid: serves FPGA register access and version requests on TCP
+// port 9430. It takes no arguments and runs until it is killed.
+
+#include <QCoreApplication>
+
+#include "app/Logging.h"
+#include "axi/AxiTcpServer.h"
+
+int main(int argc, char** argv) {
+    Corvane::initLogging(true, Corvane::defaultLogPath);
+    // The event loop never runs: the server works with blocking waits.
+    QCoreApplication application(argc, argv);
+    Corvane::AxiTcpServer server(9430);
+    for (;;) {
+        server.go();
+    }
+}

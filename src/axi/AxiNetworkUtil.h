@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstddef>
+#include <deque>
+#include <optional>
+
+#include "axi/AxiNetworkTransaction.h"
+
+class QTcpSocket;
+
+namespace Corvane {
+
+// Packet framing of the register protocol: a count byte N, then N 32-bit
+// words, least significant byte first.
+class AxiNetworkUtil {
+public:
+    // Milliseconds of each wait for more bytes from the client.
+    static constexpr int receiveWaitMs = 5000;
+
+    // Frames the words and writes them to the socket in one write call.
+    // Returns false (and logs "Error sending data") on a short write.
+    static bool sendPacket(std::deque<unsigned int> words, QTcpSocket& socket);
+
+    // The bytes of one packet (the count is taken modulo 256).
+    static QByteArray encodePacket(const std::deque<unsigned int>& words);
+
+    // Word 0 = type code, then the transaction's own words.
+    static std::deque<unsigned int> encodeTransaction(const AxiNetworkTransaction& t);
+
+    static AxiDecodedTransaction decodeWords(const std::deque<unsigned int>& words);
+
+    // Blocking read of one packet from a connected socket, waiting in
+    // receiveWaitMs steps; returns no words when the peer went away first.
+    static std::deque<unsigned int> receivePacket(QTcpSocket& socket);
+
+    static AxiDecodedTransaction receiveTransaction(QTcpSocket& socket) {
+        return decodeWords(receivePacket(socket));
+    }
+};
+
+// Cuts packets out of a byte stream that arrives in arbitrary pieces; used
+// where the caller owns the waiting (clients, tests).
+class AxiPacketParser {
+public:
+    void append(const QByteArray& bytes) { buffer_.append(bytes); }
+
+    // The next complete packet's words, or nothing until more bytes arrive.
+    std::optional<std::deque<unsigned int>> next();
+
+    std::size_t pendingBytes() const { return static_cast<std::size_t>(buffer_.size()); }
+
+private:
+    QByteArray buffer_;
+};
+
+}  // namespace Corvane

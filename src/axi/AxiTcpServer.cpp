@@ -1,0 +1,154 @@
+#include "axi/AxiTcpServer.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <type_traits>
+
+#include "app/Logging.h"
+#include "axi/AxiNetworkUtil.h"
+#include "axi/PcieAxi.h"
+#include "version/VersionInfo.h"
+
+namespace Corvane {
+namespace {
+
+constexpr const char* kPrefix = "TQ Network AXI server: ";
+constexpr int kAcceptWaitMs = 1000;
+
+void logServer(LogLevel level, std::string_view text) {
+    logf(level, "{}{}", kPrefix, text);
+}
+
+}  // namespace
+
+AxiTcpServer::AxiTcpServer(unsigned int port)
+    : port_(port), server_(std::make_unique<QTcpServer>()) {
+    if (listen()) {
+        logf(LogLevel::info, "{}Server Started, port {}", kPrefix, port_);
+    } else {
+        logServer(LogLevel::info, "Server could not start");
+    }
+    axi_ = std::make_unique<PcieAxi>();
+}
+
+AxiTcpServer::~AxiTcpServer() = default;
+
+bool AxiTcpServer::listen() {
+    return server_->listen(QHostAddress::Any, static_cast<quint16>(port_));
+}
+
+bool AxiTcpServer::isListening() const {
+    return server_->isListening();
+}
+
+QTcpSocket* AxiTcpServer::waitForClient() {
+    for (;;) {
+        if (!server_->isListening()) {
+            // Without a listening socket the wait returns at once; pause and
+            // try again, so a port still held by a previous instance is taken
+            // over when it frees up instead of spinning the CPU.
+            QThread::msleep(kAcceptWaitMs);
+            if (listen()) {
+                logf(LogLevel::info, "{}Server Started, port {}", kPrefix, port_);
+            }
+            continue;
+        }
+        server_->waitForNewConnection(kAcceptWaitMs);
+        if (QTcpSocket* socket = server_->nextPendingConnection()) {
+            return socket;
+        }
+    }
+}
+
+void AxiTcpServer::go() {
+    logServer(LogLevel::info, "Waiting for connection");
+    QTcpSocket* socket = waitForClient();
+    logServer(LogLevel::info, "Got a connection");
+    while (serve(AxiNetworkUtil::receiveTransaction(*socket), *socket)) {
+    }
+    finish(socket);
+}
+
+bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, QTcpSocket& socket) {
+    return std::visit(
+        [&](const auto& t) -> bool {
+            using T = std::decay_t<decltype(t)>;
+            if constexpr (std::is_same_v<T, std::monostate>) {
+                logServer(LogLevel::info, "Empty transaction (not) read");
+                return false;
+            } else if constexpr (std::is_same_v<T, AxiShortTransaction>) {
+                // A known type with too few words cannot be carried out, but
+                // the client is still in step with the framing: drop it and
+                // keep serving, as for a response type.
+                logf(LogLevel::error, "{}Short transaction of type {} ({} words) dropped", kPrefix,
+                     t.type, t.words);
+                return true;
+            } else if constexpr (std::is_same_v<T, AxiWriteNetworkTransaction>) {
+                processWriteTransaction(t);
+                return true;
+            } else if constexpr (std::is_same_v<T, AxiReadRequestNetworkTransaction>) {
+                if (!AxiNetworkUtil::sendPacket(
+                        AxiNetworkUtil::encodeTransaction(processReadRequestTransaction(t)),
+                        socket)) {
+                    logServer(LogLevel::info, "Error sending transaction");
+                    return false;
+                }
+                return true;
+            } else if constexpr (std::is_same_v<T, MezzanineVersionRequestNetworkTransaction>) {
+                if (!AxiNetworkUtil::sendPacket(AxiNetworkUtil::encodeTransaction(
+                                                    processMezzanineVersionRequestTransaction(t)),
+                                                socket)) {
+                    logServer(LogLevel::info, "Error sending transaction");
+                    return false;
+                }
+                return true;
+            } else {
+                logServer(LogLevel::error, "Got a Bad transaction");
+                return true;
+            }
+        },
+        decoded);
+}
+
+void AxiTcpServer::finish(QTcpSocket* socket) {
+    if (socket->state() == QAbstractSocket::ConnectedState) {
+        logServer(LogLevel::info, "Socket still connected??");
+    } else {
+        logServer(LogLevel::info, "Socket not connected");
+    }
+    // The service of this connection is over: close it (after the answers
+    // still queued) so the client learns so, and release the socket now, as
+    // no event loop would run a deleteLater.
+    socket->disconnectFromHost();
+    if (socket->state() != QAbstractSocket::UnconnectedState) {
+        socket->waitForDisconnected(kAcceptWaitMs);
+    }
+    delete socket;
+}
+
+void AxiTcpServer::processWriteTransaction(const AxiWriteNetworkTransaction& t) {
+    axi_->axiWrite(t.base, t.offset, t.value);
+}
+
+AxiReadResponseNetworkTransaction AxiTcpServer::processReadRequestTransaction(
+    const AxiReadRequestNetworkTransaction& t) {
+    return AxiReadResponseNetworkTransaction(t.base, t.offset, axi_->axiRead(t.base, t.offset));
+}
+
+MezzanineVersionResponseNetworkTransaction AxiTcpServer::processMezzanineVersionRequestTransaction(
+    const MezzanineVersionRequestNetworkTransaction&) {
+    const VersionInfo inventory;
+    unsigned int version = 0;
+    for (const VersionedEntity& entry : inventory.getAllVersions()) {
+        if (entry.name == QLatin1String("Mezzanine")) {
+            bool ok = false;
+            const int number = entry.version.toInt(&ok, 10);
+            version = ok ? static_cast<unsigned int>(number) : 0;
+        }
+    }
+    return MezzanineVersionResponseNetworkTransaction(version);
+}
+
+}  // namespace Corvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+
+#include "axi/AxiInterface.h"
+#include "axi/AxiNetworkTransaction.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace Corvane {
+
+// Serves the register protocol to one client at a time, with blocking
+// waits only (no event loop runs in the daemon).
+class AxiTcpServer {
+public:
+    explicit AxiTcpServer(unsigned int port);
+    ~AxiTcpServer();
+    AxiTcpServer(const AxiTcpServer&) = delete;
+    AxiTcpServer& operator=(const AxiTcpServer&) = delete;
+
+    // Waits for one client, serves it until its connection ends, returns.
+    void go();
+
+    void processWriteTransaction(const AxiWriteNetworkTransaction& t);
+    AxiReadResponseNetworkTransaction processReadRequestTransaction(
+        const AxiReadRequestNetworkTransaction& t);
+    MezzanineVersionResponseNetworkTransaction processMezzanineVersionRequestTransaction(
+        const MezzanineVersionRequestNetworkTransaction& t);
+
+    bool isListening() const;
+
+private:
+    QTcpSocket* waitForClient();
+    bool listen();
+    // Serves one decoded packet; false when the connection's service ends.
+    bool serve(const AxiDecodedTransaction& decoded, QTcpSocket& socket);
+    void finish(QTcpSocket* socket);
+
+    unsigned int port_;
+    std::unique_ptr<QTcpServer> server_;
+    std::unique_ptr<AxiInterface> axi_;
+};
+
+}  // namespace Corvane
