@@ -1,0 +1,46 @@
+#pragma once
+
+#include "sdi/PayloadIdentifierBase.h"
+
+namespace Corvane::Sdi {
+
+// 1080-line picture on one 3G link, level B: two virtual streams
+// (channel 0 and 1) interleaved word by word.
+class PayloadIdentifier1080_Levelb3g final : public PayloadIdentifierBase {
+public:
+    static constexpr PayloadId::PayloadAndDigitalInterface payloadAndDigitalInterface =
+        PayloadId::PayloadAndDigitalInterface::Payload1080_Levelb3g;
+
+    explicit PayloadIdentifier1080_Levelb3g(std::uint32_t payloadIdentifierWord);
+
+    // The bit layout of this interface's identifier.
+    static FieldMap createFieldMap();
+
+    // A word with this interface's code and the given field values; a value
+    // that does not fit its field is left out.
+    static std::uint32_t getPayloadIdentifierWord(
+        PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
+        PayloadId::PictureRate pictureRate, PayloadId::Colourimetry colourimetry,
+        PayloadId::HorizontalPixelArraySize horizontalPixelArraySize,
+        PayloadId::AspectRatio aspectRatio, PayloadId::SampleStructure sampleStructure,
+        PayloadId::Channel channel, PayloadId::BitDepth bitDepth,
+        PayloadId::TransferCurve transferCurve,
+        PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal);
+
+    SubImagePixelMappingFormat getSubImagePixelMappingFormat() const override;
+    unsigned int getNumPhysicalConnections() const override;
+    SdiDataRate getDataRatePerPhysicalConnection() const override;
+    unsigned int getLevel() const override;
+    unsigned int getNumSubPictures() const override;
+    unsigned int getPicutreInterlacedProgressivePsf() const override;
+    std::vector<unsigned int> getFieldHeights() const override;
+    std::vector<unsigned int> getFieldFirstLineNumbersOfActivePicture() const override;
+    unsigned int getFieldActivePictureWidthInSamples() const override;
+    unsigned int getFieldActivePictureHeight() const override;
+    unsigned int getReconstructedImageWidthInPixels() const override;
+    unsigned int getReconstructedImageHeightInPixels() const override;
+    bool hasCorrectpayloadAndDigitalInterface() const override;
+    QStringList doSmpteValidationChecks() const override;
+};
+
+}  // namespace Corvane::Sdi

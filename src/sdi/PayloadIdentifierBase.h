@@ -1,0 +1,206 @@
+#pragma once
+
+#include "sdi/SdiTypes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace Corvane::Sdi {
+
+// Where one field of a payload identifier lives: a byte (0 = byte 1 of the
+// identifier, the word's most significant byte) and an ordered list of bit
+// positions inside it. The first listed bit carries value bit 0, so a field
+// may be spread over non-adjacent bits.
+class PayloadIdentifierField {
+public:
+    enum class Bit : int {
+        Bit0 = 0,
+        Bit1 = 1,
+        Bit2 = 2,
+        Bit3 = 3,
+        Bit4 = 4,
+        Bit5 = 5,
+        Bit6 = 6,
+        Bit7 = 7,
+    };
+
+    PayloadIdentifierField() = default;
+    PayloadIdentifierField(std::int32_t byteIndex, std::vector<Bit> bits);
+
+    // Writes value into the field's bits of word, leaving every other bit
+    // alone. Refuses (false, word untouched) a negative value or one wider
+    // than the field; a field with no bits accepts only 0 and writes nothing.
+    bool applyValueToPayloadIdentifierWord(std::uint32_t& word, int value) const;
+
+    // The field's value in word (at most 8 bits wide).
+    unsigned int readValueFromPayloadIdentifierWord(std::uint32_t word) const;
+
+    // The word bits the field names.
+    std::uint32_t wordMask() const;
+
+    std::int32_t byteIndex = 0;
+    std::vector<Bit> bits;
+};
+
+// One SMPTE ST 352 payload identifier: byte 1 in bits 31-24 of the word down
+// to byte 4 in bits 7-0, decoded through the field map of its interface.
+//
+// Identifiers are created as their concrete class and shared as
+// PayloadIdentifierPtr; the shared pointer deletes through the concrete type,
+// which is why the destructor is deliberately not virtual.
+class PayloadIdentifierBase {
+public:
+    enum class FieldType : int {
+        PayloadAndDigitalInterface = 0,
+        SampleStructure = 1,
+        PictureRate = 2,
+        PictureInterlaced = 3,
+        TransportInterlaced = 4,
+        BitDepth = 5,
+        AspectRatio = 6,
+        HorizontalArraySize = 7,
+        Colourimetry = 8,
+        TransferCharacteristics = 9,
+        LuminanceAndColourDifferenceSignal = 10,
+        Channel = 11,
+        AudioCopyStatus = 12,
+    };
+    using FieldMap = std::map<FieldType, PayloadIdentifierField>;
+
+    // Both constructors log every set reserved bit at warning level; neither
+    // validates. The word-only form uses the seven generic fields
+    // (interface, transport, picture, rate, aspect ratio, sampling, depth).
+    PayloadIdentifierBase(std::uint32_t payloadIdentifierWord, FieldMap fieldMap);
+    explicit PayloadIdentifierBase(std::uint32_t payloadIdentifierWord);
+
+    // Raw access.
+    std::uint32_t getWord() const { return payloadIdentifierWord_; }
+    // byteIndex 0 is byte 1 of the identifier; out of range gives 0.
+    std::uint8_t getByte(int byteIndex) const;
+    const FieldMap& getFieldMap() const { return fieldMap_; }
+    bool hasField(FieldType type) const { return fieldMap_.count(type) != 0; }
+
+    // Interface geometry; the base results describe no interface at all.
+    virtual SubImagePixelMappingFormat getSubImagePixelMappingFormat() const;
+    virtual unsigned int getNumPhysicalConnections() const;
+    virtual SdiDataRate getDataRatePerPhysicalConnection() const;
+    virtual unsigned int getLevel() const;
+    virtual unsigned int getNumSubPictures() const;
+    // A ScanningKind value.
+    virtual unsigned int getPicutreInterlacedProgressivePsf() const;
+    // Total lines of each field.
+    virtual std::vector<unsigned int> getFieldHeights() const;
+    // Interface line number of the first active line of each field.
+    virtual std::vector<unsigned int> getFieldFirstLineNumbersOfActivePicture() const;
+    virtual unsigned int getFieldActivePictureWidthInSamples() const;
+    virtual unsigned int getFieldActivePictureHeight() const;
+    virtual unsigned int getReconstructedImageWidthInPixels() const;
+    virtual unsigned int getReconstructedImageHeightInPixels() const;
+    // One line such as "1920x1080p50 YCbCr:422:10 3G A Rec.709".
+    virtual QString toHumanReadable(bool omitChannel = false) const;
+    virtual bool hasCorrectpayloadAndDigitalInterface() const;
+    // Empty when the identifier is consistent for its interface.
+    virtual QStringList doSmpteValidationChecks() const;
+
+    // Field values; a field absent from the map reads 0, except the
+    // interface code, which then is byte 1 itself.
+    PayloadId::PayloadAndDigitalInterface getPayloadAndDigitialInterface() const;
+    PayloadId::SampleStructure getSampleStructure() const;
+    PayloadId::PictureRate getPictureRate() const;
+    PayloadId::PictureFormat getPictureInterlaced() const;
+    PayloadId::TransportFormat getTransportInterlaced() const;
+    PayloadId::BitDepth getBitDepth() const;
+    PayloadId::AspectRatio getAspectRatio() const;
+    PayloadId::HorizontalPixelArraySize getHorizontalArraySize() const;
+    PayloadId::Colourimetry getColourimetry() const;
+    PayloadId::TransferCurve getTransferCharacteristics() const;
+    PayloadId::LuminanceAndColourDifferenceSignal getLuminanceAndColourDifferenceSignal() const;
+    PayloadId::Channel getChannel() const;
+    PayloadId::AudioCopyStatus getAudioCopyStatus() const;
+
+    // All 32 bits, reserved bits included.
+    bool operator==(const PayloadIdentifierBase& other) const;
+    bool operator!=(const PayloadIdentifierBase& other) const { return !(*this == other); }
+
+    // Same video standard: everything but aspect ratio, channel and audio
+    // copy status agrees, so the links of one signal compare equal. With
+    // logComparison every difference is logged at info level.
+    bool compareForVideoStandard(const PayloadIdentifierBase& other, bool logComparison) const;
+
+    // "Reserved bit not 0, Byte %1, Bit %2" for each set bit no field names,
+    // in ascending word-bit order; Byte counts from the word's least
+    // significant byte.
+    QStringList doReservedBitsChecks() const;
+    bool checkThatPayloadIdentifierFieldsDoNotOverlap() const;
+
+    // 4:4:4 (anything but 4:2:2 / 4:2:0) and 12-bit pictures need two 10-bit
+    // sample locations per pixel on a 3G or faster interface.
+    unsigned int doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(unsigned int length) const;
+
+    // Generic field definitions.
+    static PayloadIdentifierField defaultPayloadIdentifierFieldDefinition();
+    static PayloadIdentifierField defaultSamplingStructureFieldDefinition();
+    static PayloadIdentifierField defaultPictureRateFieldDefinition();
+    static PayloadIdentifierField defaultPictureFormatFieldDefinition();
+    static PayloadIdentifierField defaultTransportFormatFieldDefinition();
+    static PayloadIdentifierField defaultBitDepthFieldDefinition();
+    static PayloadIdentifierField defaultAspectRatioFieldDefinition();
+    static PayloadIdentifierField generalHorizontalPixelArraySizeFieldDefinition();
+    static PayloadIdentifierField generalColourimetryFieldDefinition();
+    static PayloadIdentifierField generalTransferCharacteristicsFieldDefinition();
+    static PayloadIdentifierField generalLuminanceAndColourDifferenceFieldDefinition();
+    static PayloadIdentifierField generalAudioCopyStatusFieldDefinition();
+
+    // Builds a word from zero: byte 1 first, then each (field, value) in the
+    // order given through fieldMap. Fields the map lacks and values that do
+    // not fit their field are left out; the rest is still written.
+    static std::uint32_t composePayloadIdentifierWord(
+        const FieldMap& fieldMap, std::uint8_t byte1,
+        std::initializer_list<std::pair<FieldType, int>> values);
+
+    // Immutable once built.
+    PayloadIdentifierBase(const PayloadIdentifierBase&) = default;
+    PayloadIdentifierBase& operator=(const PayloadIdentifierBase&) = delete;
+    ~PayloadIdentifierBase() = default;
+
+protected:
+    // Shared pieces of the interface classes.
+    bool isPictureProgressive() const;
+    bool isTransportProgressive() const;
+    // 4:2:2 or 4:2:0 at 10 bits: one sample location per pixel.
+    bool isTenBit422Or420() const;
+    // Picture and transport bits: interlaced, segmented frame or progressive.
+    unsigned int scanningKindFromScanningBits() const;
+    // Level B carries a 10-bit 4:2:2/4:2:0 progressive picture as two
+    // interlace-structured streams; other level B pictures follow their bits.
+    unsigned int levelBScanningKind() const;
+    // One progressive field of 1125 lines, or two of 563 and 562.
+    std::vector<unsigned int> fieldHeights1125Lines() const;
+    std::vector<unsigned int> firstActiveLines1125Lines() const;
+    // 1920 or 2048 by the horizontal array size.
+    unsigned int subImageWidth1080() const;
+    QStringList checkPayloadCode(PayloadId::PayloadAndDigitalInterface code) const;
+    static QString fieldMessage(const char* text, int value);
+
+    // Maps of the interface classes start from these.
+    static FieldMap genericFieldMap();
+
+private:
+    unsigned int readField(FieldType type) const;
+
+    std::uint32_t payloadIdentifierWord_;
+    std::array<std::uint8_t, 4> bytes_;
+    FieldMap fieldMap_;
+};
+
+using PayloadIdentifierPtr = std::shared_ptr<const PayloadIdentifierBase>;
+
+}  // namespace Corvane::Sdi

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "sdi/SdiTypes.h"
+
+#include <QString>
+
+// The display texts of the payload identifier vocabulary, shared by the
+// identifier's one-line description and the texts of whole standards.
+namespace Corvane::Sdi::SdiUtility {
+
+// Frame rate for a progressive picture (format 1), field rate otherwise:
+// rate 10 gives "59.94" progressive and "119.88" interlaced. Codes outside
+// 0..15 give the empty text.
+QString convertPictureRateToString(PayloadId::PictureRate rate, PayloadId::PictureFormat format);
+
+// "YCbCr:422", "RGB:444", ... ; reserved codes give "RESERVED", values
+// outside 0..15 the empty text.
+QString sampleStructureToString(PayloadId::SampleStructure sampling);
+
+// "10FR", "10", "12", "12FR"; anything else the empty text.
+QString bitDepthToString(PayloadId::BitDepth depth);
+
+// "12G", "6G", "3G", "1.5G", "270M", "No Signal", "Unknown"; else "Error".
+QString sdiDataRateToString(SdiDataRate rate);
+
+// "A", "B"; anything else "Error".
+QString levelToString(unsigned int level);
+
+// 1 "psf", 2 "i", 3 "p"; anything else "Error".
+QString scanningKindToString(unsigned int scanningKind);
+
+// 1 "2-SI", 2 "SqDv"; anything else (0 included) "Error".
+QString subImagePixelMappingFormatToString(SubImagePixelMappingFormat format);
+
+// "Rec.709", "ColVancPacket", "Rec.2020", "Unknown", "Rec.601"; else empty.
+QString colourimetryToString(PayloadId::Colourimetry colourimetry);
+
+// 0 "SDR-TV", 1 "HLG", 2 "PQ", 3 "Unspecified"; anything else empty.
+QString transferCurveToString(PayloadId::TransferCurve curve);
+
+// 0 "YCbCr", 1 "ICtCp"; anything else empty.
+QString luminanceAndColourDifferenceSignalToString(PayloadId::LuminanceAndColourDifferenceSignal s);
+
+}  // namespace Corvane::Sdi::SdiUtility
