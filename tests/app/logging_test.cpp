@@ -1,0 +1,239 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <spdlog/spdlog.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/Logging.h"
+
+using namespace Corvane;
+
+namespace {
+
+// Stands in for the system logger: a datagram socket at /dev/log. When the
+// machine has one, ours is bind-mounted over it in a private mount namespace.
+class FakeSyslog {
+public:
+    FakeSyslog() {
+        if (::geteuid() != 0) {
+            reason_ = "needs root to own /dev/log";
+            return;
+        }
+        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        struct stat st {};
+        const bool exists = ::lstat("/dev/log", &st) == 0;
+        std::string path = "/dev/log";
+        if (exists) {
+            if (::unshare(CLONE_NEWNS) != 0 ||
+                ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+                reason_ = "cannot make a private mount namespace";
+                return;
+            }
+            path = "/tmp/corvane-fake-log-" + std::to_string(::getpid());
+        }
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+        ::unlink(path.c_str());
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            reason_ = "cannot bind " + path;
+            return;
+        }
+        if (exists && ::mount(path.c_str(), "/dev/log", nullptr, MS_BIND, nullptr) != 0) {
+            reason_ = "cannot bind-mount over /dev/log";
+            return;
+        }
+        boundPath_ = path;
+        ready_ = true;
+    }
+    ~FakeSyslog() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!boundPath_.empty()) {
+            ::unlink(boundPath_.c_str());
+        }
+    }
+    bool ready() const { return ready_; }
+    const std::string& reason() const { return reason_; }
+
+    // Every datagram this process sent so far (other programs on the machine
+    // may log meanwhile; they carry their own ident).
+    std::vector<std::string> drain() {
+        const std::string ours = std::string(" ") + program_invocation_short_name + ": ";
+        std::vector<std::string> out;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n <= 0) {
+                break;
+            }
+            std::string datagram(buffer, static_cast<size_t>(n));
+            if (datagram.find(ours) != std::string::npos) {
+                out.push_back(std::move(datagram));
+            }
+        }
+        return out;
+    }
+
+private:
+    int fd_ = -1;
+    bool ready_ = false;
+    std::string reason_;
+    std::string boundPath_;
+};
+
+// Redirects file descriptor 1 into a temporary file for its lifetime.
+class StdoutCapture {
+public:
+    StdoutCapture() {
+        std::fflush(stdout);
+        saved_ = ::dup(1);
+        char name[] = "/tmp/corvane-stdout-XXXXXX";
+        const int fd = ::mkstemp(name);
+        path_ = name;
+        ::dup2(fd, 1);
+        ::close(fd);
+    }
+    ~StdoutCapture() { restore(); }
+    std::vector<std::string> lines() {
+        std::fflush(stdout);
+        std::ifstream in(path_);
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);) {
+            out.push_back(line);
+        }
+        return out;
+    }
+    void restore() {
+        if (saved_ >= 0) {
+            std::fflush(stdout);
+            ::dup2(saved_, 1);
+            ::close(saved_);
+            saved_ = -1;
+            ::unlink(path_.c_str());
+        }
+    }
+
+private:
+    int saved_ = -1;
+    std::string path_;
+};
+
+// "<PRI>Mmm dd hh:mm:ss ident: text" -> {PRI, text}
+std::pair<int, std::string> parseSyslog(const std::string& datagram) {
+    const std::regex form(R"(^<(\d+)>\w{3} [ \d]\d \d\d:\d\d:\d\d [^:]+: (.*)$)");
+    std::smatch m;
+    if (!std::regex_match(datagram, m, form)) {
+        return {-1, datagram};
+    }
+    return {std::stoi(m[1]), m[2]};
+}
+
+TEST(Logging, StdoutLinesAndSyslogPriorities) {
+    FakeSyslog syslog;
+    if (!syslog.ready()) {
+        GTEST_SKIP() << "syslog capture unavailable: " << syslog.reason();
+    }
+    StdoutCapture out;
+    spdlog::drop(appLoggerName);
+    ASSERT_TRUE(initLogging(true, defaultLogPath));
+
+    struct Case {
+        LogLevel level;
+        const char* text;
+        char letter;
+        int priority;  // LOG_USER | level priority
+    };
+    const Case cases[] = {
+        {LogLevel::info, "TQ Network AXI server: Waiting for connection", 'I', 8 | 6},
+        {LogLevel::notice, "a notice", 'N', 8 | 5},
+        {LogLevel::warning, "a warning", 'W', 8 | 4},
+        {LogLevel::error, "an error", 'E', 8 | 3},
+        {LogLevel::critical, "critical", 'C', 8 | 2},
+        {LogLevel::alert, "an alert", 'A', 8 | 1},
+        {LogLevel::emerg, "an emergency", 'M', 8 | 0},
+    };
+    logLine(LogLevel::debug, "dropped debug");
+    logLine(LogLevel::trace, "dropped trace");
+    for (const Case& c : cases) {
+        logLine(c.level, c.text);
+    }
+    // Modules that use the logging library's own calls get the same letters.
+    spdlog::get(appLoggerName)->error("library {} call", "error");
+    spdlog::get(appLoggerName)->debug("library debug dropped");
+
+    const std::vector<std::string> lines = out.lines();
+    out.restore();
+    ASSERT_EQ(lines.size(), std::size(cases) + 1);
+
+    const std::time_t now = std::time(nullptr);
+    char year[3];
+    std::strftime(year, sizeof year, "%y", std::localtime(&now));
+    const long tid = ::syscall(SYS_gettid);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::regex form(std::string(R"(^\[)") + year +
+                              R"(/\d\d/\d\d-\d\d:\d\d:\d\d:\d\d\d\]\[id:)" + std::to_string(tid) +
+                              R"(\]\[)" + cases[i].letter + R"(\]> )" + cases[i].text + "$");
+        EXPECT_TRUE(std::regex_match(lines[i], form)) << lines[i];
+    }
+    EXPECT_NE(lines.back().find("[E]> library error call"), std::string::npos) << lines.back();
+
+    const std::vector<std::string> received = syslog.drain();
+    ASSERT_EQ(received.size(), std::size(cases) + 1);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto [priority, text] = parseSyslog(received[i]);
+        EXPECT_EQ(priority, cases[i].priority) << received[i];
+        EXPECT_EQ(text, cases[i].text);
+    }
+    EXPECT_EQ(parseSyslog(received.back()),
+              std::make_pair(8 | 3, std::string("library error call")));
+
+    // A second set-up is refused and leaves the first logger and pattern.
+    auto first = spdlog::get(appLoggerName);
+    EXPECT_FALSE(initLogging(false, defaultLogPath));
+    EXPECT_EQ(spdlog::get(appLoggerName), first);
+
+    // Without standard output only syslog hears.
+    spdlog::drop(appLoggerName);
+    StdoutCapture quiet;
+    ASSERT_TRUE(initLogging(false, defaultLogPath));
+    logLine(LogLevel::info, "only to syslog");
+    EXPECT_TRUE(quiet.lines().empty());
+    quiet.restore();
+    const auto onlySyslog = syslog.drain();
+    ASSERT_EQ(onlySyslog.size(), 1u);
+    EXPECT_EQ(parseSyslog(onlySyslog[0]), std::make_pair(8 | 6, std::string("only to syslog")));
+    spdlog::drop(appLoggerName);
+}
+
+TEST(Logging, LevelTableAndOutOfRangeLevels) {
+    const char letters[] = "TDINWECAMO";
+    for (int level = 0; level < 10; ++level) {
+        EXPECT_EQ(logLevelLetter(level), letters[level]) << level;
+    }
+    EXPECT_EQ(logLevelLetter(-1), 'O');
+    EXPECT_EQ(logLevelLetter(10), 'O');
+    EXPECT_EQ(logLevelSyslogPriority(9), 6);  // off -> LOG_INFO
+}
+
+TEST(Logging, NoLoggerMeansNoCrash) {
+    spdlog::drop(appLoggerName);
+    logLine(LogLevel::error, "nobody listens");
+    logf(LogLevel::info, "{} {}", QString::fromUtf8("\xc3\xa9t\xc3\xa9"), 3);
+}
+
+}  // namespace

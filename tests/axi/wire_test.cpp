@@ -1,0 +1,237 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <chrono>
+#include <thread>
+
+#include "axi/AxiNetworkUtil.h"
+#include "support/LogCapture.h"
+
+using namespace Corvane;
+using Words = std::deque<unsigned int>;
+
+namespace {
+
+QByteArray bytesOf(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values) {
+        out.append(static_cast<char>(v));
+    }
+    return out;
+}
+
+struct EncodeCase {
+    const char* name;
+    Words words;
+    QByteArray bytes;
+};
+
+TEST(AxiWire, EncodesEveryTypeLittleEndian) {
+    const EncodeCase cases[] = {
+        {"write",
+         AxiNetworkUtil::encodeTransaction(AxiWriteNetworkTransaction(3, 0x1234, 0xA1B2C3D4)),
+         bytesOf({4, 0, 0, 0, 0, 3, 0, 0, 0, 0x34, 0x12, 0, 0, 0xD4, 0xC3, 0xB2, 0xA1})},
+        {"read request",
+         AxiNetworkUtil::encodeTransaction(AxiReadRequestNetworkTransaction(2, 0x10)),
+         bytesOf({3, 1, 0, 0, 0, 2, 0, 0, 0, 0x10, 0, 0, 0})},
+        {"read response",
+         AxiNetworkUtil::encodeTransaction(AxiReadResponseNetworkTransaction(1, 4, 258)),
+         bytesOf({4, 2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 2, 1, 0, 0})},
+        {"version request",
+         AxiNetworkUtil::encodeTransaction(MezzanineVersionRequestNetworkTransaction()),
+         bytesOf({1, 3, 0, 0, 0})},
+        {"version response",
+         AxiNetworkUtil::encodeTransaction(MezzanineVersionResponseNetworkTransaction(0x01020304)),
+         bytesOf({2, 4, 0, 0, 0, 4, 3, 2, 1})},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AxiNetworkUtil::encodePacket(c.words).toHex(), c.bytes.toHex()) << c.name;
+    }
+}
+
+TEST(AxiWire, CountByteWrapsAt256Words) {
+    const QByteArray bytes = AxiNetworkUtil::encodePacket(Words(256, 7u));
+    EXPECT_EQ(bytes.size(), 1 + 4 * 256);
+    EXPECT_EQ(bytes[0], 0);
+}
+
+TEST(AxiWire, DecodesByTypeAndIgnoresExtraWords) {
+    auto write = AxiNetworkUtil::decodeWords({0, 5, 6, 7, 99, 100});
+    ASSERT_TRUE(std::holds_alternative<AxiWriteNetworkTransaction>(write));
+    const auto& w = std::get<AxiWriteNetworkTransaction>(write);
+    EXPECT_EQ(w.base, 5u);
+    EXPECT_EQ(w.offset, 6u);
+    EXPECT_EQ(w.value, 7u);
+
+    auto read = AxiNetworkUtil::decodeWords({1, 8, 9});
+    ASSERT_TRUE(std::holds_alternative<AxiReadRequestNetworkTransaction>(read));
+    EXPECT_EQ(std::get<AxiReadRequestNetworkTransaction>(read).offset, 9u);
+
+    auto response = AxiNetworkUtil::decodeWords({2, 1, 2, 3});
+    ASSERT_TRUE(std::holds_alternative<AxiReadResponseNetworkTransaction>(response));
+    EXPECT_EQ(std::get<AxiReadResponseNetworkTransaction>(response).value, 3u);
+
+    EXPECT_TRUE(std::holds_alternative<MezzanineVersionRequestNetworkTransaction>(
+        AxiNetworkUtil::decodeWords({3, 1, 2})));
+    auto version = AxiNetworkUtil::decodeWords({4, 42});
+    ASSERT_TRUE(std::holds_alternative<MezzanineVersionResponseNetworkTransaction>(version));
+    EXPECT_EQ(std::get<MezzanineVersionResponseNetworkTransaction>(version).version, 42u);
+}
+
+TEST(AxiWire, EmptyUnknownAndShortPackets) {
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(AxiNetworkUtil::decodeWords({})));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(AxiNetworkUtil::decodeWords({5, 0, 0, 0})));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(AxiNetworkUtil::decodeWords({0xFFFFFFFF})));
+
+    const struct {
+        Words words;
+        unsigned int type;
+    } shortCases[] = {{{0, 1, 2}, 0}, {{1, 1}, 1}, {{2}, 2}, {{4}, 4}};
+    for (const auto& c : shortCases) {
+        auto decoded = AxiNetworkUtil::decodeWords(c.words);
+        ASSERT_TRUE(std::holds_alternative<AxiShortTransaction>(decoded)) << c.type;
+        EXPECT_EQ(std::get<AxiShortTransaction>(decoded).type, c.type);
+        EXPECT_EQ(std::get<AxiShortTransaction>(decoded).words, c.words.size());
+    }
+}
+
+TEST(AxiWire, ParserCutsPacketsSplitAtEveryByte) {
+    const Words first{1, 2, 0x10};
+    const Words second{0, 31, 0xFFFF, 0xDEADBEEF};
+    const QByteArray stream = AxiNetworkUtil::encodePacket(first) +
+                              AxiNetworkUtil::encodePacket(Words{}) +
+                              AxiNetworkUtil::encodePacket(second);
+    for (int cut = 0; cut <= stream.size(); ++cut) {
+        AxiPacketParser parser;
+        std::vector<Words> got;
+        for (const QByteArray& piece : {stream.left(cut), stream.mid(cut)}) {
+            parser.append(piece);
+            while (auto words = parser.next()) {
+                got.push_back(*words);
+            }
+        }
+        ASSERT_EQ(got.size(), 3u) << "cut at " << cut;
+        EXPECT_EQ(got[0], first);
+        EXPECT_TRUE(got[1].empty());
+        EXPECT_EQ(got[2], second);
+        EXPECT_EQ(parser.pendingBytes(), 0u);
+    }
+}
+
+// A real TCP pair: the receiving side is a QTcpSocket read with the
+// blocking receive; the sending side is a plain socket on another thread so
+// it can pace its bytes while the receive waits.
+class AxiWireTcp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        peer = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(server.serverPort());
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_TRUE(server.waitForNewConnection(5000));
+        socket = server.nextPendingConnection();
+        ASSERT_NE(socket, nullptr);
+        int one = 1;
+        ::setsockopt(peer, IPPROTO_TCP, 1 /* TCP_NODELAY */, &one, sizeof one);
+    }
+    void TearDown() override {
+        if (peer >= 0) {
+            ::close(peer);
+        }
+    }
+    void sendPaced(const QByteArray& bytes, std::vector<int> cuts, bool closeAfter = false) {
+        sender = std::thread([this, bytes, cuts, closeAfter] {
+            int from = 0;
+            for (int cut : cuts) {
+                (void)!::send(peer, bytes.constData() + from, static_cast<size_t>(cut - from), 0);
+                from = cut;
+                std::this_thread::sleep_for(std::chrono::milliseconds(3));
+            }
+            (void)!::send(peer, bytes.constData() + from, static_cast<size_t>(bytes.size() - from),
+                          0);
+            if (closeAfter) {
+                ::close(peer);
+                peer = -1;
+            }
+        });
+    }
+    void join() {
+        if (sender.joinable()) {
+            sender.join();
+        }
+    }
+
+    QTcpServer server;
+    QTcpSocket* socket = nullptr;
+    int peer = -1;
+    std::thread sender;
+};
+
+TEST_F(AxiWireTcp, SegmentsSplitAtEveryBoundaryDecodeTheSame) {
+    const Words request{1, 2, 0x10};
+    const QByteArray bytes = AxiNetworkUtil::encodePacket(request);
+    for (int cut = 1; cut < bytes.size(); ++cut) {
+        sendPaced(bytes, {cut});
+        EXPECT_EQ(AxiNetworkUtil::receivePacket(*socket), request) << "cut at " << cut;
+        join();
+    }
+    // Every byte in a segment of its own.
+    std::vector<int> everyByte;
+    for (int i = 1; i < bytes.size(); ++i) {
+        everyByte.push_back(i);
+    }
+    sendPaced(bytes, everyByte);
+    EXPECT_EQ(AxiNetworkUtil::receivePacket(*socket), request);
+    join();
+}
+
+TEST_F(AxiWireTcp, PromiseOf255WordsThenDisconnectGivesNoWords) {
+    sendPaced(bytesOf({255, 1, 0, 0, 0, 2, 0}), {}, true);
+    join();
+    EXPECT_TRUE(AxiNetworkUtil::receivePacket(*socket).empty());
+    EXPECT_TRUE(
+        std::holds_alternative<std::monostate>(AxiNetworkUtil::receiveTransaction(*socket)));
+}
+
+TEST_F(AxiWireTcp, CompletePacketBeforeCloseIsStillRead) {
+    sendPaced(AxiNetworkUtil::encodePacket({3}), {}, true);
+    join();
+    EXPECT_EQ(AxiNetworkUtil::receivePacket(*socket), Words{3});
+}
+
+TEST_F(AxiWireTcp, SendPacketDeliversTheFramedBytes) {
+    EXPECT_TRUE(AxiNetworkUtil::sendPacket({2, 1, 4, 258}, *socket));
+    QByteArray got(17, '\0');
+    int received = 0;
+    while (received < got.size()) {
+        const ssize_t n =
+            ::recv(peer, got.data() + received, static_cast<size_t>(got.size() - received), 0);
+        ASSERT_GT(n, 0);
+        received += static_cast<int>(n);
+    }
+    EXPECT_EQ(got, bytesOf({4, 2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 2, 1, 0, 0}));
+}
+
+TEST_F(AxiWireTcp, ShortWriteIsReportedOnAClosedSocket) {
+    Testing::LogCapture log;
+    socket->abort();
+    EXPECT_FALSE(AxiNetworkUtil::sendPacket({3}, *socket));
+    EXPECT_TRUE(log.contains("Error sending data"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
