@@ -105,20 +105,32 @@ std::deque<unsigned int> AxiNetworkUtil::receivePacket(QTcpSocket& socket) {
     return words;
 }
 
+void AxiPacketParser::append(const QByteArray& bytes) {
+    // Drop what was consumed before growing, so a long pipelined stream
+    // costs linear time rather than a move of the whole buffer per packet.
+    if (start_ > 0) {
+        buffer_.remove(0, start_);
+        start_ = 0;
+    }
+    buffer_.append(bytes);
+}
+
 std::optional<std::deque<unsigned int>> AxiPacketParser::next() {
-    if (buffer_.isEmpty()) {
+    const int available = buffer_.size() - start_;
+    if (available <= 0) {
         return std::nullopt;
     }
-    const int n = static_cast<unsigned char>(buffer_[0]);
+    const char* packet = buffer_.constData() + start_;
+    const int n = static_cast<unsigned char>(packet[0]);
     const int length = 1 + 4 * n;
-    if (buffer_.size() < length) {
+    if (available < length) {
         return std::nullopt;
     }
     std::deque<unsigned int> words;
     for (int i = 0; i < n; ++i) {
-        words.push_back(wordAt(buffer_.constData() + 1 + 4 * i));
+        words.push_back(wordAt(packet + 1 + 4 * i));
     }
-    buffer_.remove(0, length);
+    start_ += length;
     return words;
 }
 

@@ -43,15 +43,16 @@ public:
 // where the caller owns the waiting (clients, tests).
 class AxiPacketParser {
 public:
-    void append(const QByteArray& bytes) { buffer_.append(bytes); }
+    void append(const QByteArray& bytes);
 
     // The next complete packet's words, or nothing until more bytes arrive.
     std::optional<std::deque<unsigned int>> next();
 
-    std::size_t pendingBytes() const { return static_cast<std::size_t>(buffer_.size()); }
+    std::size_t pendingBytes() const { return static_cast<std::size_t>(buffer_.size() - start_); }
 
 private:
     QByteArray buffer_;
+    int start_ = 0;  // first unconsumed byte; consumed bytes are dropped lazily
 };
 
 }  // namespace Corvane
