@@ -187,11 +187,37 @@ protected:
     std::vector<unsigned int> firstActiveLines1125Lines() const;
     // 1920 or 2048 by the horizontal array size.
     unsigned int subImageWidth1080() const;
+    // "Incorrect payload identifier: " unless byte 1 is code.
     QStringList checkPayloadCode(PayloadId::PayloadAndDigitalInterface code) const;
+    // Picture rate 2..11 and sampling structure 0..10, as 3G interfaces need.
+    QStringList checkRateAndSamplingRanges() const;
     static QString fieldMessage(const char* text, int value);
 
-    // Maps of the interface classes start from these.
+    static bool isOneOf(int value, std::initializer_list<int> allowed);
+    template <typename Enum>
+    static int asInt(Enum value) {
+        return static_cast<int>(value);
+    }
+
+    // Maps of the interface classes start from these. The generic map holds
+    // every field with a generic definition except the audio copy status.
     static FieldMap genericFieldMap();
+    // Byte 3 as 1.5G and level B interfaces lay it out: aspect ratio in bit
+    // 5 and colourimetry in bits 4 and 7, carried over from dual-link usage.
+    static FieldMap withDualLinkByte3Layout(FieldMap map);
+    // Generic map plus audio copy status and the interface's channel field.
+    static FieldMap multiLinkFieldMap(PayloadIdentifierField channel);
+    // The word of a 2160-line interface: every field of a multi-link map.
+    // Fields never overlap, so the order of writing does not matter.
+    static std::uint32_t composeMultiLinkWord(
+        const FieldMap& fieldMap, PayloadId::PayloadAndDigitalInterface code,
+        PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
+        PayloadId::PictureRate pictureRate, PayloadId::SampleStructure sampleStructure,
+        PayloadId::Colourimetry colourimetry, PayloadId::AspectRatio aspectRatio,
+        PayloadId::HorizontalPixelArraySize horizontalPixelArraySize, PayloadId::BitDepth bitDepth,
+        PayloadId::AudioCopyStatus audioCopyStatus, PayloadId::Channel channel,
+        PayloadId::TransferCurve transferCurve,
+        PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal);
 
 private:
     unsigned int readField(FieldType type) const;
