@@ -1,0 +1,319 @@
+// corvane-axi: reads and writes FPGA registers through the daemon on port
+// 9430 and asks it for the mezzanine board's identity.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpSocket>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <variant>
+#include <vector>
+
+#include "NumberText.h"
+#include "axi/AxiNetworkUtil.h"
+
+using namespace Corvane;
+
+namespace {
+
+// A failure worth one line on stderr; usage errors exit 2, the rest 1.
+struct ToolError : std::runtime_error {
+    ToolError(const QString& message, int code = 1)
+        : std::runtime_error(message.toStdString()), exitCode(code) {}
+    int exitCode;
+};
+
+// Requests in flight during a multi-register read: enough to keep the
+// connection busy, few enough that neither side's buffers fill up.
+constexpr int readWindow = 64;
+
+QString hex(std::uint32_t v) {
+    return QStringLiteral("0x%1").arg(v, 8, 16, QLatin1Char('0'));
+}
+
+// One connection to the daemon, answers taken strictly in request order.
+class Session {
+public:
+    Session(const QString& host, quint16 port, int timeoutMs)
+        : where_(QStringLiteral("%1:%2").arg(host).arg(port)), timeoutMs_(timeoutMs) {
+        socket_.connectToHost(host, port);
+        if (!socket_.waitForConnected(timeoutMs_)) {
+            throw ToolError(
+                QStringLiteral("cannot connect to %1: %2").arg(where_, socket_.errorString()));
+        }
+    }
+    ~Session() {
+        if (socket_.state() == QAbstractSocket::ConnectedState) {
+            socket_.disconnectFromHost();
+            if (socket_.state() != QAbstractSocket::UnconnectedState) {
+                socket_.waitForDisconnected(timeoutMs_);
+            }
+        }
+    }
+
+    void send(const AxiNetworkTransaction& t) {
+        if (!AxiNetworkUtil::sendPacket(AxiNetworkUtil::encodeTransaction(t), socket_)) {
+            throw ToolError(
+                QStringLiteral("sending to %1 failed: %2").arg(where_, socket_.errorString()));
+        }
+    }
+
+    // Makes sure what was sent has left this process (a write has no answer).
+    void drain() {
+        while (socket_.bytesToWrite() > 0) {
+            if (!socket_.waitForBytesWritten(timeoutMs_)) {
+                throw ToolError(
+                    QStringLiteral("sending to %1 failed: %2").arg(where_, socket_.errorString()));
+            }
+        }
+    }
+
+    std::uint32_t readResponse(std::uint32_t base, std::uint32_t offset, int waitMs) {
+        const auto t = AxiNetworkUtil::decodeWords(nextPacket(waitMs));
+        const auto* r = std::get_if<AxiReadResponseNetworkTransaction>(&t);
+        if (r == nullptr || r->base != base || r->offset != offset) {
+            throw ToolError(QStringLiteral("unexpected answer from %1 to the read of %2:%3")
+                                .arg(where_)
+                                .arg(base)
+                                .arg(hex(offset)));
+        }
+        return r->value;
+    }
+
+    std::uint32_t versionResponse() {
+        const auto t = AxiNetworkUtil::decodeWords(nextPacket(timeoutMs_));
+        const auto* r = std::get_if<MezzanineVersionResponseNetworkTransaction>(&t);
+        if (r == nullptr) {
+            throw ToolError(
+                QStringLiteral("unexpected answer from %1 to the version request").arg(where_));
+        }
+        return r->version;
+    }
+
+    int timeoutMs() const { return timeoutMs_; }
+
+private:
+    std::deque<unsigned int> nextPacket(int waitMs) {
+        QElapsedTimer timer;
+        timer.start();
+        for (;;) {
+            if (auto words = parser_.next()) {
+                return *words;
+            }
+            const qint64 left = waitMs - timer.elapsed();
+            if (left <= 0) {
+                throw ToolError(QStringLiteral("no answer from %1 within %2 ms (it serves one "
+                                               "client at a time: is another one connected?)")
+                                    .arg(where_)
+                                    .arg(waitMs));
+            }
+            if (!socket_.waitForReadyRead(static_cast<int>(left)) &&
+                socket_.state() != QAbstractSocket::ConnectedState) {
+                throw ToolError(QStringLiteral("%1 closed the connection").arg(where_));
+            }
+            parser_.append(socket_.readAll());
+        }
+    }
+
+    QTcpSocket socket_;
+    AxiPacketParser parser_;
+    QString where_;
+    int timeoutMs_;
+};
+
+// A command with its numbers, checked before connecting so that a typo
+// costs no connection and does not hold the daemon's one client slot.
+struct Command {
+    QString name;
+    std::vector<std::uint32_t> n;
+};
+
+Command parseCommand(const QStringList& args) {
+    struct Form {
+        const char* name;
+        int min, max;
+        const char* usage;
+        const char* names[4];
+    };
+    static const Form forms[] = {
+        {"read", 2, 3, "read BASE OFFSET [COUNT]", {"BASE", "OFFSET", "COUNT"}},
+        {"write", 3, 3, "write BASE OFFSET VALUE", {"BASE", "OFFSET", "VALUE"}},
+        {"version", 0, 0, "version", {}},
+        {"wait",
+         4,
+         4,
+         "wait BASE OFFSET MASK VALUE [--timeout MS]",
+         {"BASE", "OFFSET", "MASK", "VALUE"}},
+    };
+    if (args.isEmpty()) {
+        throw ToolError(QStringLiteral("no command given (see --help)"), 2);
+    }
+    for (const Form& f : forms) {
+        if (args[0] != QLatin1String(f.name)) {
+            continue;
+        }
+        const int given = static_cast<int>(args.size()) - 1;
+        if (given < f.min || given > f.max) {
+            throw ToolError(QStringLiteral("usage: corvane-axi %1").arg(QLatin1String(f.usage)), 2);
+        }
+        Command c{args[0], {}};
+        for (int i = 1; i <= given; ++i) {
+            const auto v = Tools::parseNumber(args[i]);
+            if (!v) {
+                throw ToolError(QStringLiteral("%1: '%2' is not a number (decimal or 0x-hex)")
+                                    .arg(QLatin1String(f.names[i - 1]), args[i]),
+                                2);
+            }
+            c.n.push_back(*v);
+        }
+        return c;
+    }
+    throw ToolError(QStringLiteral("unknown command '%1' (see --help)").arg(args[0]), 2);
+}
+
+void print(const QJsonObject& json, const QString& text, bool asJson) {
+    const QByteArray out =
+        asJson ? QJsonDocument(json).toJson(QJsonDocument::Compact) : text.toUtf8();
+    std::printf("%s\n", out.constData());
+}
+
+QJsonObject registerJson(std::uint32_t base, std::uint32_t offset, std::uint32_t value) {
+    return {{"base", static_cast<qint64>(base)},
+            {"offset", static_cast<qint64>(offset)},
+            {"value", static_cast<qint64>(value)}};
+}
+
+QString registerText(std::uint32_t base, std::uint32_t offset, std::uint32_t value) {
+    return QStringLiteral("%1:%2 = %3").arg(base).arg(hex(offset), hex(value));
+}
+
+// Pipelined: up to readWindow requests are in flight, answers are matched
+// to requests in order.
+void readRegisters(Session& s, std::uint32_t base, std::uint32_t offset, std::uint32_t count,
+                   bool asJson) {
+    QJsonArray values;
+    std::uint32_t sent = 0;
+    for (std::uint32_t got = 0; got < count; ++got) {
+        while (sent < count && sent - got < static_cast<std::uint32_t>(readWindow)) {
+            s.send(AxiReadRequestNetworkTransaction(base, offset + sent));
+            ++sent;
+        }
+        const std::uint32_t value = s.readResponse(base, offset + got, s.timeoutMs());
+        if (asJson) {
+            values.append(registerJson(base, offset + got, value));
+        } else {
+            std::printf("%s\n", qPrintable(registerText(base, offset + got, value)));
+        }
+    }
+    if (asJson) {
+        print({{"reads", values}}, {}, true);
+    }
+}
+
+void writeRegister(Session& s, std::uint32_t base, std::uint32_t offset, std::uint32_t value,
+                   bool asJson) {
+    s.send(AxiWriteNetworkTransaction(base, offset, value));
+    s.drain();
+    print({{"written", registerJson(base, offset, value)}},
+          QStringLiteral("wrote %1").arg(registerText(base, offset, value)), asJson);
+}
+
+void askVersion(Session& s, bool asJson) {
+    s.send(MezzanineVersionRequestNetworkTransaction());
+    const std::uint32_t version = s.versionResponse();
+    print({{"mezzanine", static_cast<qint64>(version)}},
+          QStringLiteral("mezzanine %1").arg(version), asJson);
+}
+
+void waitFor(Session& s, const std::vector<std::uint32_t>& n, bool asJson, int intervalMs) {
+    const std::uint32_t base = n[0], offset = n[1], mask = n[2], wanted = n[3];
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        s.send(AxiReadRequestNetworkTransaction(base, offset));
+        const int left = std::max<int>(1, s.timeoutMs() - static_cast<int>(timer.elapsed()));
+        const std::uint32_t value = s.readResponse(base, offset, left);
+        if ((value & mask) == wanted) {
+            QJsonObject json = registerJson(base, offset, value);
+            json.insert("elapsed_ms", timer.elapsed());
+            print(json, registerText(base, offset, value), asJson);
+            return;
+        }
+        if (timer.elapsed() >= s.timeoutMs()) {
+            throw ToolError(QStringLiteral("timed out after %1 ms: %2, wanted (value & %3) == %4")
+                                .arg(s.timeoutMs())
+                                .arg(registerText(base, offset, value), hex(mask), hex(wanted)));
+        }
+        QThread::msleep(static_cast<unsigned long>(
+            std::min<qint64>(intervalMs, s.timeoutMs() - timer.elapsed())));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("corvane-axi");
+
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Reads and writes FPGA registers through the Corvane AXI daemon.\n\n"
+        "Commands:\n"
+        "  read BASE OFFSET [COUNT]     read COUNT consecutive registers (default 1)\n"
+        "  write BASE OFFSET VALUE      write one register (no acknowledgement)\n"
+        "  version                      mezzanine board identity (0 = unreadable)\n"
+        "  wait BASE OFFSET MASK VALUE  poll until (register & MASK) == VALUE\n\n"
+        "Numbers are decimal or 0x-hexadecimal. Errors go to stderr; the exit status is 1\n"
+        "for a failure (no daemon, no answer, timeout) and 2 for a usage error.");
+    p.addHelpOption();
+    p.addOptions({
+        {"host", "Daemon address (default 127.0.0.1).", "HOST", "127.0.0.1"},
+        {"port", "Daemon port (default 9430).", "PORT", "9430"},
+        {"timeout",
+         "Milliseconds to wait for the connection and each answer; for wait, the whole "
+         "wait (default 5000).",
+         "MS", "5000"},
+        {"interval", "Milliseconds between polls of wait (default 10).", "MS", "10"},
+        {"json", "Print results as JSON."},
+    });
+    p.addPositionalArgument("command", "read, write, version or wait, then its arguments.",
+                            "COMMAND [ARGS...]");
+    p.process(app);
+
+    try {
+        const auto port = Tools::parseNumber(p.value("port"));
+        const auto timeout = Tools::parseNumber(p.value("timeout"));
+        const auto interval = Tools::parseNumber(p.value("interval"));
+        if (!port || *port == 0 || *port > 65535) {
+            throw ToolError(QStringLiteral("--port: '%1' is not a port").arg(p.value("port")), 2);
+        }
+        if (!timeout || *timeout > 86400000u || !interval || *interval > 86400000u) {
+            throw ToolError(QStringLiteral("--timeout and --interval take milliseconds"), 2);
+        }
+        const Command c = parseCommand(p.positionalArguments());
+        const bool asJson = p.isSet("json");
+        if (c.name == "read" && c.n.size() == 3 && (c.n[2] < 1 || c.n[2] > 0x10000)) {
+            throw ToolError(QStringLiteral("COUNT must be 1 to 65536"), 2);
+        }
+        Session session(p.value("host"), static_cast<quint16>(*port), static_cast<int>(*timeout));
+        if (c.name == "read") {
+            readRegisters(session, c.n[0], c.n[1], c.n.size() == 3 ? c.n[2] : 1, asJson);
+        } else if (c.name == "write") {
+            writeRegister(session, c.n[0], c.n[1], c.n[2], asJson);
+        } else if (c.name == "version") {
+            askVersion(session, asJson);
+        } else {
+            waitFor(session, c.n, asJson, static_cast<int>(*interval));
+        }
+    } catch (const ToolError& e) {
+        std::fprintf(stderr, "corvane-axi: %s\n", e.what());
+        return e.exitCode;
+    }
+    return 0;
+}

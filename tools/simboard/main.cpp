@@ -1,0 +1,225 @@
+// corvane-simboard: builds a simulated controller board (a umockdev testbed)
+// and runs the daemon, or any other command, on it.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+
+#include "SimulatedBoard.h"
+#include "axi/NumberText.h"
+
+using Corvane::Sim::BoardConfig;
+using Corvane::Tools::parseNumber;
+
+namespace {
+
+volatile sig_atomic_t childPid = 0;
+volatile sig_atomic_t pendingSignal = 0;
+
+void forwardSignal(int sig) {
+    if (childPid > 0) {
+        ::kill(childPid, sig);
+    } else {
+        pendingSignal = sig;
+    }
+}
+
+[[noreturn]] void fail(const QString& message) {
+    std::fprintf(stderr, "corvane-simboard: %s\n", qPrintable(message));
+    std::exit(2);
+}
+
+std::uint32_t number(const QString& option, const QString& text) {
+    const auto value = parseNumber(text);
+    if (!value) {
+        fail(QStringLiteral("--%1: '%2' is not a number").arg(option, text));
+    }
+    return *value;
+}
+
+// "none" leaves the board unfitted; its identity lines are then unreadable.
+std::optional<int> boardId(const QCommandLineParser& p, const QString& option,
+                           std::optional<int> fallback) {
+    if (!p.isSet(option)) {
+        return fallback;
+    }
+    const QString text = p.value(option);
+    if (text == QLatin1String("none")) {
+        return std::nullopt;
+    }
+    return static_cast<int>(number(option, text));
+}
+
+BoardConfig configFrom(const QCommandLineParser& p) {
+    BoardConfig c;
+    c.mainId = boardId(p, "main", c.mainId);
+    c.mezzanineId = boardId(p, "mezzanine", c.mezzanineId);
+    c.frontPanelId = boardId(p, "frontpanel", c.frontPanelId);
+
+    if (p.isSet("no-fpga")) {
+        c.fpga.reset();
+    }
+    if (p.isSet("fpga-version") && c.fpga) {
+        static const QRegularExpression form(QStringLiteral("^(\\d+)\\.(\\d+)\\.(\\d+)\\+(\\d+)$"));
+        const auto m = form.match(p.value("fpga-version"));
+        if (!m.hasMatch()) {
+            fail(QStringLiteral("--fpga-version: expected MAJ.MIN.PATCH+BUILD, got '%1'")
+                     .arg(p.value("fpga-version")));
+        }
+        c.fpga->major = number("fpga-version", m.captured(1));
+        c.fpga->minor = number("fpga-version", m.captured(2));
+        c.fpga->patch = number("fpga-version", m.captured(3));
+        c.fpga->build = number("fpga-version", m.captured(4));
+    }
+    if (p.isSet("fpga-design-id") && c.fpga) {
+        c.fpga->designId = number("fpga-design-id", p.value("fpga-design-id"));
+    }
+
+    c.window = !p.isSet("no-window");
+    static const QRegularExpression regForm(QStringLiteral("^([^:=]+):([^:=]+)=(.+)$"));
+    for (const QString& r : p.values("reg")) {
+        const auto m = regForm.match(r);
+        if (!m.hasMatch()) {
+            fail(QStringLiteral("--reg: expected BASE:OFFSET=VALUE, got '%1'").arg(r));
+        }
+        c.registers.push_back({number("reg", m.captured(1)), number("reg", m.captured(2)),
+                               number("reg", m.captured(3))});
+    }
+
+    if (p.isSet("no-flash")) {
+        c.serialMac.reset();
+    }
+    if (p.isSet("serial") && c.serialMac) {
+        const std::uint32_t serial = number("serial", p.value("serial"));
+        if (serial > 999999) {
+            fail(QStringLiteral("--serial: the record holds six digits, got %1").arg(serial));
+        }
+        c.serialMac->serial = serial;
+    }
+    if (p.isSet("mac") && c.serialMac) {
+        const QStringList octets = p.value("mac").split(':');
+        bool ok = octets.size() == 6;
+        for (int i = 0; ok && i < 6; ++i) {
+            const uint octet = octets[i].toUInt(&ok, 16);
+            ok = ok && octets[i].size() <= 2 && octet <= 0xFF;
+            c.serialMac->mac[static_cast<size_t>(i)] = static_cast<std::uint8_t>(octet);
+        }
+        if (!ok) {
+            fail(QStringLiteral("--mac: expected six hexadecimal octets like 02:00:5e:c0:ff:ee"));
+        }
+    }
+    c.watchdog = !p.isSet("no-watchdog");
+    return c;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("corvane-simboard");
+
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Builds a simulated Corvane controller board (a umockdev testbed with the register\n"
+        "window, board-id GPIO lines, FPGA proc file, LED PWM chips, flash record and\n"
+        "watchdog) and runs COMMAND on it, by default the daemon corvane-axid next to this\n"
+        "program. SIGINT and SIGTERM are passed on; the testbed is removed afterwards unless\n"
+        "--keep is given. Numbers are decimal or 0x-hexadecimal.");
+    p.addHelpOption();
+    p.addOptions({
+        {"main", "Main board identity (0-127), or 'none' for unreadable lines.", "ID"},
+        {"mezzanine", "Mezzanine board identity (0-31), or 'none'.", "ID"},
+        {"frontpanel", "Front panel identity (0-127), or 'none'.", "ID"},
+        {"fpga-version", "FPGA version in /proc/corv_pcie (default 1.4.2+311).",
+         "MAJ.MIN.PATCH+BUILD"},
+        {"fpga-design-id", "FPGA design id in /proc/corv_pcie (default 7).", "N"},
+        {"no-fpga", "No /proc/corv_pcie (PCIe driver not loaded)."},
+        {"no-window", "No /dev/xdma0_user register window."},
+        {"reg", "Initial register value; may be repeated.", "BASE:OFFSET=VALUE"},
+        {"serial", "Serial number in the flash record (default 123456).", "N"},
+        {"mac", "MAC address in the flash record.", "XX:XX:XX:XX:XX:XX"},
+        {"no-flash", "No /dev/mtd8 flash partition."},
+        {"no-watchdog", "No /dev/watchdog."},
+        {"keep", "Keep the testbed directory when done."},
+        {"testbed-file", "Write the testbed directory's path to FILE.", "FILE"},
+    });
+    p.addPositionalArgument("COMMAND", "Program and arguments to run instead of the daemon.",
+                            "[-- COMMAND [ARGS...]]");
+    p.process(app);
+
+    const BoardConfig config = configFrom(p);
+    std::vector<std::string> command;
+    for (const QString& a : p.positionalArguments()) {
+        command.push_back(a.toStdString());
+    }
+    if (command.empty()) {
+        command.push_back(
+            QDir(QCoreApplication::applicationDirPath()).filePath("corvane-axid").toStdString());
+    }
+
+    std::unique_ptr<Corvane::Sim::SimulatedBoard> board;
+    try {
+        board = std::make_unique<Corvane::Sim::SimulatedBoard>(config);
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("cannot build the simulated board: %1").arg(e.what()));
+    }
+    board->keep(p.isSet("keep"));
+    const QString root = QString::fromStdString(board->rootDir());
+    std::fprintf(stderr, "corvane-simboard: testbed %s (register window %s)\n", qPrintable(root),
+                 board->windowPath().c_str());
+    const QString testbedFile = p.value("testbed-file");
+    if (!testbedFile.isEmpty()) {
+        QFile f(testbedFile);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            f.write(root.toUtf8() + '\n') < 0) {
+            fail(QStringLiteral("cannot write %1: %2").arg(testbedFile, f.errorString()));
+        }
+    }
+
+    struct sigaction action {};
+    action.sa_handler = forwardSignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(sig, &action, nullptr);
+    }
+
+    pid_t pid = -1;
+    try {
+        pid = board->spawn(command);
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("cannot start %1: %2")
+                 .arg(QString::fromStdString(command[0]), e.what()));
+    }
+    childPid = pid;
+    if (pendingSignal != 0) {
+        ::kill(pid, pendingSignal);
+    }
+
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    int exitCode = 0;
+    if (WIFSIGNALED(status)) {
+        std::fprintf(stderr, "corvane-simboard: %s ended by signal %d\n", command[0].c_str(),
+                     WTERMSIG(status));
+        exitCode = 128 + WTERMSIG(status);
+    } else {
+        exitCode = WEXITSTATUS(status);
+    }
+    if (p.isSet("keep")) {
+        std::fprintf(stderr, "corvane-simboard: testbed kept at %s\n", qPrintable(root));
+    } else if (!testbedFile.isEmpty()) {
+        QFile::remove(testbedFile);
+    }
+    board.reset();
+    return exitCode;
+}
