@@ -1,0 +1,374 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QObject>
+#include <QSignalSpy>
+
+#include "datacore/DatacoreBase.h"
+#include "datacore/DatacoreBool.h"
+
+using namespace Corvane;
+
+namespace {
+
+using Cores = std::list<DatacoreBase*>;
+using Reasons = std::list<DatacoreValidStatusMessage>;
+
+QJsonObject parse(const char* text) {
+    return QJsonDocument::fromJson(text).object();
+}
+
+// A node whose hooks record what the tree calls, in order, into a log that
+// may be shared by a whole tree.
+class ProbeNode : public DatacoreBase {
+public:
+    ProbeNode(QString name, DatacoreBase* parent, std::vector<std::string>* events = nullptr)
+        : DatacoreBase("Probe", std::move(name), parent), events_(events) {}
+
+    Reasons produced;                     // what validity recomputation yields
+    bool keepsReasons = false;            // leave the list as handed in
+    bool invalidWithBadChildren = false;  // add a reason while a child is invalid
+    mutable int activityRegenerations = 0;
+    int processed = 0;
+    int signalled = 0;
+
+protected:
+    void regenerateInvalidationStatusMessages(Reasons& reasons) const override {
+        record("regenerate");
+        if (keepsReasons) {
+            return;
+        }
+        reasons = produced;
+        if (invalidWithBadChildren && !areChildrenValid()) {
+            reasons.emplace_back(MessageBase::error, DatacoreValidStatusMessage::notDesiredType);
+        }
+    }
+    void regenerateInactivationStatusMessages(
+        std::list<DatacoreActiveStatusMessage>& reasons) const override {
+        ++activityRegenerations;
+        if (!keepsReasons) {
+            reasons.clear();
+        }
+    }
+    void processData() override {
+        ++processed;
+        record("process");
+    }
+    void changedPrivateSignal() override {
+        ++signalled;
+        record("signal");
+    }
+
+private:
+    void record(const char* what) const {
+        if (events_ != nullptr) {
+            events_->push_back(getInstanceName().toStdString() + ":" + what);
+        }
+    }
+    std::vector<std::string>* events_;
+};
+
+const Reasons oneReason{{MessageBase::error, DatacoreValidStatusMessage::notInt}};
+
+QJsonObject appendAll(const DatacoreBase& node, bool dataOnly) {
+    QJsonObject json;
+    std::list<DatacoreJsonMessage> messages;
+    EXPECT_TRUE(node.appendDataToJson("", json, dataOnly, true, messages));
+    EXPECT_TRUE(messages.empty());
+    return json;
+}
+
+TEST(DatacoreTree, PathsAndAddressing) {
+    DatacoreBase top("top", nullptr);
+    DatacoreBase a("a", &top, "x");
+    DatacoreBase b("b", &a, "y");
+    DatacoreBase impostor("a", &top, "other");
+    EXPECT_EQ(top.getPath(), "top");
+    EXPECT_EQ(b.getPath(), "top/a/b");
+    ASSERT_EQ(top.getChildren(), std::deque<DatacoreBase*>{&a});  // first registration stays
+
+    struct Split {
+        const char* path;
+        bool ok;
+        const char* head;
+        const char* tail;
+    };
+    for (const Split& s : std::vector<Split>{{"a", true, "a", ""},
+                                             {"a/", true, "a", ""},
+                                             {"a/b/c", true, "a", "b/c"},
+                                             {"", true, "", ""},
+                                             {"/a", false, "keep", "keep"}}) {
+        QString head = "keep";
+        QString tail = "keep";
+        EXPECT_EQ(top.splitPathAroundFirstDelimiter(s.path, head, tail), s.ok) << s.path;
+        EXPECT_EQ(head, s.head) << s.path;
+        EXPECT_EQ(tail, s.tail) << s.path;
+    }
+
+    struct Address {
+        const char* path;
+        const char* writtenKey;  // null: the call fails
+    };
+    for (const Address& c : std::vector<Address>{{"a", "a"},
+                                                 {"a/", "a"},
+                                                 {"a/b", "b"},
+                                                 {"/a", nullptr},
+                                                 {"a//b", nullptr},
+                                                 {"a/c", nullptr},
+                                                 {"z", nullptr}}) {
+        SCOPED_TRACE(c.path);
+        QJsonObject json;
+        std::list<DatacoreJsonMessage> messages;
+        EXPECT_EQ(top.appendDataToJson(c.path, json, true, false, messages),
+                  c.writtenKey != nullptr);
+        EXPECT_EQ(json.keys(), c.writtenKey ? QStringList{c.writtenKey} : QStringList{});
+        const QJsonObject update{{c.writtenKey ? c.writtenKey : "b", QJsonObject{{"data", "new"}}}};
+        EXPECT_EQ(top.populateDataFromJson(c.path, update, true, messages),
+                  c.writtenKey != nullptr);
+        EXPECT_TRUE(messages.empty());
+    }
+    EXPECT_EQ(a.getData(), "new");
+    EXPECT_EQ(b.getData(), "new");
+}
+
+TEST(DatacoreTree, JsonForms) {
+    DatacoreBase fresh("n", nullptr);
+    QJsonObject json;
+    std::list<DatacoreJsonMessage> messages;
+    ASSERT_TRUE(fresh.appendDataToJson("", json, false, false, messages));
+    EXPECT_EQ(json, parse(R"({"n":{"class":"DatacoreBase","data":"",
+                 "reasonsForBeingInactive":[],"reasonsForBeingInvalid":[]}})"));
+
+    DatacoreBool child("c", &fresh, true);
+    fresh.setDataArray({});
+    EXPECT_EQ(appendAll(fresh, true), parse(R"({"n":{"data":null,"c":{"data":"true"}}})"));
+    fresh.setDataArray({"1", "2"});
+    json = QJsonObject();
+    fresh.appendDataToJson("", json, true, false, messages);
+    EXPECT_EQ(json, parse(R"({"n":{"data":["1","2"]}})"));
+}
+
+TEST(DatacoreTree, AppendThenPopulateRestoresTree) {
+    // Children named like element keys replace that key when written and
+    // feed both element and child when read; the element gets the child's
+    // object, which reads as an empty string.
+    const auto build = [](std::vector<std::unique_ptr<DatacoreBase>>& nodes, bool filled) {
+        nodes.push_back(std::make_unique<DatacoreBase>("Root", "root", nullptr));
+        DatacoreBase* root = nodes.back().get();
+        nodes.push_back(std::make_unique<DatacoreBase>("Kid", "kid", root));
+        DatacoreBase* kid = nodes.back().get();
+        nodes.push_back(std::make_unique<DatacoreBool>("data", kid, false));
+        nodes.push_back(std::make_unique<DatacoreBase>("class", root));
+        nodes.push_back(std::make_unique<DatacoreBase>("leaf", kid));
+        if (filled) {
+            kid->setDataArray({"a", "b", ""});
+            static_cast<DatacoreBool*>(nodes[2].get())->setDataBool(true);
+            nodes[3]->setData("c");
+            nodes[4]->setDataArray({});
+        }
+        return root;
+    };
+    for (bool dataOnly : {false, true}) {
+        SCOPED_TRACE(dataOnly);
+        std::vector<std::unique_ptr<DatacoreBase>> source;
+        std::vector<std::unique_ptr<DatacoreBase>> target;
+        const QJsonObject written = appendAll(*build(source, true), dataOnly);
+        DatacoreBase* copy = build(target, false);
+        std::list<DatacoreJsonMessage> messages;
+        ASSERT_TRUE(copy->populateDataFromJson("", written, dataOnly, messages));
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(appendAll(*copy, dataOnly), written);
+        EXPECT_EQ(target[1]->getDataArray(), (std::deque<QString>{""}));  // shadowed by "data"
+        EXPECT_EQ(target[2]->getData(), "true");
+        EXPECT_EQ(target[3]->getData(), "c");
+        EXPECT_TRUE(target[4]->getDataArray().empty());
+    }
+}
+
+TEST(DatacoreTree, PopulateRejectsObjectsNotNamingTheNode) {
+    DatacoreBase node("n", nullptr);
+    std::list<DatacoreJsonMessage> messages;
+    for (const char* text : {R"({"n":{"data":"x"},"m":{}})", R"({"m":{"data":"x"}})", "{}"}) {
+        EXPECT_FALSE(node.populateDataFromJson("", parse(text), false, messages)) << text;
+    }
+    EXPECT_EQ(node.getData(), "");
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
+    EXPECT_TRUE(node.emptyCollectedChangedCores().empty());
+    EXPECT_TRUE(messages.empty());
+    // Unknown keys and a non-object value are not errors.
+    EXPECT_TRUE(node.populateDataFromJson("", parse(R"({"n":{"extra":1}})"), false, messages));
+    EXPECT_TRUE(node.populateDataFromJson("", parse(R"({"n":5})"), false, messages));
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
+}
+
+TEST(DatacoreTree, ChangedStatusTransitionsAndCollection) {
+    DatacoreBase root("root", nullptr);
+    DatacoreBase node("n", &root);
+    std::list<DatacoreJsonMessage> messages;
+    const auto populate = [&](const char* data) {
+        node.populateDataFromJson("", QJsonObject{{"n", QJsonObject{{"data", data}}}}, true,
+                                  messages);
+    };
+
+    populate("");  // unchanged value
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
+    EXPECT_TRUE(root.emptyCollectedChangedCores().empty());
+
+    populate("1");
+    populate("2");
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::changedFromJson);
+    EXPECT_EQ(root.emptyCollectedChangedCores(), Cores{&node});  // once only
+    EXPECT_TRUE(root.emptyCollectedChangedCores().empty());
+
+    node.setData("2");  // equal: nothing happens
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::changedFromJson);
+    node.setData("3");
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::changedDirectly);
+    populate("4");  // JSON does not downgrade a direct change
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::changedDirectly);
+    EXPECT_EQ(root.emptyCollectedChangedCores(), Cores{&node});
+
+    root.resetAllChangedStatus();
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
+    EXPECT_EQ(DatacoreBase("d", nullptr, "x").getChangedStatus(), DatacoreBase::changedDirectly);
+}
+
+TEST(DatacoreTree, ReasonsFromJsonSurviveOnlyWhenRecomputationKeepsThem) {
+    const QJsonObject json{{"n", QJsonObject{{"reasonsForBeingInvalid",
+                                              QJsonArray{oneReason.front().serialiseMessage()}}}}};
+    std::list<DatacoreJsonMessage> messages;
+
+    DatacoreBase plain("n", nullptr);
+    ASSERT_TRUE(plain.populateDataFromJson("", json, false, messages));
+    EXPECT_TRUE(plain.isValid());
+    EXPECT_EQ(plain.getChangedStatus(), DatacoreBase::changedDirectly);
+
+    ProbeNode keeping("n", nullptr);
+    keeping.keepsReasons = true;
+    ASSERT_TRUE(keeping.populateDataFromJson("", json, false, messages));
+    Reasons reasons;
+    EXPECT_FALSE(keeping.isValid(reasons));
+    EXPECT_TRUE(reasons == oneReason);
+    EXPECT_EQ(keeping.getChangedStatus(), DatacoreBase::changedFromJson);
+    EXPECT_EQ(keeping.processed, 0);  // invalid data is not processed
+    EXPECT_EQ(keeping.signalled, 1);
+}
+
+TEST(DatacoreTree, PropagationRunsHooksBottomUp) {
+    std::vector<std::string> events;
+    ProbeNode root("root", nullptr, &events);
+    ProbeNode mid("mid", &root, &events);
+    DatacoreBool leaf("leaf", &mid, true);
+    mid.invalidWithBadChildren = true;
+
+    // The leaf turns invalid, so does mid on recomputation: mid's own change
+    // is collected before the leaf it hands on.
+    leaf.setData("maybe");
+    EXPECT_EQ(events, (std::vector<std::string>{"mid:regenerate", "mid:signal", "root:regenerate",
+                                                "root:process"}));
+    EXPECT_EQ(root.emptyCollectedChangedCores(), (Cores{&mid, &leaf}));
+    EXPECT_TRUE(mid.emptyCollectedChangedCores().empty());
+    EXPECT_EQ(root.signalled, 0);  // root itself never changed
+
+    events.clear();
+    root.notifyChanged();  // nothing collected: nothing recomputed
+    EXPECT_TRUE(events.empty());
+}
+
+TEST(DatacoreTree, PopulationDefersRecomputationToItsEnd) {
+    std::vector<std::string> events;
+    ProbeNode root("root", nullptr, &events);
+    ProbeNode a("a", &root, &events);
+    ProbeNode b("b", &root, &events);
+    std::list<DatacoreJsonMessage> messages;
+    ASSERT_TRUE(root.populateDataFromJson(
+        "", parse(R"({"root":{"data":["r","s"],"class":"x","b":{"data":"2"},"a":{"data":"1"}}})"),
+        true, messages));
+    EXPECT_EQ(events, (std::vector<std::string>{"a:regenerate", "a:process", "a:signal",
+                                                "b:regenerate", "b:process", "b:signal",
+                                                "root:regenerate", "root:process", "root:signal"}));
+    EXPECT_EQ(root.emptyCollectedChangedCores(), (Cores{&root, &a, &b}));
+}
+
+TEST(DatacoreTree, RevalidationAndDefaultState) {
+    std::vector<std::string> events;
+    ProbeNode root("root", nullptr, &events);
+    ProbeNode a("a", &root, &events);
+    ProbeNode b("b", &root, &events);
+
+    root.revalidateAll();  // nothing changes: no propagation, activity untouched
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"a:regenerate", "b:regenerate", "root:regenerate"}));
+    EXPECT_EQ(root.activityRegenerations, 0);
+
+    b.produced = oneReason;
+    events.clear();
+    root.revalidateAll();  // b's new reason propagates as a direct change
+    EXPECT_FALSE(b.isValid());
+    EXPECT_EQ(b.getChangedStatus(), DatacoreBase::changedDirectly);
+    EXPECT_EQ(root.emptyCollectedChangedCores(), Cores{&b});
+    EXPECT_FALSE(root.areChildrenValid());
+
+    events.clear();
+    root.applyDefaultStateToSystem();
+    EXPECT_EQ(events, (std::vector<std::string>{"a:regenerate", "b:regenerate", "root:regenerate",
+                                                "a:process", "root:process"}));
+    for (const DatacoreBase* n : std::initializer_list<const DatacoreBase*>{&root, &a, &b}) {
+        EXPECT_EQ(n->getChangedStatus(), DatacoreBase::unchanged);
+    }
+}
+
+TEST(DatacoreTree, RemoveDuplicatesKeepsOrder) {
+    DatacoreBase x("x", nullptr);
+    DatacoreBase y("y", nullptr);
+    DatacoreBase z("z", nullptr);
+    struct Case {
+        Cores list;
+        Cores reference;
+        Cores expected;
+    };
+    for (Case c : std::vector<Case>{{{&z, nullptr, &x, &y}, {&x}, {&z, &y}},
+                                    {{&x}, {&y, &x}, {}},
+                                    {{nullptr}, {}, {}},
+                                    {{&y, &x}, {}, {&y, &x}}}) {
+        DatacoreBase::removeDuplicates(c.list, c.reference);
+        EXPECT_EQ(c.list, c.expected);
+    }
+}
+
+// The way a Qt-facing subclass turns the change hook into a signal.
+class SignallingNode : public QObject, public DatacoreBase {
+    Q_OBJECT
+public:
+    SignallingNode(QString name, DatacoreBase* parent) : DatacoreBase(std::move(name), parent) {}
+signals:
+    void datacoreUpdated(QString path);
+
+protected:
+    void changedPrivateSignal() override {
+        QMetaObject::invokeMethod(
+            this, [this] { emit datacoreUpdated(getPath()); }, Qt::QueuedConnection);
+        resetChangedStatus();
+    }
+};
+
+TEST(DatacoreTree, ChangeHookCanDriveQueuedSignal) {
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    DatacoreBase root("root", nullptr);
+    SignallingNode node("n", &root);
+    QSignalSpy spy(&node, &SignallingNode::datacoreUpdated);
+
+    node.setData("x");
+    node.setData("x");
+    EXPECT_EQ(spy.count(), 0);  // queued, not yet delivered
+    ASSERT_TRUE(spy.wait(1000));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.front().front().toString(), "root/n");
+    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
+}
+
+}  // namespace
+
+#include "datacore_tree_test.moc"

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+
+#include "datacore/DatacoreActiveStatusMessage.h"
+#include "datacore/DatacoreJsonMessage.h"
+#include "datacore/DatacoreValidStatusMessage.h"
+#include "support/LogCapture.h"
+
+using namespace Corvane;
+
+namespace {
+
+QJsonObject parse(const char* text) {
+    return QJsonDocument::fromJson(text).object();
+}
+
+TEST(Messages, SerialisedFormRebuildsToEqualMessageOfSameClass) {
+    const DatacoreJsonMessage json(MessageBase::error, 5);
+    const DatacoreValidStatusMessage valid(MessageBase::error,
+                                           DatacoreValidStatusMessage::arrayTooManyItems);
+    const DatacoreActiveStatusMessage active(MessageBase::warning,
+                                             DatacoreActiveStatusMessage::commandExecutorBusy);
+    const std::vector<std::pair<const MessageBase*, const char*>> cases = {
+        {&json, R"({"MessageBase":{"type":2,"identifier":5},"DatacoreJsonMessage":{}})"},
+        {&valid, R"({"MessageBase":{"type":2,"identifier":17},"DatacoreValidStatusMessage":{}})"},
+        {&active, R"({"MessageBase":{"type":1,"identifier":2},"DatacoreActiveStatusMessage":{}})"},
+    };
+    for (const auto& [message, expected] : cases) {
+        SCOPED_TRACE(expected);
+        const QJsonObject serialised = message->serialiseMessage();
+        EXPECT_EQ(serialised, parse(expected));
+
+        const auto rebuilt = MessageBase::buildMessages(QJsonArray{serialised});
+        ASSERT_EQ(rebuilt.size(), 1u);
+        EXPECT_EQ(rebuilt.front()->getClass(), message->getClass());
+        EXPECT_TRUE(*rebuilt.front() == *message);
+        EXPECT_EQ(rebuilt.front()->getText(), message->getText());
+    }
+}
+
+TEST(Messages, FactoryPicksFirstClassKeyInFixedOrder) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},"DatacoreJsonMessage":{}})",
+         "DatacoreJsonMessage"},
+        {R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},"DatacoreValidStatusMessage":{}})",
+         "DatacoreValidStatusMessage"},
+        {R"({"MessageBase":{},"DatacoreActiveStatusMessage":{}})", "DatacoreActiveStatusMessage"},
+    };
+    for (const auto& [text, expectedClass] : cases) {
+        const auto built = MessageBase::buildMessages(QJsonArray{parse(text)});
+        ASSERT_EQ(built.size(), 1u) << text;
+        EXPECT_EQ(built.front()->getClass(), expectedClass);
+        EXPECT_EQ(built.front()->getType(), MessageBase::undefined);
+        EXPECT_EQ(built.front()->getIdentifier(), -1);
+    }
+}
+
+TEST(Messages, FactorySkipsAndLogsUnrecognisedItems) {
+    Testing::LogCapture log;
+    const QJsonArray items = {
+        3.5,
+        QStringLiteral("text"),
+        QJsonValue(),
+        parse(R"({"zeta":1,"alpha":2})"),
+        parse(R"({"MessageBase":{},"Other":{}})"),
+        parse(R"({"MessageBase":{"type":2,"identifier":4},"DatacoreActiveStatusMessage":{}})"),
+    };
+    const auto built = MessageBase::buildMessages(items);
+    ASSERT_EQ(built.size(), 1u);
+    EXPECT_EQ(built.front()->getIdentifier(), 4);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               "Not a serialised object, of QJson type: 2",
+                               "Not a serialised object, of QJson type: 3",
+                               "Not a serialised object, of QJson type: 0",
+                               "Not recognised as a serialised message: alphazeta",
+                               "Unsupported message type: MessageBaseOther",
+                           }));
+    EXPECT_TRUE(MessageBase::buildMessages(QJsonArray()).empty());
+}
+
+TEST(Messages, JsonFieldsFallBackWhenMissingOrMalformed) {
+    const std::vector<std::tuple<const char*, int, int>> cases = {
+        {R"({})", 3, -1},
+        {R"({"MessageBase":7})", 3, -1},
+        {R"({"MessageBase":{"identifier":9}})", 3, 9},
+        {R"({"MessageBase":{"type":"two","identifier":2.5}})", 0, 0},
+        {R"({"MessageBase":{"type":1e300,"identifier":true}})", 0, 0},
+    };
+    for (const auto& [text, type, identifier] : cases) {
+        const DatacoreValidStatusMessage message(parse(text));
+        EXPECT_EQ(message.getType(), type) << text;
+        EXPECT_EQ(message.getIdentifier(), identifier) << text;
+    }
+}
+
+TEST(Messages, PerClassFactoryWithoutClassKey) {
+    Testing::LogCapture log;
+    const QJsonObject foreign = parse(R"({"MessageBase":{"type":2,"identifier":3}})");
+
+    const auto valid = DatacoreValidStatusMessage::buildMessage(foreign);
+    const auto active = DatacoreActiveStatusMessage::buildMessage(foreign);
+    for (const MessageBase* m : {static_cast<const MessageBase*>(valid.get()),
+                                 static_cast<const MessageBase*>(active.get())}) {
+        EXPECT_EQ(m->getType(), MessageBase::undefined);
+        EXPECT_EQ(m->getIdentifier(), 0);
+    }
+    EXPECT_TRUE(log.lines().empty());
+
+    const auto json = DatacoreJsonMessage::buildMessage(foreign);
+    EXPECT_EQ(json->getType(), MessageBase::undefined);
+    EXPECT_EQ(json->getIdentifier(), -1);
+    ASSERT_FALSE(log.lines().empty());
+    EXPECT_EQ(log.lines().front(), "Failed to construct a DatacoreJsonMessage from {");
+    EXPECT_TRUE(log.contains("\"identifier\": 3"));
+}
+
+TEST(Messages, TextsAndContentByIdentifier) {
+    struct Case {
+        std::unique_ptr<MessageBase> message;
+        const char* text;
+    };
+    const auto json = [](int id) {
+        return std::make_unique<DatacoreJsonMessage>(MessageBase::error, id);
+    };
+    const auto valid = [](int id) {
+        return std::make_unique<DatacoreValidStatusMessage>(
+            MessageBase::error, static_cast<DatacoreValidStatusMessage::MessageContent>(id));
+    };
+    const auto active = [](int id) {
+        return std::make_unique<DatacoreActiveStatusMessage>(
+            MessageBase::error, static_cast<DatacoreActiveStatusMessage::MessageContent>(id));
+    };
+    Case cases[] = {
+        {json(0), "Datacore path could not be resolved"},
+        {json(6), "MessageContentJsonDoesNotContainDatacoreElementKey"},
+        {json(7), ""},
+        {json(-1), ""},
+        {valid(0), ""},
+        {valid(1), ""},
+        {valid(2), "Stored integer is Oversized."},
+        {valid(23), "Not enouch space in active line for pathological pairs."},
+        {valid(30), "Inter packet distribution range is not valid for the current standard."},
+        {valid(31), ""},
+        {active(1), ""},
+        {active(5), "One or more child datacores are invalid."},
+        {active(6), ""},
+        {active(1000), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message->getClass().toStdString() + " " +
+                     std::to_string(c.message->getIdentifier()));
+        EXPECT_EQ(c.message->getText(), QString::fromUtf8(c.text));
+        EXPECT_EQ(c.message->hasContent(), *c.text != '\0');
+    }
+}
+
+TEST(Messages, EqualityIgnoresClass) {
+    const DatacoreValidStatusMessage valid(MessageBase::error,
+                                           DatacoreValidStatusMessage::integerUndersized);
+    const DatacoreActiveStatusMessage sameNumbers(MessageBase::error,
+                                                  DatacoreActiveStatusMessage::notCurrentlyNeeded);
+    const DatacoreActiveStatusMessage otherType(MessageBase::warning,
+                                                DatacoreActiveStatusMessage::notCurrentlyNeeded);
+    EXPECT_TRUE(valid == sameNumbers);
+    EXPECT_FALSE(valid == otherType);
+    EXPECT_TRUE(valid != otherType);
+}
+
+}  // namespace
