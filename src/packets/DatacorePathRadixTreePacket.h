@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include "packets/RadixTreeNode.h"
+#include "packets/SerialisableDataPacket.h"
+
+namespace Corvane {
+
+class DatacoreBase;
+
+// Tells a client which datacores a server has: the shape (instance names
+// only, nested as in the tree) of up to four trees. Each node is described
+// as {"Core": name, "Kids": [children...]}, "Kids" left out for a leaf.
+class DatacorePathRadixTreePacket : public SerialisableDataPacket {
+public:
+    static constexpr const char* className = "DatacorePathRadixTreePacket";
+    static constexpr const char* clientIdKey = "ClientId";
+    static constexpr const char* statusTreeKey = "StatusTreeObject";
+    static constexpr const char* configTreeKey = "ConfigTreeObject";
+    static constexpr const char* commandTreeKey = "CommandTreeObject";
+    static constexpr const char* persistentConfigTreeKey = "PersistentConfigTreeObject";
+    static constexpr const char* coreKey = "Core";
+    static constexpr const char* kidsKey = "Kids";
+    // Deeper shapes are cut off when rebuilt, so a hostile packet cannot
+    // exhaust the stack. Qt's parser already stops far above any real tree.
+    static constexpr int maxTreeDepth = 256;
+
+    DatacorePathRadixTreePacket();
+    // A receiver makes one with className and copies the received object in.
+    explicit DatacorePathRadixTreePacket(QString className);
+
+    void setDestinationClientId(const QString& clientId);
+    QString getDestinationClientId() const;
+    bool containsClientId() const;
+
+    bool containsStatusTree() const { return containsTree(statusTreeKey); }
+    bool containsConfigTree() const { return containsTree(configTreeKey); }
+    bool containsCommandTree() const { return containsTree(commandTreeKey); }
+    bool containsPersistentConfigTree() const { return containsTree(persistentConfigTreeKey); }
+
+    void setStatusTree(const DatacoreBase& root) { setTree(statusTreeKey, root); }
+    void setConfigTree(const DatacoreBase& root) { setTree(configTreeKey, root); }
+    void setCommandTree(const DatacoreBase& root) { setTree(commandTreeKey, root); }
+    void setPersistentConfigTree(const DatacoreBase& root) {
+        setTree(persistentConfigTreeKey, root);
+    }
+
+    // A missing tree rebuilds to a node with an empty name and no children.
+    RadixTreeNode getRootNodeForStatusTree() const { return rootNodeFor(statusTreeKey); }
+    RadixTreeNode getRootNodeForConfigTree() const { return rootNodeFor(configTreeKey); }
+    RadixTreeNode getRootNodeForCommandTree() const { return rootNodeFor(commandTreeKey); }
+    RadixTreeNode getRootNodeForPersistentConfigTree() const {
+        return rootNodeFor(persistentConfigTreeKey);
+    }
+
+    QJsonObject getDatacoreAsObjectContainingAllOfItsChildren(const DatacoreBase& node) const;
+    // Lenient: a missing or non-string "Core" gives an empty name, a
+    // non-object kid an empty leaf.
+    RadixTreeNode getRadixTreeFromJson(const QJsonObject& shape) const;
+
+private:
+    bool containsTree(const char* key) const;
+    void setTree(const char* key, const DatacoreBase& root);
+    RadixTreeNode rootNodeFor(const char* key) const;
+    RadixTreeNode rebuild(const QJsonObject& shape, int depth) const;
+};
+
+}  // namespace Corvane

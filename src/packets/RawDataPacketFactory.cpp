@@ -1,0 +1,72 @@
+#include "packets/RawDataPacketFactory.h"
+
+#include "packets/AudioMetersDataPacket.h"
+#include "packets/DatacorePacket.h"
+#include "packets/EyeHistogramData.h"
+#include "packets/RawSdiJitterSpectrumDataPacket.h"
+#include "packets/RawSdiSampleGridPacket.h"
+#include "packets/SerialisableDataPacket.h"
+#include "packets/VideoIpIpatHistogramPacket.h"
+
+namespace Corvane {
+namespace {
+
+std::shared_ptr<RawDataPacket> createJsonPacket(const QByteArray& frame, int payloadLength) {
+    SerialisableDataPacket packet(frame, payloadLength);
+    if (packet.getPacketClassName() == QLatin1String(DatacorePacket::className)) {
+        return std::make_shared<DatacorePacket>(std::move(packet));
+    }
+    return std::make_shared<SerialisableDataPacket>(std::move(packet));
+}
+
+std::shared_ptr<RawDataPacket> createPacket(quint16 identifier, const QByteArray& frame,
+                                            int payloadLength) {
+    namespace Id = PacketIdentifier;
+    switch (identifier) {
+        case Id::serialisable:
+            return createJsonPacket(frame, payloadLength);
+        case Id::eyeVerticalHistogram:
+            return std::make_shared<EyeVerticalHistogramData>(frame);
+        case Id::eyeHorizontalHistogram:
+            return std::make_shared<EyeHorizontalHistogramData>(frame);
+        case Id::ppmMeters:
+            return std::make_shared<PpmMetersData>(frame);
+        case Id::peakHoldMeters:
+            return std::make_shared<PeakHoldMetersData>(frame);
+        case Id::phaseMeters:
+            return std::make_shared<PhaseMetersData>(frame);
+        case Id::instantPeakDbMeters:
+            return std::make_shared<InstantPeakDbMetersData>(frame);
+        case Id::instantPeakLinearMeters:
+            return std::make_shared<InstantPeakLinearMetersData>(frame);
+        case Id::st337DolbyDetect:
+            return std::make_shared<ST337DolbyDetectData>(frame);
+        case Id::rawSdiSampleGrid:
+            return std::make_shared<RawSdiSampleGridPacket>(frame);
+        case Id::rawSdiJitterSpectrum:
+            return std::make_shared<RawSdiJitterSpectrumDataPacket>(frame);
+        case Id::videoIpIpatHistogram:
+            return std::make_shared<VideoIpIpatHistogramPacket>(frame);
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<RawDataPacket> RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(
+    QByteArray& buffer) {
+    if (buffer.size() < RawDataPacket::headerSize) {
+        return nullptr;
+    }
+    const RawDataPacket::Header header = RawDataPacket::peekHeader(buffer);
+    if (!PacketIdentifier::isValid(header.packetIdentifier)) {
+        return nullptr;  // garbage or incomplete
+    }
+    std::shared_ptr<RawDataPacket> packet =
+        createPacket(header.packetIdentifier, buffer, header.payloadLength);
+    buffer.remove(0, RawDataPacket::headerSize + header.payloadLength);
+    return packet;
+}
+
+}  // namespace Corvane

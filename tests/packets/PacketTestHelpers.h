@@ -1,0 +1,42 @@
+#pragma once
+
+#include "packets/RawDataPacket.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QDataStream>
+
+namespace Corvane::Testing {
+
+// The frame a connection would send for `packet`.
+inline QByteArray frameOf(const RawDataPacket& packet) {
+    QByteArray bytes;
+    QBuffer device(&bytes);
+    device.open(QIODevice::WriteOnly);
+    packet.serialisePacketAndWriteToDevice(device);
+    return bytes;
+}
+
+// A frame with a hand-made header in front of `payload`.
+inline QByteArray rawFrame(quint16 identifier, qint32 length, const QByteArray& payload,
+                           quint16 source = 0) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    RawDataPacket::writeHeaderToDataStream({identifier, source, length}, out);
+    return bytes + payload;
+}
+
+inline QByteArray rawFrame(quint16 identifier, const QByteArray& payload) {
+    return rawFrame(identifier, payload.size(), payload);
+}
+
+// Big-endian bytes written by a default stream.
+template <typename Writer>
+QByteArray streamed(Writer&& writer) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    writer(out);
+    return bytes;
+}
+
+}  // namespace Corvane::Testing

@@ -1,0 +1,314 @@
+#include "PacketTestHelpers.h"
+#include "packets/DatacorePacket.h"
+#include "packets/RawDataPacketFactory.h"
+#include "packets/SerialisableDataPacket.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <sstream>
+
+namespace Corvane {
+namespace {
+
+using Testing::frameOf;
+using Testing::LogCapture;
+using Testing::rawFrame;
+
+SerialisableDataPacket named(const QString& className, const QString& key, int value) {
+    SerialisableDataPacket packet(className);
+    QJsonObject object = packet.getJsonObject();
+    object.insert(key, value);
+    packet.setJsonObject(object);
+    return packet;
+}
+
+TEST(PacketHeader, WrittenBigEndianInDeclaredOrder) {
+    SerialisableDataPacket packet("A");
+    const QByteArray header = packet.generatePacketHeaderForPayload(QByteArray(300, 'x'));
+    EXPECT_EQ(header, QByteArray::fromHex("10100000"
+                                          "0000012c"));
+}
+
+TEST(PacketHeader, PeekClassifiesBuffer) {
+    struct Case {
+        const char* what;
+        QByteArray buffer;
+        quint16 expected;
+    };
+    const QByteArray payload(5, 'p');
+    const Case cases[] = {
+        {"complete", rawFrame(0x1013, payload), 0x1013},
+        {"complete with more behind", rawFrame(0x101B, payload) + "zz", 0x101B},
+        {"empty payload", rawFrame(0x1011, QByteArray()), 0x1011},
+        {"one byte short", rawFrame(0x1013, payload).chopped(1), 1},
+        {"header only part", rawFrame(0x1013, payload).left(5), 1},
+        {"below range", rawFrame(0x100F, payload), 0},
+        {"above range", rawFrame(0x101C, payload), 0},
+        {"zero identifier", rawFrame(0, payload), 0},
+        {"negative length", rawFrame(0x1010, -1, payload), 0},
+        {"most negative length", rawFrame(0x1010, INT32_MIN, payload), 0},
+        {"huge length", rawFrame(0x1010, INT32_MAX, payload), 1},
+    };
+    for (const Case& c : cases) {
+        const QByteArray before = c.buffer;
+        EXPECT_EQ(RawDataPacket::peekHeader(c.buffer).packetIdentifier, c.expected) << c.what;
+        EXPECT_EQ(c.buffer, before) << c.what;
+    }
+    const RawDataPacket::Header header = RawDataPacket::peekHeader(rawFrame(0x1012, 7, "", 9));
+    EXPECT_EQ(header.sourceInstanceIdentifier, 9);
+    EXPECT_EQ(header.payloadLength, 7);
+}
+
+TEST(JsonPacket, PayloadIsLengthPrefixedCompactText) {
+    const QByteArray payload = SerialisableDataPacket("X").getSerialisedPayloadForTransmit();
+    EXPECT_EQ(payload, QByteArray::fromHex("0000000d") + R"({"Class":"X"})");
+
+    const QByteArray frame = frameOf(named("Meter", "v", 12));
+    EXPECT_EQ(frame.size(), 8 + 4 + 24);  // {"Class":"Meter","v":12}
+    EXPECT_EQ(frame.mid(4, 4), QByteArray::fromHex("0000001c"));
+    EXPECT_EQ(frame.mid(8, 4), QByteArray::fromHex("00000018"));
+}
+
+TEST(JsonPacket, EmptyClassNameIsRefusedAndLogged) {
+    LogCapture log;
+    SerialisableDataPacket packet{QString()};
+    EXPECT_TRUE(packet.getJsonObject().isEmpty());
+    EXPECT_TRUE(log.contains("SerialisableDataPacket MUST HAVE CLASS NAME"));
+}
+
+TEST(JsonPacket, ClassNameMustBeString) {
+    EXPECT_EQ(SerialisableDataPacket::fromJson({{"Class", 5}}).getPacketClassName(), "");
+    EXPECT_EQ(SerialisableDataPacket::fromJson({}).getPacketClassName(), "");
+    EXPECT_EQ(SerialisableDataPacket::fromJson({{"Class", "K"}}).getPacketClassName(), "K");
+}
+
+TEST(JsonPacket, SerialiseToAppendsAndCounts) {
+    QByteArray out("ab");
+    const int n = SerialisableDataPacket("K").serialiseTo(out);
+    EXPECT_EQ(n, 13);
+    EXPECT_EQ(out, QByteArray(R"(ab{"Class":"K"})"));
+}
+
+TEST(JsonPacket, DeserialiseReportsParseErrors) {
+    LogCapture log;
+    QJsonParseError error{};
+    const auto good = SerialisableDataPacket::deserialise(R"({"Class":"Q","n":1})", error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError);
+    EXPECT_EQ(good.getPacketClassName(), "Q");
+    EXPECT_TRUE(log.lines().empty());
+
+    const auto bad = SerialisableDataPacket::deserialise("{\"Class\":", error);
+    EXPECT_NE(error.error, QJsonParseError::NoError);
+    EXPECT_TRUE(bad.getJsonObject().isEmpty());
+    EXPECT_TRUE(log.contains("SerialisablePacket failed to parse packet: "));
+}
+
+TEST(JsonPacket, StreamOutputIsIndentedJson) {
+    std::ostringstream out;
+    out << named("K", "n", 3);
+    const QJsonDocument back = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()));
+    EXPECT_EQ(back.object(), named("K", "n", 3).getJsonObject());
+    EXPECT_NE(out.str().find('\n'), std::string::npos);
+}
+
+TEST(NestedPackets, SingleExtractionNeedsNamedObject) {
+    SerialisableDataPacket outer("Outer");
+    outer.insertOtherPacketIntoThis("inner", named("Inner", "n", 1));
+    QJsonObject object = outer.getJsonObject();
+    object.insert("unnamed", QJsonObject{{"n", 1}});
+    object.insert("emptyName", QJsonObject{{"Class", ""}});
+    object.insert("numberName", QJsonObject{{"Class", 4}});
+    object.insert("notObject", 17);
+    outer.setJsonObject(object);
+
+    bool ok = false;
+    EXPECT_EQ(outer.extractOtherPacketFromThis("inner", ok), named("Inner", "n", 1));
+    EXPECT_TRUE(ok);
+    for (const char* key : {"unnamed", "emptyName", "numberName", "notObject", "absent"}) {
+        ok = true;
+        EXPECT_TRUE(outer.extractOtherPacketFromThis(key, ok).getJsonObject().isEmpty()) << key;
+        EXPECT_FALSE(ok) << key;
+    }
+}
+
+TEST(NestedPackets, ListExtractionSkipsBadItemsInOrder) {
+    std::vector<SerialisableDataPacket> inner = {named("A", "n", 1), named("B", "n", 2)};
+    SerialisableDataPacket outer("Outer");
+    outer.insertOtherPacketsIntoThis("all", inner);
+
+    bool ok = false;
+    EXPECT_EQ(outer.extractOtherPacketsFromThis("all", ok), inner);
+    EXPECT_TRUE(ok);
+
+    QJsonObject object = outer.getJsonObject();
+    QJsonArray mixed = object.value("all").toArray();
+    mixed.insert(1, 42);
+    mixed.append(QJsonObject{{"Class", ""}});
+    object.insert("mixed", mixed);
+    object.insert("notArray", QJsonObject{{"Class", "A"}});
+    outer.setJsonObject(object);
+
+    EXPECT_EQ(outer.extractOtherPacketsFromThis("mixed", ok), inner);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(outer.extractOtherPacketsFromThis("notArray", ok).empty());
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(outer.extractOtherPacketsFromThis("absent", ok).empty());
+    EXPECT_FALSE(ok);
+
+    // Nesting survives the trip over the wire.
+    QByteArray buffer = frameOf(outer);
+    auto received = std::dynamic_pointer_cast<SerialisableDataPacket>(
+        RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer));
+    ASSERT_TRUE(received);
+    EXPECT_EQ(received->extractOtherPacketsFromThis("all", ok), inner);
+    EXPECT_TRUE(ok);
+}
+
+TEST(DatacorePacketKeys, ConstructorsAndDefaults) {
+    const QJsonObject datacore{{"Value", 3}};
+    const DatacorePacket full("client-7", 41, datacore, "Root/Child");
+    EXPECT_EQ(full.getPacketClassName(), "DatacorePacket");
+    EXPECT_EQ(full.getClientID(), "client-7");
+    EXPECT_EQ(full.getPacketID(), 41);
+    EXPECT_EQ(full.getDatacorePath(), "Root/Child");
+    EXPECT_EQ(full.getDatacoreJsonObject(), datacore);
+    EXPECT_TRUE(full.containsClientID() && full.containsPacketID() && full.containsDatacorePath() &&
+                full.containsDatacoreObject());
+
+    const DatacorePacket bare("DatacorePacket");
+    EXPECT_FALSE(bare.containsClientID() || bare.containsPacketID() ||
+                 bare.containsDatacorePath() || bare.containsDatacoreObject());
+    EXPECT_EQ(bare.getPacketID(), -1);
+    EXPECT_EQ(bare.getClientID(), "");
+    EXPECT_EQ(bare.getDatacorePath(), "");
+    EXPECT_TRUE(bare.getDatacoreJsonObject().isEmpty());
+
+    const DatacorePacket partial(datacore, "P");
+    EXPECT_FALSE(partial.containsClientID());
+    EXPECT_EQ(partial.getPacketID(), -1);
+    EXPECT_EQ(partial.getDatacorePath(), "P");
+}
+
+// --- factory ------------------------------------------------------------
+
+std::shared_ptr<RawDataPacket> take(QByteArray& buffer) {
+    return RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer);
+}
+
+TEST(Factory, JsonFrameRebuiltByteForByte) {
+    const DatacorePacket sent("c", 2, QJsonObject{{"a", QJsonArray{1, "two", true}}}, "x/y");
+    const QByteArray frame = frameOf(sent);
+    QByteArray buffer = frame;
+    const std::shared_ptr<RawDataPacket> packet = take(buffer);
+    ASSERT_TRUE(packet);
+    EXPECT_TRUE(buffer.isEmpty());
+
+    const auto datacore = std::dynamic_pointer_cast<DatacorePacket>(packet);
+    ASSERT_TRUE(datacore) << "a DatacorePacket comes back as its own class";
+    EXPECT_EQ(*datacore, sent);
+    EXPECT_EQ(datacore->getPacketID(), 2);
+    EXPECT_EQ(packet->getHeaderFromPacket(), (RawDataPacket::Header{0x1010, 0, frame.size() - 8}));
+    EXPECT_EQ(packet->getPayloadFromPacket(), frame.mid(8));
+    EXPECT_EQ(frameOf(*packet), frame);
+}
+
+TEST(Factory, OtherJsonClassesStayPlain) {
+    QByteArray buffer = frameOf(named("Whatever", "n", 1));
+    const auto packet = take(buffer);
+    ASSERT_TRUE(packet);
+    EXPECT_FALSE(std::dynamic_pointer_cast<DatacorePacket>(packet));
+    EXPECT_EQ(std::dynamic_pointer_cast<SerialisableDataPacket>(packet)->getPacketClassName(),
+              "Whatever");
+}
+
+TEST(Factory, FrameAndAHalf) {
+    const QByteArray first = frameOf(named("First", "n", 1));
+    const QByteArray second = frameOf(named("Second", "n", 2));
+    const QByteArray half = second.left(second.size() / 2);
+    QByteArray buffer = first + half;
+
+    const auto packet = std::dynamic_pointer_cast<SerialisableDataPacket>(take(buffer));
+    ASSERT_TRUE(packet);
+    EXPECT_EQ(packet->getPacketClassName(), "First");
+    EXPECT_EQ(buffer, half);
+
+    EXPECT_FALSE(take(buffer));
+    EXPECT_EQ(buffer, half);
+    buffer += second.mid(half.size());
+    const auto next = std::dynamic_pointer_cast<SerialisableDataPacket>(take(buffer));
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->getPacketClassName(), "Second");
+    EXPECT_TRUE(buffer.isEmpty());
+}
+
+TEST(Factory, NothingBuiltNothingConsumed) {
+    const QByteArray frame = frameOf(SerialisableDataPacket("K"));
+    const QByteArray cases[] = {
+        QByteArray(),
+        frame.left(7),
+        frame.chopped(1),
+        rawFrame(0x0FFF, QByteArray(4, 0)),
+        rawFrame(0x101C, QByteArray(4, 0)),
+        QByteArray("garbage!") + frame,
+        rawFrame(0x1013, -8, QByteArray(64, 0)),
+        rawFrame(0x1010, INT32_MAX, QByteArray(64, 0)),
+    };
+    for (const QByteArray& bytes : cases) {
+        QByteArray buffer = bytes;
+        EXPECT_FALSE(take(buffer)) << bytes.toHex().constData();
+        EXPECT_EQ(buffer, bytes);
+    }
+}
+
+TEST(Factory, UnparsableJsonGivesEmptyClassAndLogLine) {
+    const QByteArray payloads[] = {
+        QByteArray(4, 0),                             // no text at all
+        QByteArray::fromHex("00000005") + "{\"a\":",  // cut short
+        QByteArray::fromHex("00000003") + "[1]",      // an array, not an object
+        QByteArray::fromHex("ffffffff") + "\xff\xfe",
+    };
+    for (const QByteArray& payload : payloads) {
+        LogCapture log;
+        QByteArray buffer = rawFrame(0x1010, payload);
+        const auto packet = std::dynamic_pointer_cast<SerialisableDataPacket>(take(buffer));
+        ASSERT_TRUE(packet) << payload.toHex().constData();
+        EXPECT_TRUE(buffer.isEmpty());
+        EXPECT_EQ(packet->getPacketClassName(), "");
+        if (payload != QByteArray::fromHex("00000003") + "[1]") {
+            EXPECT_TRUE(packet->getJsonObject().contains("Class"));
+            EXPECT_TRUE(log.contains("SerialisablePacket failed to parse packet "));
+        }
+    }
+}
+
+TEST(Factory, JsonTextBoundedByFrameNotByPrefix) {
+    // The prefix claims far more than the frame holds; only the frame counts.
+    const QByteArray text = R"({"Class":"K"})";
+    QByteArray buffer = rawFrame(0x1010, QByteArray::fromHex("7fffffff") + text) + "{junk";
+    const auto packet = std::dynamic_pointer_cast<SerialisableDataPacket>(take(buffer));
+    ASSERT_TRUE(packet);
+    EXPECT_EQ(packet->getPacketClassName(), "K");
+    EXPECT_EQ(buffer, QByteArray("{junk"));
+
+    // A payload length smaller than the frame passed to the constructor.
+    const SerialisableDataPacket cut(rawFrame(0x1010, QByteArray(4, 0) + text), 4 + 5);
+    EXPECT_EQ(cut.getPacketClassName(), "");
+}
+
+TEST(RawPacket, ShortFrameKeepsOnlyPresentBytes) {
+    const SerialisableDataPacket packet(
+        rawFrame(0x1010, 1000, QByteArray::fromHex("0000000d") + R"({"Class":"K"})"), 1000);
+    EXPECT_EQ(packet.getHeaderFromPacket().payloadLength, 1000);
+    EXPECT_EQ(packet.getPayloadFromPacket().size(), 17);
+    EXPECT_EQ(packet.getPacketClassName(), "K");
+
+    const SerialisableDataPacket negative(rawFrame(0x1010, -20, QByteArray(30, 'x')), -20);
+    EXPECT_TRUE(negative.getPayloadFromPacket().isEmpty());
+}
+
+}  // namespace
+}  // namespace Corvane
