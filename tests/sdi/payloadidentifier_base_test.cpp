@@ -1,0 +1,308 @@
+// Field encoding, reserved-bit report, comparison and text form of the
+// payload identifier base class.
+
+#include "sdi/PayloadIdentifier1080_1g5.h"
+#include "sdi/PayloadIdentifier1080_3g.h"
+#include "sdi/PayloadIdentifier1080_Levelb3g.h"
+#include "sdi/PayloadIdentifier2160_12g.h"
+#include "sdi/PayloadIdentifier2160_6g.h"
+#include "sdi/PayloadIdentifier2160_DualLink6g.h"
+#include "sdi/PayloadIdentifier2160_QuadLink3g.h"
+#include "sdi/PayloadIdentifier2160_QuadLinkLevelb3g.h"
+#include "sdi/PayloadIdentifier720_1g5.h"
+#include "sdi/PayloadIdentifier720_3g.h"
+#include "sdi/SdiUtility.h"
+
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace Corvane::Sdi {
+namespace {
+
+using Bit = PayloadIdentifierField::Bit;
+using FieldType = PayloadIdentifierBase::FieldType;
+using namespace PayloadId;
+
+TEST(PayloadIdentifierField, ApplyValueWritesOnlyItsBits) {
+    struct Case {
+        const char* name;
+        PayloadIdentifierField field;
+        std::uint32_t before;
+        int value;
+        bool accepted;
+        std::uint32_t after;
+    };
+    const PayloadIdentifierField twoBits(2, {Bit::Bit4, Bit::Bit5});
+    const Case cases[] = {
+        {"3 into bits 4,5 of byte index 2", twoBits, 0, 3, true, 0x00003000},
+        {"4 is too wide for two bits", twoBits, 0x12345678, 4, false, 0x12345678},
+        {"negative refused", twoBits, 0x12345678, -1, false, 0x12345678},
+        {"0 clears and keeps the rest", twoBits, 0xFFFFFFFF, 0, true, 0xFFFFCFFF},
+        // value bit 1 goes to the second listed bit, however far away
+        {"split field", PayloadIdentifierField(2, {Bit::Bit4, Bit::Bit7}), 0, 2, true, 0x00008000},
+        {"listed order is value order", PayloadIdentifierField(3, {Bit::Bit1, Bit::Bit0}), 0, 1,
+         true, 0x00000002},
+        {"byte index 0 is the top byte", PayloadIdentifierField(0, {Bit::Bit7}), 0, 1, true,
+         0x80000000},
+        {"eight bits take 255", PayloadIdentifier1080_3g::defaultPayloadIdentifierFieldDefinition(),
+         0x00FFFFFF, 255, true, 0xFFFFFFFF},
+        {"no bits: 0 accepted untouched", PayloadIdentifierField(1, {}), 0xABCD, 0, true, 0xABCD},
+        {"no bits: 1 refused", PayloadIdentifierField(1, {}), 0xABCD, 1, false, 0xABCD},
+        {"nine bits: 1 refused",
+         PayloadIdentifierField(3, {Bit::Bit0, Bit::Bit1, Bit::Bit2, Bit::Bit3, Bit::Bit4,
+                                    Bit::Bit5, Bit::Bit6, Bit::Bit7, Bit::Bit0}),
+         0xFF, 1, false, 0xFF},
+        {"byte outside the word", PayloadIdentifierField(4, {Bit::Bit0}), 0, 1, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::uint32_t word = c.before;
+        EXPECT_EQ(c.field.applyValueToPayloadIdentifierWord(word, c.value), c.accepted);
+        EXPECT_EQ(word, c.after);
+        if (c.accepted) {
+            EXPECT_EQ(c.field.readValueFromPayloadIdentifierWord(word),
+                      static_cast<unsigned int>(c.value));
+        }
+    }
+}
+
+TEST(PayloadIdentifierBase, SplitColourimetryFieldReadsBothBits) {
+    // byte 3 bit 7 is value bit 1, bit 4 value bit 0
+    EXPECT_EQ(PayloadIdentifier1080_1g5(0x85C78001).getColourimetry(), Colourimetry::Rec2020);
+    EXPECT_EQ(PayloadIdentifier1080_1g5(0x85C71001).getColourimetry(), Colourimetry::ColVancPacket);
+    EXPECT_EQ(PayloadIdentifier1080_3g(0x89C98001).getColourimetry(), Colourimetry::Rec709);
+}
+
+TEST(PayloadIdentifierBase, ZeroWordReadsNothing) {
+    const PayloadIdentifier1080_3g p(0);
+    EXPECT_EQ(p.toHumanReadable(), "No payload identifier");
+    EXPECT_EQ(p.getByte(0), 0);
+    EXPECT_EQ(p.getPayloadAndDigitialInterface(), PayloadAndDigitalInterface::None);
+    EXPECT_EQ(p.getPictureRate(), PictureRate::None);
+    EXPECT_TRUE(p.doReservedBitsChecks().isEmpty());
+}
+
+TEST(PayloadIdentifierBase, ReservedBitsAreLoggedAtConstruction) {
+    Testing::LogCapture log;
+    // byte 4 bit 7 is reserved on a level A 1080-line link; byte 2 bit 0 is
+    // part of the picture rate
+    const PayloadIdentifier1080_3g p(0x89C98081);
+    ASSERT_EQ(p.doReservedBitsChecks(), QStringList{"Reserved bit not 0, Byte 0, Bit 7"});
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Reserved bit not 0, Byte 0, Bit 7"});
+    log.clear();
+    const PayloadIdentifier1080_3g clean(0x89C98001);
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST(PayloadIdentifierBase, WordOnlyIdentifierUsesSevenGenericFields) {
+    // colourimetry, width flag, transfer, luminance are not in the default map
+    const PayloadIdentifierBase p(0x89F9F011);
+    EXPECT_EQ(p.getFieldMap().size(), 7u);
+    EXPECT_EQ(p.getPictureRate(), PictureRate::Rate50);
+    EXPECT_EQ(p.getAspectRatio(), AspectRatio::Ratio16x9);
+    EXPECT_EQ(p.getColourimetry(), Colourimetry::Rec709);
+    EXPECT_EQ(p.getTransferCharacteristics(), TransferCurve::SdrTv);
+    EXPECT_EQ(
+        p.doReservedBitsChecks(),
+        (QStringList{"Reserved bit not 0, Byte 0, Bit 4", "Reserved bit not 0, Byte 1, Bit 4",
+                     "Reserved bit not 0, Byte 1, Bit 5", "Reserved bit not 0, Byte 1, Bit 6",
+                     "Reserved bit not 0, Byte 2, Bit 4", "Reserved bit not 0, Byte 2, Bit 5"}));
+    // the base describes no interface
+    EXPECT_FALSE(p.hasCorrectpayloadAndDigitalInterface());
+    EXPECT_EQ(p.doSmpteValidationChecks(),
+              QStringList{"Error packet does not match any supported type"});
+    EXPECT_EQ(p.getDataRatePerPhysicalConnection(), SdiDataRate::NoSignal);
+    EXPECT_TRUE(p.getFieldHeights().empty());
+}
+
+TEST(PayloadIdentifierBase, InterfaceCodeWithoutFieldIsByteOne) {
+    const PayloadIdentifierBase p(0x12000000, {});
+    EXPECT_EQ(static_cast<int>(p.getPayloadAndDigitialInterface()), 0x12);
+    EXPECT_EQ(p.getSampleStructure(), SampleStructure::YCbCr422);
+}
+
+TEST(PayloadIdentifierBase, OverlappingFieldsAreDetected) {
+    PayloadIdentifierBase::FieldMap map{
+        {FieldType::PictureRate, PayloadIdentifierBase::defaultPictureRateFieldDefinition()},
+        {FieldType::TransferCharacteristics, PayloadIdentifierField(1, {Bit::Bit3, Bit::Bit4})},
+    };
+    EXPECT_FALSE(PayloadIdentifierBase(0, map).checkThatPayloadIdentifierFieldsDoNotOverlap());
+    map[FieldType::TransferCharacteristics] =
+        PayloadIdentifierBase::generalTransferCharacteristicsFieldDefinition();
+    EXPECT_TRUE(PayloadIdentifierBase(0, map).checkThatPayloadIdentifierFieldsDoNotOverlap());
+}
+
+TEST(PayloadIdentifierBase, TwoSampleLocationsPerPixelDoubleTheLine) {
+    struct Case {
+        int sampling;
+        int depth;
+        unsigned int expected;
+    };
+    const Case cases[] = {{0, 1, 1920}, {3, 0, 1920}, {0, 2, 3840}, {3, 3, 3840},
+                          {1, 1, 3840}, {4, 0, 3840}, {14, 1, 3840}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.sampling) + "/" + std::to_string(c.depth));
+        const PayloadIdentifier1080_3g p(0x89C98000 | (c.sampling << 8) | c.depth);
+        EXPECT_EQ(p.doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(1920), c.expected);
+    }
+}
+
+TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
+    struct Case {
+        const char* name;
+        std::uint32_t other;
+        bool sameStandard;
+        const char* noMatch;
+    };
+    // base: quad 3G, 50p 4:2:2 10-bit, link 1
+    const std::uint32_t base = 0x97C98001;
+    const Case cases[] = {
+        {"other link", 0x97C980C1, true, nullptr},
+        {"aspect ratio", 0x97C90001, true, nullptr},
+        {"audio copy status", 0x97C98005, true, nullptr},
+        {"sampling", 0x97C98101, false, "NO MATCH - getSampleStructure"},
+        {"rate", 0x97CA8001, false, "NO MATCH - getFrameRate"},
+        {"picture", 0x97898001, false, "NO MATCH - getPicutreInterlaced"},
+        {"transport", 0x97498001, false, "NO MATCH - getTransportInterlaced"},
+        {"depth", 0x97C98002, false, "NO MATCH - getBitDepth"},
+        {"width", 0x97C9C001, false, "NO MATCH - getHorizontalArraySize"},
+        {"colourimetry", 0x97C9A001, false, "NO MATCH - getColourimetry"},
+        {"interface", 0x89C98001, false, "NO MATCH - getPayloadAndDigitialInterface"},
+        {"transfer", 0x97D98001, false, "NO MATCH - getTransferCharacteristics"},
+        {"luminance", 0x97C98011, false, "NO MATCH - getLuminanceAndColourDifferenceSignal"},
+    };
+    const PayloadIdentifier2160_QuadLink3g a(base);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PayloadIdentifier2160_QuadLink3g b(c.other);
+        Testing::LogCapture log;
+        EXPECT_EQ(a.compareForVideoStandard(b, false), c.sameStandard);
+        EXPECT_TRUE(log.lines().empty());
+        EXPECT_EQ(a.compareForVideoStandard(b, true), c.sameStandard);
+        std::vector<std::string> expected = {"Comparing payload Identifiers...",
+                                             a.toHumanReadable(false).toStdString(),
+                                             b.toHumanReadable(false).toStdString()};
+        if (c.noMatch != nullptr) {
+            expected.push_back(c.noMatch);
+        }
+        expected.push_back(c.sameStandard ? "Comparable? true" : "Comparable? false");
+        EXPECT_EQ(log.lines(), expected);
+        EXPECT_TRUE(a != b);
+    }
+    EXPECT_TRUE(a == PayloadIdentifier2160_QuadLink3g(base));
+}
+
+// Exercises the text branches that no real interface reaches.
+class ConfigurableInterface final : public PayloadIdentifierBase {
+public:
+    ConfigurableInterface(std::uint32_t word, unsigned int links, SdiDataRate rate,
+                          unsigned int level, SubImagePixelMappingFormat mapping, unsigned int kind)
+        : PayloadIdentifierBase(word, fieldMap()),
+          links_(links),
+          rate_(rate),
+          level_(level),
+          mapping_(mapping),
+          kind_(kind) {}
+    static FieldMap fieldMap() {
+        FieldMap map = genericFieldMap();
+        map[FieldType::Channel] = PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7});
+        return map;
+    }
+    unsigned int getNumPhysicalConnections() const override { return links_; }
+    SdiDataRate getDataRatePerPhysicalConnection() const override { return rate_; }
+    unsigned int getLevel() const override { return level_; }
+    SubImagePixelMappingFormat getSubImagePixelMappingFormat() const override { return mapping_; }
+    unsigned int getPicutreInterlacedProgressivePsf() const override { return kind_; }
+
+private:
+    unsigned int links_;
+    SdiDataRate rate_;
+    unsigned int level_;
+    SubImagePixelMappingFormat mapping_;
+    unsigned int kind_;
+};
+
+TEST(PayloadIdentifierBase, HumanReadableText) {
+    struct Case {
+        const char* name;
+        PayloadIdentifierPtr p;
+        bool omitChannel;
+        const char* expected;
+    };
+    const auto none = SubImagePixelMappingFormat::None;
+    const auto fake = [](std::uint32_t word, unsigned int links, SdiDataRate rate,
+                         unsigned int level, SubImagePixelMappingFormat mapping,
+                         unsigned int kind) -> PayloadIdentifierPtr {
+        return std::make_shared<ConfigurableInterface>(word, links, rate, level, mapping, kind);
+    };
+    const Case cases[] = {
+        {"1080p50 3G A", std::make_shared<PayloadIdentifier1080_3g>(0x89C98001), false,
+         "1920x1080p50 YCbCr:422:10 3G A Rec.709"},
+        {"quad link 1", std::make_shared<PayloadIdentifier2160_QuadLink3g>(0x97C98001), false,
+         "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Link1 Rec.709"},
+        {"quad link omitted", std::make_shared<PayloadIdentifier2160_QuadLink3g>(0x97C98001), true,
+         "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Rec.709"},
+        {"quad B stream 6", std::make_shared<PayloadIdentifier2160_QuadLinkLevelb3g>(0x984AF0A1),
+         false, "4096x2160p59.94 YCbCr:422:10 QL 3G B 2-SI DS6_Link3 Unknown"},
+        {"1080 B stream 2", std::make_shared<PayloadIdentifier1080_Levelb3g>(0x8A4BC041), false,
+         "2048x1080p60 YCbCr:422:10 3G B LinkB Rec.2020"},
+        {"6G interlaced HLG ICtCp", std::make_shared<PayloadIdentifier2160_6g>(0xC0935277), false,
+         "4096x2160i48 RGB:444:12FR 6G 2-SI Link4 ICtCp HLG ColVancPacket"},
+        {"dual 6G PQ", std::make_shared<PayloadIdentifier2160_DualLink6g>(0xC2E6A021), false,
+         "3840x2160p29.97 YCbCr:422:10 DL 6G 2-SI Link2 PQ Rec.2020"},
+        {"12G", std::make_shared<PayloadIdentifier2160_12g>(0xCEC5C0E2), false,
+         "4096x2160p25 YCbCr:422:12 12G 2-SI Link8 Rec.709"},
+        {"1.5G psf", std::make_shared<PayloadIdentifier1080_1g5>(0x85473301), false,
+         "1920x1080psf30 YCbCr:420:10 1.5G ColVancPacket"},
+        {"720 1.5G", std::make_shared<PayloadIdentifier720_1g5>(0x845B2011), false,
+         "1280x720p60 YCbCr:422:10 1.5G ICtCp HLG Rec.2020"},
+        {"interlaced field rate", std::make_shared<PayloadIdentifier1080_3g>(0x89AA5912), false,
+         "2048x1080i119.88 YCbCrD:4444:12 3G A ICtCp PQ ColVancPacket"},
+        {"reserved sampling", std::make_shared<PayloadIdentifier720_3g>(0x88C70701), false,
+         "1280x720p30 RESERVED:10 3G A Rec.709"},
+        {"dual 1.5G link B", fake(0x89C98021, 2, SdiDataRate::Rate1G5, 0, none, 3), false,
+         "0x0p50 YCbCr:422:10 DL 1.5G LinkB Rec.709"},
+        {"dual 1.5G unknown link", fake(0x89C98041, 2, SdiDataRate::Rate1G5, 0, none, 3), false,
+         "0x0p50 YCbCr:422:10 DL 1.5G Link? Rec.709"},
+        {"single B link 3", fake(0x89C98041, 1, SdiDataRate::Rate3G, 1, none, 3), false,
+         "0x0p50 YCbCr:422:10 3G B Link? Rec.709"},
+        {"error texts",
+         fake(0x89C98001, 3, static_cast<SdiDataRate>(9), 0,
+              static_cast<SubImagePixelMappingFormat>(5), 0),
+         false, "0x0Error50 YCbCr:422:10 Error Error Link1 Rec.709"},
+        {"error level, square division",
+         fake(0x89C98001, 4, SdiDataRate::Rate3G, 2, SubImagePixelMappingFormat::SquareDivision, 2),
+         false, "0x0i50 YCbCr:422:10 QL 3G Error SqDv Link1 Rec.709"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.p->toHumanReadable(c.omitChannel).toStdString(), c.expected);
+    }
+}
+
+TEST(SdiUtility, PictureRateTextIsFrameOrFieldRate) {
+    struct Case {
+        int rate;
+        PictureFormat format;
+        const char* expected;
+    };
+    const auto p = PictureFormat::Progressive;
+    const auto i = PictureFormat::Interlaced;
+    const Case cases[] = {{10, i, "119.88"}, {10, p, "59.94"},  {0, p, "NoRate"}, {1, i, "RsvRate"},
+                          {2, p, "23.98"},   {2, i, "47.95"},   {4, i, "95.90"},  {5, i, "50"},
+                          {6, p, "29.97"},   {14, p, "119.88"}, {15, i, "240"},   {12, i, "192"},
+                          {16, p, ""},       {-1, i, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rate);
+        EXPECT_EQ(
+            SdiUtility::convertPictureRateToString(static_cast<PictureRate>(c.rate), c.format),
+            c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace Corvane::Sdi
