@@ -88,11 +88,12 @@ TEST(PayloadIdentifierBase, ZeroWordReadsNothing) {
 
 TEST(PayloadIdentifierBase, ReservedBitsAreLoggedAtConstruction) {
     Testing::LogCapture log;
+    spdlog::get("TQLOG")->set_pattern("%l %v");
     // byte 4 bit 7 is reserved on a level A 1080-line link; byte 2 bit 0 is
-    // part of the picture rate
+    // belongs to the picture rate
     const PayloadIdentifier1080_3g p(0x89C98081);
     ASSERT_EQ(p.doReservedBitsChecks(), QStringList{"Reserved bit not 0, Byte 0, Bit 7"});
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"Reserved bit not 0, Byte 0, Bit 7"});
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"warning Reserved bit not 0, Byte 0, Bit 7"});
     log.clear();
     const PayloadIdentifier1080_3g clean(0x89C98001);
     EXPECT_TRUE(log.lines().empty());
@@ -180,6 +181,7 @@ TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
         SCOPED_TRACE(c.name);
         const PayloadIdentifier2160_QuadLink3g b(c.other);
         Testing::LogCapture log;
+        spdlog::get("TQLOG")->set_pattern("%l %v");
         EXPECT_EQ(a.compareForVideoStandard(b, false), c.sameStandard);
         EXPECT_TRUE(log.lines().empty());
         EXPECT_EQ(a.compareForVideoStandard(b, true), c.sameStandard);
@@ -190,6 +192,9 @@ TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
             expected.push_back(c.noMatch);
         }
         expected.push_back(c.sameStandard ? "Comparable? true" : "Comparable? false");
+        for (auto& line : expected) {
+            line = "info " + line;
+        }
         EXPECT_EQ(log.lines(), expected);
         EXPECT_TRUE(a != b);
     }
