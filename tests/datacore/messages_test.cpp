@@ -115,56 +115,26 @@ TEST(Messages, PerClassFactoryWithoutClassKey) {
     EXPECT_TRUE(log.contains("\"identifier\": 3"));
 }
 
-TEST(Messages, TextsAndContentByIdentifier) {
-    struct Case {
-        std::unique_ptr<MessageBase> message;
-        const char* text;
-    };
-    const auto json = [](int id) {
-        return std::make_unique<DatacoreJsonMessage>(MessageBase::error, id);
-    };
-    const auto valid = [](int id) {
-        return std::make_unique<DatacoreValidStatusMessage>(
-            MessageBase::error, static_cast<DatacoreValidStatusMessage::MessageContent>(id));
-    };
-    const auto active = [](int id) {
-        return std::make_unique<DatacoreActiveStatusMessage>(
-            MessageBase::error, static_cast<DatacoreActiveStatusMessage::MessageContent>(id));
-    };
-    Case cases[] = {
-        {json(0), "Datacore path could not be resolved"},
-        {json(6), "MessageContentJsonDoesNotContainDatacoreElementKey"},
-        {json(7), ""},
-        {json(-1), ""},
-        {valid(0), ""},
-        {valid(1), ""},
-        {valid(2), "Stored integer is Oversized."},
-        {valid(23), "Not enouch space in active line for pathological pairs."},
-        {valid(30), "Inter packet distribution range is not valid for the current standard."},
-        {valid(31), ""},
-        {active(1), ""},
-        {active(5), "One or more child datacores are invalid."},
-        {active(6), ""},
-        {active(1000), ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message->getClass().toStdString() + " " +
-                     std::to_string(c.message->getIdentifier()));
-        EXPECT_EQ(c.message->getText(), QString::fromUtf8(c.text));
-        EXPECT_EQ(c.message->hasContent(), *c.text != '\0');
+TEST(Messages, TextsAndContent) {
+    using V = DatacoreValidStatusMessage;
+    using A = DatacoreActiveStatusMessage;
+    const auto e = MessageBase::error;
+    EXPECT_EQ(DatacoreJsonMessage(e, 6).getText(),
+              "MessageContentJsonDoesNotContainDatacoreElementKey");
+    EXPECT_EQ(V(e, V::interPacketDistributionInvalid).getText(),
+              "Inter packet distribution range is not valid for the current standard.");
+    EXPECT_TRUE(A(e, A::childDatacoresInvalid).hasContent());
+    // Codes with no text, inside the tables and beyond them.
+    const DatacoreJsonMessage json7(e, 7), jsonNegative(e, -1);
+    const V valid0(e, V::noReason), valid1(e, V::unspecified), valid31(e, V::MessageContent(31));
+    const A active6(e, A::reserved), active1(e, A::unspecified);
+    for (const MessageBase* m : std::initializer_list<const MessageBase*>{
+             &json7, &jsonNegative, &valid0, &valid1, &valid31, &active6, &active1}) {
+        EXPECT_FALSE(m->hasContent()) << m->getClass().toStdString() << m->getIdentifier();
     }
-}
-
-TEST(Messages, EqualityIgnoresClass) {
-    const DatacoreValidStatusMessage valid(MessageBase::error,
-                                           DatacoreValidStatusMessage::integerUndersized);
-    const DatacoreActiveStatusMessage sameNumbers(MessageBase::error,
-                                                  DatacoreActiveStatusMessage::notCurrentlyNeeded);
-    const DatacoreActiveStatusMessage otherType(MessageBase::warning,
-                                                DatacoreActiveStatusMessage::notCurrentlyNeeded);
-    EXPECT_TRUE(valid == sameNumbers);
-    EXPECT_FALSE(valid == otherType);
-    EXPECT_TRUE(valid != otherType);
+    // Equality looks at type and identifier, not at the class.
+    EXPECT_TRUE(V(e, V::integerUndersized) == A(e, A::notCurrentlyNeeded));
+    EXPECT_FALSE(V(MessageBase::warning, V::integerUndersized) == A(e, A::notCurrentlyNeeded));
 }
 
 }  // namespace
