@@ -17,19 +17,13 @@ std::uint32_t PayloadIdentifier1080_3g::getPayloadIdentifierWord(
     PayloadId::SampleStructure sampleStructure, PayloadId::BitDepth bitDepth,
     PayloadId::TransferCurve transferCurve,
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
-    return composePayloadIdentifierWord(
-        createFieldMap(), static_cast<std::uint8_t>(payloadAndDigitalInterface),
-        {{FieldType::TransportInterlaced, asInt(transportFormat)},
-         {FieldType::PictureInterlaced, asInt(pictureFormat)},
-         {FieldType::PictureRate, asInt(pictureRate)},
-         {FieldType::Colourimetry, asInt(colourimetry)},
-         {FieldType::AspectRatio, asInt(aspectRatio)},
-         {FieldType::HorizontalArraySize, asInt(horizontalPixelArraySize)},
-         {FieldType::SampleStructure, asInt(sampleStructure)},
-         {FieldType::BitDepth, asInt(bitDepth)},
-         {FieldType::TransferCharacteristics, asInt(transferCurve)},
-         {FieldType::LuminanceAndColourDifferenceSignal,
-          asInt(luminanceAndColourDifferenceSignal)}});
+    // This interface has neither audio copy status nor channel fields: those
+    // values are left out.
+    return composeWordFromFields(createFieldMap(), payloadAndDigitalInterface, transportFormat,
+                                 pictureFormat, pictureRate, sampleStructure, colourimetry,
+                                 aspectRatio, horizontalPixelArraySize, bitDepth,
+                                 PayloadId::AudioCopyStatus::NotSet, PayloadId::Channel::Channel1,
+                                 transferCurve, luminanceAndColourDifferenceSignal);
 }
 
 SubImagePixelMappingFormat PayloadIdentifier1080_3g::getSubImagePixelMappingFormat() const {

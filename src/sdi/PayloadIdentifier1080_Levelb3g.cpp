@@ -19,20 +19,12 @@ std::uint32_t PayloadIdentifier1080_Levelb3g::getPayloadIdentifierWord(
     PayloadId::Channel channel, PayloadId::BitDepth bitDepth,
     PayloadId::TransferCurve transferCurve,
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
-    return composePayloadIdentifierWord(
-        createFieldMap(), static_cast<std::uint8_t>(payloadAndDigitalInterface),
-        {{FieldType::TransportInterlaced, asInt(transportFormat)},
-         {FieldType::PictureInterlaced, asInt(pictureFormat)},
-         {FieldType::PictureRate, asInt(pictureRate)},
-         {FieldType::Colourimetry, asInt(colourimetry)},
-         {FieldType::HorizontalArraySize, asInt(horizontalPixelArraySize)},
-         {FieldType::AspectRatio, asInt(aspectRatio)},
-         {FieldType::SampleStructure, asInt(sampleStructure)},
-         {FieldType::Channel, asInt(channel)},
-         {FieldType::BitDepth, asInt(bitDepth)},
-         {FieldType::TransferCharacteristics, asInt(transferCurve)},
-         {FieldType::LuminanceAndColourDifferenceSignal,
-          asInt(luminanceAndColourDifferenceSignal)}});
+    // This interface has no audio copy status field: that value is left out.
+    return composeWordFromFields(createFieldMap(), payloadAndDigitalInterface, transportFormat,
+                                 pictureFormat, pictureRate, sampleStructure, colourimetry,
+                                 aspectRatio, horizontalPixelArraySize, bitDepth,
+                                 PayloadId::AudioCopyStatus::NotSet, channel, transferCurve,
+                                 luminanceAndColourDifferenceSignal);
 }
 
 SubImagePixelMappingFormat PayloadIdentifier1080_Levelb3g::getSubImagePixelMappingFormat() const {

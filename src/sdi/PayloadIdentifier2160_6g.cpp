@@ -18,10 +18,10 @@ std::uint32_t PayloadIdentifier2160_6g::getPayloadIdentifierWord(
     PayloadId::AudioCopyStatus audioCopyStatus, PayloadId::Channel channel,
     PayloadId::TransferCurve transferCurve,
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
-    return composeMultiLinkWord(createFieldMap(), payloadAndDigitalInterface, transportFormat,
-                                pictureFormat, pictureRate, sampleStructure, colourimetry,
-                                aspectRatio, horizontalPixelArraySize, bitDepth, audioCopyStatus,
-                                channel, transferCurve, luminanceAndColourDifferenceSignal);
+    return composeWordFromFields(createFieldMap(), payloadAndDigitalInterface, transportFormat,
+                                 pictureFormat, pictureRate, sampleStructure, colourimetry,
+                                 aspectRatio, horizontalPixelArraySize, bitDepth, audioCopyStatus,
+                                 channel, transferCurve, luminanceAndColourDifferenceSignal);
 }
 
 SubImagePixelMappingFormat PayloadIdentifier2160_6g::getSubImagePixelMappingFormat() const {

@@ -510,7 +510,7 @@ PayloadIdentifierBase::FieldMap PayloadIdentifierBase::multiLinkFieldMap(
     return map;
 }
 
-std::uint32_t PayloadIdentifierBase::composeMultiLinkWord(
+std::uint32_t PayloadIdentifierBase::composeWordFromFields(
     const FieldMap& fieldMap, PayloadId::PayloadAndDigitalInterface code,
     PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
     PayloadId::PictureRate pictureRate, PayloadId::SampleStructure sampleStructure,

@@ -207,9 +207,10 @@ protected:
     static FieldMap withDualLinkByte3Layout(FieldMap map);
     // Generic map plus audio copy status and the interface's channel field.
     static FieldMap multiLinkFieldMap(PayloadIdentifierField channel);
-    // The word of a 2160-line interface: every field of a multi-link map.
-    // Fields never overlap, so the order of writing does not matter.
-    static std::uint32_t composeMultiLinkWord(
+    // A word holding every field value that fieldMap has a field for (the
+    // rest are left out). Fields never overlap, so the order of writing does
+    // not matter and all builders can share this one.
+    static std::uint32_t composeWordFromFields(
         const FieldMap& fieldMap, PayloadId::PayloadAndDigitalInterface code,
         PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
         PayloadId::PictureRate pictureRate, PayloadId::SampleStructure sampleStructure,
