@@ -18,9 +18,6 @@ DatacorePacket::DatacorePacket(QString clientId, int packetId, QJsonObject datac
     setPacketID(packetId);
 }
 
-DatacorePacket::DatacorePacket(SerialisableDataPacket&& received)
-    : SerialisableDataPacket(std::move(received)) {}
-
 void DatacorePacket::setClientID(QString clientId) {
     object_.insert(clientIdKey, clientId);
 }

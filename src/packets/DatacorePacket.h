@@ -21,8 +21,6 @@ public:
     explicit DatacorePacket(QString className);
     DatacorePacket(QJsonObject datacore, QString path);
     DatacorePacket(QString clientId, int packetId, QJsonObject datacore, QString path);
-    // Takes over a received JSON packet (header, payload and object).
-    explicit DatacorePacket(SerialisableDataPacket&& received);
 
     void setClientID(QString clientId);
     void setPacketID(int packetId);

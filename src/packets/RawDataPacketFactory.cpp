@@ -2,6 +2,7 @@
 
 #include "packets/AudioMetersDataPacket.h"
 #include "packets/DatacorePacket.h"
+#include "packets/DatacorePathRadixTreePacket.h"
 #include "packets/EyeHistogramData.h"
 #include "packets/RawSdiJitterSpectrumDataPacket.h"
 #include "packets/RawSdiSampleGridPacket.h"
@@ -11,10 +12,23 @@
 namespace Corvane {
 namespace {
 
+// Gives a received JSON packet the class its "Class" names, keeping the
+// received header, payload and object.
+template <typename T>
+std::shared_ptr<RawDataPacket> asClass(SerialisableDataPacket&& received) {
+    auto packet = std::make_shared<T>(QString::fromLatin1(T::className));
+    static_cast<SerialisableDataPacket&>(*packet) = std::move(received);
+    return packet;
+}
+
 std::shared_ptr<RawDataPacket> createJsonPacket(const QByteArray& frame, int payloadLength) {
     SerialisableDataPacket packet(frame, payloadLength);
-    if (packet.getPacketClassName() == QLatin1String(DatacorePacket::className)) {
-        return std::make_shared<DatacorePacket>(std::move(packet));
+    const QString className = packet.getPacketClassName();
+    if (className == QLatin1String(DatacorePacket::className)) {
+        return asClass<DatacorePacket>(std::move(packet));
+    }
+    if (className == QLatin1String(DatacorePathRadixTreePacket::className)) {
+        return asClass<DatacorePathRadixTreePacket>(std::move(packet));
     }
     return std::make_shared<SerialisableDataPacket>(std::move(packet));
 }

@@ -16,7 +16,8 @@ public:
     // (the caller resynchronises past garbage).
     //
     // JSON frames come back as the most derived class their "Class" names
-    // (DatacorePacket, ...), any other class as SerialisableDataPacket.
+    // (DatacorePacket, DatacorePathRadixTreePacket), any other class as
+    // SerialisableDataPacket.
     static std::shared_ptr<RawDataPacket> createPacketAndRemovePacketFromDataBuffer(
         QByteArray& buffer);
 };

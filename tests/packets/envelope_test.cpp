@@ -1,5 +1,6 @@
 #include "PacketTestHelpers.h"
 #include "packets/DatacorePacket.h"
+#include "packets/DatacorePathRadixTreePacket.h"
 #include "packets/RawDataPacketFactory.h"
 #include "packets/SerialisableDataPacket.h"
 #include "support/LogCapture.h"
@@ -216,12 +217,22 @@ TEST(Factory, JsonFrameRebuiltByteForByte) {
     EXPECT_EQ(frameOf(*packet), frame);
 }
 
-TEST(Factory, OtherJsonClassesStayPlain) {
-    QByteArray buffer = frameOf(named("Whatever", "n", 1));
-    const auto packet = take(buffer);
-    ASSERT_TRUE(packet);
-    EXPECT_FALSE(std::dynamic_pointer_cast<DatacorePacket>(packet));
-    EXPECT_EQ(std::dynamic_pointer_cast<SerialisableDataPacket>(packet)->getPacketClassName(),
+TEST(Factory, JsonFramesComeBackAsTheirClass) {
+    DatacorePathRadixTreePacket tree;
+    tree.setDestinationClientId("c1");
+    QByteArray buffer = frameOf(tree) + frameOf(named("Whatever", "n", 1));
+
+    const auto first = take(buffer);
+    const auto asTree = std::dynamic_pointer_cast<DatacorePathRadixTreePacket>(first);
+    ASSERT_TRUE(asTree);
+    EXPECT_EQ(asTree->getDestinationClientId(), "c1");
+    EXPECT_EQ(frameOf(*asTree), frameOf(tree));
+
+    const auto second = take(buffer);
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(std::dynamic_pointer_cast<DatacorePacket>(second));
+    EXPECT_FALSE(std::dynamic_pointer_cast<DatacorePathRadixTreePacket>(second));
+    EXPECT_EQ(std::dynamic_pointer_cast<SerialisableDataPacket>(second)->getPacketClassName(),
               "Whatever");
 }
 

@@ -1,0 +1,156 @@
+#include "PacketTestHelpers.h"
+#include "packets/AudioMetersDataPacket.h"
+#include "packets/RawDataPacketFactory.h"
+#include "packets/SerialisableDataPacketDistributor.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Corvane {
+namespace {
+
+using Testing::LogCapture;
+using Registry = QMultiMap<unsigned int, RawDataPacketReceiverInterfaceBase*>;
+
+// Records "<tag>:<class>" for every packet it is given.
+class Recorder : public SerialisableDataPacketAcceptorInterface {
+public:
+    Recorder(std::string tag, std::vector<std::string>& log, bool willing = true)
+        : tag_(std::move(tag)), log_(log), willing_(willing) {}
+    bool canAcceptPacket(QString) override { return willing_; }
+    void acceptPacket(const SerialisableDataPacket& packet) override {
+        log_.push_back(tag_ + ":" + packet.getPacketClassName().toStdString());
+    }
+
+private:
+    std::string tag_;
+    std::vector<std::string>& log_;
+    bool willing_;
+};
+
+// Hands every packet that reaches the registry's JSON key to its receivers,
+// newest first, the way a connection does.
+void deliver(const RawDataPacket& packet) {
+    QByteArray buffer = Testing::frameOf(packet);
+    const std::shared_ptr<const RawDataPacket> received =
+        RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer);
+    ASSERT_TRUE(received);
+    const auto key = RawDataPacketReceiverInterfaceBase::makeRegistryKey(
+        received->getPacketIdentifier(), received->getSourceInstanceIdentifier());
+    for (RawDataPacketReceiverInterfaceBase* receiver :
+         RawDataPacketReceiverInterfaceBase::registry.values(key)) {
+        receiver->receiveRawDataPacket(received);
+    }
+}
+
+TEST(Distributor, RoutesByClassInRegistrationOrder) {
+    std::vector<std::string> log;
+    Recorder a("a", log), b("b", log), c("c", log);
+    SerialisableDataPacketDistributor distributor(nullptr);
+    distributor.registerPacketAcceptor(&a, QString("Alpha"));
+    distributor.registerPacketAcceptor(&b, std::deque<QString>{"Beta", "Alpha"});
+    distributor.registerPacketAcceptor(&c, QString("Beta"));
+    distributor.registerPacketAcceptor(&a, QString("Beta"));  // twice is twice
+    distributor.registerPacketAcceptor(nullptr, QString("Alpha"));
+
+    deliver(SerialisableDataPacket("Alpha"));
+    deliver(SerialisableDataPacket("Beta"));
+    EXPECT_EQ(log, (std::vector<std::string>{"a:Alpha", "b:Alpha", "b:Beta", "c:Beta", "a:Beta"}));
+}
+
+TEST(Distributor, RefusingAcceptorIsNeverCalled) {
+    LogCapture capture;
+    std::vector<std::string> log;
+    Recorder refuser("r", log, false);
+    SerialisableDataPacketDistributor distributor(nullptr);
+    distributor.registerPacketAcceptor(&refuser, QString("Alpha"));
+    EXPECT_TRUE(
+        capture.contains("Could not register packetAcceptor to accept packets of the class Alpha"));
+
+    deliver(SerialisableDataPacket("Alpha"));
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(
+        capture.contains("There are no packet acceptors registered for packets of type Alpha"));
+}
+
+TEST(Distributor, UnparsedPacketHasNoAcceptor) {
+    LogCapture capture;
+    std::vector<std::string> log;
+    Recorder any("x", log);
+    SerialisableDataPacketDistributor distributor(nullptr);
+    distributor.registerPacketAcceptor(&any, QString("Alpha"));
+
+    QByteArray buffer = Testing::rawFrame(0x1010, QByteArray(4, 0) + "not json");
+    distributor.receiveRawDataPacket(
+        RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer));
+    EXPECT_TRUE(log.empty());
+    ASSERT_FALSE(capture.lines().empty());
+    EXPECT_EQ(capture.lines().back(),
+              "There are no packet acceptors registered for packets of type ");
+}
+
+TEST(Distributor, IgnoresPacketsOfOtherClasses) {
+    std::vector<std::string> log;
+    Recorder any("x", log);
+    SerialisableDataPacketDistributor distributor(nullptr);
+    distributor.registerPacketAcceptor(&any, QString(""));
+    // A meter packet is not a JSON packet: the conversion yields nothing.
+    distributor.receiveRawDataPacket(std::make_shared<PpmMetersData>(
+        std::vector<AudioProcessingRegisterApi::MeterValue<float>>{}, 0, 0));
+    distributor.receivePacket(nullptr);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(Distributor, ChainsAsAcceptor) {
+    std::vector<std::string> log;
+    Recorder leaf("leaf", log);
+    SerialisableDataPacketDistributor inner(nullptr);
+    inner.registerPacketAcceptor(&leaf, QString("Alpha"));
+    SerialisableDataPacketDistributor outer(nullptr);
+    outer.registerPacketAcceptor(&inner, QString("Alpha"));
+    outer.acceptPacket(SerialisableDataPacket("Alpha"));
+    EXPECT_EQ(log, (std::vector<std::string>{"leaf:Alpha"}));
+}
+
+TEST(Distributor, RegistryEntryLivesWithTheDistributor) {
+    const Registry before = RawDataPacketReceiverInterfaceBase::registry;
+    const unsigned int key = 0x1010;
+    {
+        auto* parent = new QObject;
+        QPointer<SerialisableDataPacketDistributor> first =
+            new SerialisableDataPacketDistributor(parent);
+        SerialisableDataPacketDistributor second(nullptr);
+        EXPECT_EQ(RawDataPacketReceiverInterfaceBase::registry.values(key).first(), &second)
+            << "newest registered first";
+        EXPECT_EQ(RawDataPacketReceiverInterfaceBase::registry.count(key, first.data()), 1);
+        delete parent;  // destroys the child distributor
+        EXPECT_TRUE(first.isNull());
+        EXPECT_EQ(RawDataPacketReceiverInterfaceBase::registry.values(key),
+                  QList<RawDataPacketReceiverInterfaceBase*>{&second});
+    }
+    EXPECT_EQ(RawDataPacketReceiverInterfaceBase::registry, before);
+}
+
+TEST(Distributor, MetaCastAnswersItsInterfaces) {
+    SerialisableDataPacketDistributor distributor(nullptr);
+    QObject* object = &distributor;
+    // The class itself answers with its namespace, the other bases as written.
+    EXPECT_EQ(object->qt_metacast("Corvane::SerialisableDataPacketDistributor"), &distributor);
+    EXPECT_EQ(object->qt_metacast("SerialisableDataPacketAcceptorInterface"),
+              static_cast<SerialisableDataPacketAcceptorInterface*>(&distributor));
+    EXPECT_EQ(object->qt_metacast("RawDataPacketReceiverInterface<SerialisableDataPacket>"),
+              static_cast<RawDataPacketReceiverInterfaceBase*>(&distributor));
+}
+
+TEST(ReceiverRegistry, KeyPutsSourceInstanceInHighBits) {
+    EXPECT_EQ(RawDataPacketReceiverInterfaceBase::makeRegistryKey(0x101B, 0x0203), 0x0203101Bu);
+}
+
+}  // namespace
+}  // namespace Corvane
