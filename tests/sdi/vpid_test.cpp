@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+
+#include "VpidReport.h"
+
+namespace Corvane::Vpid {
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+ToolRun vpid(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(CORVANE_VPID_BIN), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(VpidTool, DecodesAOneLinkIdentifier) {
+    const ToolRun run = vpid({"decode", "0x89C98001"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.split('\n').contains("1920x1080p50 YCbCr:422:10 3G A Rec.709"))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("PictureRate")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("validation: valid"));
+}
+
+TEST(VpidTool, CompleteListGivesTheStandardsTiming) {
+    const ToolRun run = vpid({"decode", "89C98001", "0x89c98001", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    ASSERT_TRUE(report["complete"].toBool());
+    const QJsonObject standard = report["standard"].toObject();
+    EXPECT_EQ(standard["reference"].toString(), "1080p50");
+    EXPECT_EQ(standard["totalRate"].toString(), "3G");
+    const QJsonObject timing = standard["timing"].toObject();
+    EXPECT_EQ(timing["frameWidth"].toInt(), 2640);
+    EXPECT_EQ(timing["horizontalBlanking"].toInt(), 720);
+    EXPECT_EQ(timing["verticalBlanking"].toInt(), 45);
+
+    // Four quadrants: eight identical 1080-line identifiers.
+    QStringList quadrants{"decode"};
+    for (int i = 0; i < 8; ++i) {
+        quadrants << "0x89C98001";
+    }
+    EXPECT_TRUE(
+        vpid(quadrants).out.contains("Standard: 3840x2160p50 YCbCr:422:10 QL 3G A SQ Rec.709"));
+}
+
+TEST(VpidTool, RejectsBadInputWithAMessage) {
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"decode", "0x12345678"}, 1, "unknown payload and digital interface code 0x12"},
+        {{"decode", "0x123456789"}, 2, "is not a 32-bit hexadecimal word"},
+        {{"decode", "0xG1"}, 2, "is not a 32-bit hexadecimal word"},
+        {{"decode"}, 2, "at least one"},
+        {{"standards"}, 2, "exactly one of --analyser or --generator"},
+        {{"frobnicate"}, 2, "unknown command"},
+        {{}, 2, "missing command"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const ToolRun run = vpid(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+    }
+    const ToolRun help = vpid({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("decode"));
+}
+
+TEST(VpidTool, ListsTheCatalogueAsJson) {
+    const ToolRun run = vpid({"standards", "--generator", "--json"});
+    ASSERT_EQ(run.exitCode, 0);
+    const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    ASSERT_EQ(rows.size(), 768);
+    const QJsonObject first = rows[0].toObject();
+    EXPECT_EQ(first["reference"].toString(), "2160p47.95");
+    EXPECT_EQ(first["linkRate"].toString(), "12G");
+    EXPECT_EQ(first["words"].toArray().size(), 8);
+    EXPECT_EQ(rows[767].toObject()["index"].toInt(), 767);
+}
+
+TEST(VpidReport, EveryInterfaceCodeGetsItsClass) {
+    for (unsigned code = 0; code < 256; ++code) {
+        const auto id = createPayloadIdentifier(code << 24);
+        EXPECT_EQ(id != nullptr, findInterface(static_cast<uint8_t>(code)) != nullptr) << code;
+        if (id) {
+            EXPECT_TRUE(id->hasCorrectpayloadAndDigitalInterface()) << code;
+        }
+    }
+}
+
+TEST(VpidReport, ParsesHexWords) {
+    struct Case {
+        const char* text;
+        std::optional<uint32_t> word;
+    };
+    const Case cases[] = {
+        {"0x89C98001", 0x89C98001u},
+        {"89c98001", 0x89C98001u},
+        {"0XFF", 0xFFu},
+        {" 1 ", 1u},
+        {"", std::nullopt},
+        {"0x", std::nullopt},
+        {"123456789", std::nullopt},
+        {"-1", std::nullopt},
+        {"0x1g", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseWord(c.text), c.word) << c.text;
+    }
+}
+
+TEST(VpidReport, ReportsReservedBitsAndValidation) {
+    // Byte 4 bit 7 is reserved on 1080-line 3G level A; byte 1 0x85 is the wrong class.
+    const QJsonObject reserved = describeIdentifier(*createPayloadIdentifier(0x89C98081));
+    EXPECT_EQ(reserved["reservedBits"].toArray().size(), 1);
+    const QJsonObject mixed = decodeWords({0x89C98001, 0x85C98001});
+    EXPECT_FALSE(mixed["complete"].toBool());
+    EXPECT_TRUE(mixed["note"].toString().contains("different video"));
+}
+
+}  // namespace
+}  // namespace Corvane::Vpid
