@@ -55,7 +55,11 @@ QTcpSocket* AxiTcpServer::waitForClient() {
             }
             continue;
         }
-        server_->waitForNewConnection(kAcceptWaitMs);
+        // Connections accepted together wait in the server's own queue, which
+        // waitForNewConnection does not look at: it waits for the next one.
+        if (!server_->hasPendingConnections()) {
+            server_->waitForNewConnection(kAcceptWaitMs);
+        }
         if (QTcpSocket* socket = server_->nextPendingConnection()) {
             return socket;
         }

@@ -1,0 +1,152 @@
+// Hostile and careless clients: whatever arrives, the daemon keeps serving
+// the next client and touches no register outside the window.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <thread>
+
+#include "harness/DaemonHarness.h"
+
+using namespace Corvane::Testing;
+using Corvane::Sim::BoardConfig;
+
+namespace {
+
+BoardConfig boardWithMarker() {
+    BoardConfig config;
+    config.registers = {{4, 4, 0x4444}};
+    return config;
+}
+
+void expectServing(RunningDaemon& daemon) {
+    ASSERT_TRUE(daemon.alive());
+    WireClient client;
+    EXPECT_EQ(client.read(4, 4), 0x4444u);
+}
+
+TEST(DaemonHostile, BadInputEndsOnlyThatClientsService) {
+    std::mt19937 random(20261206);
+    std::string garbage(4096, '\0');
+    for (char& c : garbage) {
+        c = static_cast<char>(random());
+    }
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* closingLine;  // how the service of the connection ended
+    };
+    const std::string unknownType = WireClient::packet({5, 0, 0});
+    const Case cases[] = {
+        {"unknown type code", unknownType, "Socket still connected??"},
+        {"count of zero", std::string(1, '\0'), "Socket still connected??"},
+        {"truncated packet", WireClient::packet({0, 1, 2, 3}).substr(0, 7), "Socket not connected"},
+        {"count of 255, then gone", std::string(1, '\xff') + "abc", "Socket not connected"},
+        {"random bytes", garbage, nullptr},
+    };
+    RunningDaemon daemon(boardWithMarker());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int ended = daemon.count("TQ Network AXI server: Waiting for connection");
+        {
+            WireClient client;
+            client.send(c.bytes);
+            if (c.closingLine != nullptr &&
+                std::string(c.closingLine) == "Socket still connected??") {
+                // The daemon gives up on a connection it cannot decode and
+                // closes it, so the client is not left hanging.
+                EXPECT_TRUE(client.closedByDaemon());
+            }
+        }
+        ASSERT_TRUE(daemon.waitFor("TQ Network AXI server: Waiting for connection", ended + 1));
+        if (c.closingLine != nullptr) {
+            EXPECT_GE(daemon.count(c.closingLine), 1);
+        }
+        expectServing(daemon);
+    }
+}
+
+TEST(DaemonHostile, ShortPacketsAreDroppedAndTheConnectionStaysInService) {
+    RunningDaemon daemon(boardWithMarker());
+    WireClient client;
+    client.sendWords({0, 4, 4});  // a write without its value
+    client.sendWords({1, 4});     // a read without its offset
+    client.sendWords({4});        // a version response without its version
+    EXPECT_EQ(client.read(4, 4), 0x4444u);
+    EXPECT_EQ(daemon.count("Empty transaction"), 0);
+}
+
+TEST(DaemonHostile, AccessesOutsideTheWindowAreRefused) {
+    RunningDaemon daemon(boardWithMarker());
+    const std::string before = Corvane::Sim::SimulatedBoard::readFile(daemon.board().windowPath());
+    WireClient client;
+    for (std::uint32_t base : {32u, 33u, 0x8000u, 0x10000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(base);
+        // 0x10000 << 16 would wrap to register 0 in 32-bit arithmetic.
+        client.sendWords({0, base, 0, 0x5a5a5a5a});
+        client.sendWords({0, base, 0xFFFF, 0x5a5a5a5a});
+        const auto value = client.read(base, 0);
+        ASSERT_TRUE(value.has_value()) << "a read outside the window must still be answered";
+        EXPECT_EQ(*value, 0xFFFFFFFFu);
+    }
+    EXPECT_EQ(client.read(4, 4), 0x4444u);
+    EXPECT_TRUE(Corvane::Sim::SimulatedBoard::readFile(daemon.board().windowPath()) == before)
+        << "a write outside the window changed the window";
+}
+
+TEST(DaemonHostile, ThousandClientsOneAfterAnother) {
+    RunningDaemon daemon(boardWithMarker());
+    expectServing(daemon);
+    const int descriptors = daemon.openDescriptors();
+    int answered = 0;
+    for (int i = 0; i < 1000; ++i) {
+        WireClient client;
+        // Every fourth one leaves without waiting for its answer.
+        if (i % 4 == 3) {
+            client.sendWords({1, 4, 4});
+            continue;
+        }
+        answered += client.read(4, 4) == 0x4444u ? 1 : 0;
+    }
+    EXPECT_EQ(answered, 750);
+    expectServing(daemon);
+    ASSERT_TRUE(daemon.waitFor("TQ Network AXI server: Got a connection", 1002));
+    // Finished connections are released, not accumulated.
+    EXPECT_LE(daemon.openDescriptors(), descriptors + 1);
+}
+
+TEST(DaemonHostile, AClientThatNeverFinishesItsPacketHoldsOnlyItsOwnConnection) {
+    RunningDaemon daemon(boardWithMarker());
+    WireClient silent;
+    silent.send(std::string(1, '\x03'));  // promises 3 words, sends none
+    WireClient next;                      // queued behind the silent one
+    next.sendWords({1, 4, 4});
+    EXPECT_EQ(next.receive(300ms), std::nullopt);
+    silent.close();
+    EXPECT_EQ(next.receive(), (std::vector<std::uint32_t>{2, 4, 4, 0x4444}));
+}
+
+TEST(DaemonHostile, QueuedClientsAreTakenWithoutAnAcceptStall) {
+    RunningDaemon daemon(boardWithMarker());
+    auto holder = std::make_unique<WireClient>();
+    ASSERT_TRUE(daemon.waitFor("Got a connection"));
+    // Ten clients queue up behind the one being served, each with a request.
+    std::vector<std::unique_ptr<WireClient>> queue;
+    for (int i = 0; i < 10; ++i) {
+        queue.push_back(std::make_unique<WireClient>());
+        queue.back()->sendWords({1, 4, 4});
+    }
+    const auto start = std::chrono::steady_clock::now();
+    holder.reset();
+    for (auto& client : queue) {
+        EXPECT_EQ(client->receive(), (std::vector<std::uint32_t>{2, 4, 4, 0x4444}));
+        client.reset();  // and make way for the next one
+    }
+    // Each hand-over takes milliseconds; a stall of one accept step (1 s)
+    // per queued client would take ten seconds.
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 5000);
+}
+
+}  // namespace

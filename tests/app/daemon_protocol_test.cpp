@@ -1,0 +1,168 @@
+// The daemon binary on a simulated board, driven over real TCP: register
+// access through the mapped window, version requests and their inventory.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "harness/DaemonHarness.h"
+
+using namespace Corvane::Testing;
+using Corvane::Sim::BoardConfig;
+
+namespace {
+
+const char* const inventoryNames[] = {
+    "Software: ", "SHA1: ",      "Branch: ",     "Build ID: ", "Toolchain: ", "Image: ",
+    "Main: ",     "Mezzanine: ", "Frontpanel: ", "FPGA ID: ",  "FPGA: "};
+
+TEST(DaemonRegisters, WritesLandInTheWindowAndReadBack) {
+    struct Case {
+        std::uint32_t base, offset, value;
+        std::size_t byteOffset;  // where the register lies in the window
+    };
+    const Case cases[] = {
+        {0, 0, 0x12345678, 0x0},
+        {1, 2, 0xdeadbeef, 0x40008},
+        {31, 0xFFFF, 0xa5a5a5a5, 0x7FFFFC},  // last register of the window
+        {3, 0x10010, 0x01020304, 0xC0040},   // only the low 16 offset bits count
+    };
+    RunningDaemon daemon;
+    WireClient client;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.byteOffset);
+        client.sendWords({0, c.base, c.offset, c.value});
+        // The answer repeats the request's offset as sent, upper bits included.
+        EXPECT_EQ(client.read(c.base, c.offset), c.value);
+        EXPECT_EQ(windowWordAt(daemon.board(), c.byteOffset), c.value);
+    }
+}
+
+TEST(DaemonRegisters, ReadsWhatTheBoardHolds) {
+    BoardConfig config;
+    config.registers = {{2, 0x10, 0xcafef00d}, {0, 7, 42}};
+    RunningDaemon daemon(config);
+    WireClient client;
+    EXPECT_EQ(client.read(2, 0x10), 0xcafef00du);
+    EXPECT_EQ(client.read(0, 7), 42u);
+    // A change made behind the daemon's back (the FPGA) is seen at once:
+    // the window is not cached.
+    daemon.board().writeRegister(2, 0x10, 0x600d);
+    EXPECT_EQ(client.read(2, 0x10), 0x600du);
+}
+
+TEST(DaemonRegisters, WithoutTheDeviceReadsAreAllOnesAndWritesDropped) {
+    BoardConfig config;
+    config.window = false;
+    RunningDaemon daemon(config);
+    WireClient client;
+    client.sendWords({0, 1, 2, 0x1234});
+    EXPECT_EQ(client.read(1, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(client.read(0, 0), 0xFFFFFFFFu);
+    EXPECT_TRUE(daemon.waitFor("CORVLIB: Error opening device file"));
+}
+
+TEST(DaemonVersion, AnswersTheMezzanineAndLogsTheInventory) {
+    struct Case {
+        const char* name;
+        BoardConfig config;
+        std::uint32_t answer;
+        std::vector<std::string> lines;
+    };
+    BoardConfig known;
+    known.mainId = 65;
+    known.mezzanineId = 5;
+    known.frontPanelId = 0;
+    BoardConfig unknown;
+    unknown.mainId.reset();
+    unknown.mezzanineId.reset();
+    unknown.frontPanelId.reset();
+    unknown.fpga.reset();
+    BoardConfig largest = known;
+    largest.mezzanineId = 31;
+    largest.fpga = BoardConfig::FpgaInfo{10, 0, 255, 4000000000u, 12};
+    const Case cases[] = {
+        {"known",
+         known,
+         5,
+         {"Software: 2.2.0", "Main: 65", "Mezzanine: 5", "Frontpanel: 0", "FPGA ID: 7",
+          "FPGA: 1.4.2+311"}},
+        {"unreadable",
+         unknown,
+         0,
+         {"Main: Unknown", "Mezzanine: Unknown", "Frontpanel: Unknown", "FPGA ID: Unknown",
+          "FPGA: Unknown"}},
+        {"largest", largest, 31, {"Mezzanine: 31", "FPGA ID: 12", "FPGA: 10.0.255+4000000000"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunningDaemon daemon(c.config);
+        WireClient client;
+        // Two requests back to back: two answers in order, two inventories.
+        client.send(WireClient::packet({3}) + WireClient::packet({3}));
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{4, c.answer}));
+        }
+        ASSERT_TRUE(daemon.waitFor("FPGA: ", 2));
+        for (const char* name : inventoryNames) {
+            EXPECT_EQ(daemon.count(std::string("]> ") + name), 2) << name;
+        }
+        for (const std::string& line : c.lines) {
+            EXPECT_EQ(daemon.count("]> " + line + "\n"), 2) << line;
+        }
+    }
+}
+
+TEST(DaemonVersion, BoardIdsReadOnceButFpgaInfoOnEveryRequest) {
+    RunningDaemon daemon;
+    WireClient client;
+    client.sendWords({3});
+    EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{4, 5}));
+    daemon.board().setBoardId(Corvane::Sim::Board::mezzanine, 9);
+    daemon.board().setProcText("fpga_version: 2.0.0+1\nfpga_design_id: 8\n");
+    client.sendWords({3});
+    EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{4, 5}));
+    ASSERT_TRUE(daemon.waitFor("FPGA: ", 2));
+    EXPECT_EQ(daemon.count("Mezzanine: 5\n"), 2);
+    EXPECT_EQ(daemon.count("FPGA: 2.0.0+1\n"), 1);
+}
+
+TEST(DaemonService, ResponseTypesFromTheClientAreRefusedAndServiceGoesOn) {
+    RunningDaemon daemon;
+    WireClient client;
+    client.sendWords({2, 1, 2, 3});
+    client.sendWords({4, 7});
+    client.sendWords({0, 0, 4, 99});
+    EXPECT_EQ(client.read(0, 4), 99u);
+    EXPECT_EQ(daemon.count("TQ Network AXI server: Got a Bad transaction"), 2);
+    // The refused packets got no answer: the read response was the first.
+    EXPECT_EQ(client.receive(200ms), std::nullopt);
+}
+
+TEST(DaemonService, NextClientIsServedAfterADisconnect) {
+    RunningDaemon daemon;
+    {
+        WireClient first;
+        first.sendWords({0, 5, 5, 55});
+        EXPECT_EQ(first.read(5, 5), 55u);
+    }
+    ASSERT_TRUE(daemon.waitFor("TQ Network AXI server: Socket not connected"));
+    EXPECT_EQ(daemon.count("TQ Network AXI server: Empty transaction (not) read"), 1);
+    WireClient second;
+    EXPECT_EQ(second.read(5, 5), 55u);
+    EXPECT_EQ(daemon.count("TQ Network AXI server: Got a connection"), 2);
+}
+
+TEST(DaemonService, PacketsSplitAcrossSegmentsDecodeTheSame) {
+    RunningDaemon daemon;
+    WireClient client;
+    const std::string bytes =
+        WireClient::packet({0, 1, 9, 0x0badcafe}) + WireClient::packet({1, 1, 9});
+    for (char byte : bytes) {
+        client.send(std::string(1, byte));
+        std::this_thread::sleep_for(2ms);
+    }
+    EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{2, 1, 9, 0x0badcafe}));
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+// corvane-axi against the daemon on a simulated board.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStringList>
+#include <algorithm>
+#include <thread>
+
+#include "harness/DaemonHarness.h"
+
+using namespace Corvane::Testing;
+using Corvane::Sim::BoardConfig;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun runTool(const QStringList& args) {
+    QProcess tool;
+    tool.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-axi"), args);
+    ToolRun run;
+    if (!tool.waitForFinished(30000)) {
+        ADD_FAILURE() << "corvane-axi did not finish";
+        tool.kill();
+        tool.waitForFinished();
+        return run;
+    }
+    run.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    run.out = tool.readAllStandardOutput().toStdString();
+    run.err = tool.readAllStandardError().toStdString();
+    return run;
+}
+
+// One line, naming the tool: what a person sees when something is wrong.
+void expectOneErrorLine(const ToolRun& run, int exitCode, const std::string& text) {
+    EXPECT_EQ(run.exitCode, exitCode) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("corvane-axi: ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
+}
+
+TEST(AxiTool, ReadsConsecutiveRegistersInOrder) {
+    BoardConfig config;
+    for (std::uint32_t i = 0; i < 200; ++i) {
+        config.registers.push_back({3, 0x100 + i, 0xA0000000u + i * 7});
+    }
+    RunningDaemon daemon(config);
+    const ToolRun run = runTool({"read", "3", "0x100", "200"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string expected;
+    for (std::uint32_t i = 0; i < 200; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "3:0x%08x = 0x%08x\n", 0x100 + i, 0xA0000000u + i * 7);
+        expected += line;
+    }
+    EXPECT_EQ(run.out, expected);
+    // All 200 requests went over one connection.
+    EXPECT_EQ(daemon.count("Got a connection"), 1);
+
+    const ToolRun json = runTool({"--json", "read", "3", "0x100", "2"});
+    EXPECT_EQ(json.out,
+              "{\"reads\":[{\"base\":3,\"offset\":256,\"value\":2684354560},"
+              "{\"base\":3,\"offset\":257,\"value\":2684354567}]}\n");
+}
+
+TEST(AxiTool, WriteLandsInTheWindowAndVersionAnswers) {
+    RunningDaemon daemon;
+    const ToolRun write = runTool({"write", "1", "2", "0xfeedface"});
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    ASSERT_TRUE(daemon.waitFor("Socket not connected"));
+    EXPECT_EQ(windowWordAt(daemon.board(), 0x40008), 0xfeedfaceu);
+
+    EXPECT_EQ(runTool({"version"}).out, "mezzanine 5\n");
+    EXPECT_EQ(runTool({"--json", "version"}).out, "{\"mezzanine\":5}\n");
+}
+
+TEST(AxiTool, WaitsUntilTheMaskedValueAppears) {
+    RunningDaemon daemon;
+    std::thread fpga([&] {
+        std::this_thread::sleep_for(300ms);
+        daemon.board().writeRegister(2, 8, 0x80000001);
+    });
+    const ToolRun run =
+        runTool({"wait", "2", "8", "0x80000000", "0x80000000", "--timeout", "5000"});
+    fpga.join();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "2:0x00000008 = 0x80000001\n");
+
+    const ToolRun late = runTool({"wait", "2", "8", "0xff", "0x02", "--timeout", "200"});
+    expectOneErrorLine(late, 1, "timed out after 200 ms");
+}
+
+TEST(AxiTool, ErrorsAreOneLineAndNonZero) {
+    {
+        // No daemon at all.
+        const ToolRun run = runTool({"version"});
+        expectOneErrorLine(run, 1, "cannot connect to 127.0.0.1:9430");
+    }
+    RunningDaemon daemon;
+    struct Case {
+        QStringList args;
+        int exitCode;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{"read", "1", "0x"}, 2, "OFFSET: '0x' is not a number"},
+        {{"read", "1", "2", "0"}, 2, "COUNT must be 1 to 65536"},
+        {{"write", "1", "2", "0x100000000"}, 2, "VALUE: '0x100000000' is not a number"},
+        {{"write", "1", "2"}, 2, "usage: corvane-axi write BASE OFFSET VALUE"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"--port", "9431", "version"}, 1, "cannot connect to 127.0.0.1:9431"},
+        {{"--port", "70000", "version"}, 2, "--port"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        expectOneErrorLine(runTool(c.args), c.exitCode, c.text);
+    }
+    // None of the malformed commands took the daemon's client slot.
+    EXPECT_EQ(daemon.count("Got a connection"), 0);
+}
+
+TEST(AxiTool, ABusyDaemonIsReportedNotWaitedForForever) {
+    RunningDaemon daemon;
+    WireClient holder;  // the one client being served
+    ASSERT_TRUE(daemon.waitFor("Got a connection"));
+    const ToolRun run = runTool({"--timeout", "300", "read", "0", "0"});
+    expectOneErrorLine(run, 1, "no answer from 127.0.0.1:9430 within 300 ms");
+}
+
+}  // namespace
