@@ -194,16 +194,6 @@ TEST_F(Catalogue, FamiliesComeInPresentationOrder) {
     }
 }
 
-TEST_F(Catalogue, No720LineSdrInRec2020On1g5) {
-    for (const auto* list : {&analyser, &generator}) {
-        for (const StandardFromPayloadIdentifier* s : *list) {
-            const bool is720_1g5 = s->getPayloadIdentifierWords()[0] >> 24 == 0x84;
-            EXPECT_FALSE(is720_1g5 && s->getColourimetry() == PayloadId::Colourimetry::Rec2020 &&
-                         s->getTransferCurve() == PayloadId::TransferCurve::SdrTv);
-        }
-    }
-}
-
 TEST_F(Catalogue, BuilderWordsRoundTripThroughTheGetters) {
     for (const StandardFromPayloadIdentifier* s : analyser) {
         const auto again = rebuild(*s);

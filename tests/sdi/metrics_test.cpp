@@ -64,18 +64,6 @@ TEST(FieldMetrics, BlankingRegionsFollowFromWholeAndActive) {
     }
 }
 
-TEST(FieldMetrics, InterfaceNumbersOfAField) {
-    const FieldMetrics f = interlacedField2();
-    EXPECT_EQ(f.getDigitalInterfaceSampleNumberFirstSample(), 1920u);
-    EXPECT_EQ(f.getDigitalInterfaceSampleNumberLastSample(), 1919u);
-    EXPECT_EQ(f.getDigitalInterfaceSampleNumberFirstSav(), 2636u);
-    EXPECT_EQ(f.getDigitalInterfaceSampleNumberHighestSample(), 2639u);
-    EXPECT_EQ(f.getDigitalInterfaceLineNumberFirstLine(), 564u);
-    EXPECT_EQ(f.getDigitalInterfaceLineNumberLastLine(), 1125u);
-    EXPECT_EQ(f.getDigitalInterfaceLineNumberActivePictureTop(), 584u);
-    EXPECT_EQ(f.getDigitalInterfaceLineNumberActivePictureBottom(), 1123u);
-}
-
 TEST(FieldMetrics, ConvertsBetweenCoordinateSystems) {
     const FieldMetrics f = progressive1080();
     struct Case {
