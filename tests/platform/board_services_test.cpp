@@ -1,0 +1,232 @@
+// The board services against emulated kernel interfaces: GPIO value files,
+// PWM attributes, the watchdog driver and the flash partition.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/watchdog.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "SimulatedBoard.h"
+#include "platform/TqPlatformAbstraction.h"
+#include "platform/boardid.h"
+#include "platform/serialmac.h"
+#include "platform/watchthedog.h"
+
+using namespace Corvane;
+using Sim::Board;
+using Sim::BoardConfig;
+using Sim::SimulatedBoard;
+using namespace std::chrono_literals;
+
+namespace {
+
+BoardConfig nothingFitted() {
+    BoardConfig c;
+    c.mainId.reset();
+    c.mezzanineId.reset();
+    c.frontPanelId.reset();
+    return c;
+}
+
+// The identity cache lives for the process, so the whole story is one test.
+TEST(BoardIdentity, ReadFromTheLinesOnceAndOnlyWhenReadable) {
+    SimulatedBoard board(nothingFitted());
+    EXPECT_EQ(read_board_id(0), -1);
+    EXPECT_EQ(gpio_get_value(127), -1);
+
+    // Lines 127..121 read 1,0,0,0,0,0,1: the first line is the top bit.
+    board.setBoardId(Board::main, 65);
+    EXPECT_EQ(gpio_get_value(127), 1);
+    EXPECT_EQ(gpio_get_value(126), 0);
+    EXPECT_EQ(read_board_id(0), 65) << "a failed reading must not be cached";
+
+    board.setBoardId(Board::main, 3);
+    EXPECT_EQ(read_board_id(0), 65) << "a good reading is kept for the process";
+
+    // One missing line of five makes the whole identity unreadable.
+    board.setBoardId(Board::mezzanine, 0x15);
+    std::filesystem::remove_all(board.pathOf("/sys/class/gpio/gpio506"));
+    EXPECT_EQ(read_board_id(1), -1);
+    board.setBoardId(Board::mezzanine, 0x15);
+    EXPECT_EQ(read_board_id(1), 0x15);
+
+    // Identity 0 (all lines low) is an identity, not a missing board.
+    board.setBoardId(Board::frontPanel, 0);
+    TqPlatformAbstraction platform;
+    EXPECT_TRUE(platform.hasBoard(TqTypes::FRONTPANEL));
+    EXPECT_EQ(platform.getBoardId(TqTypes::FRONTPANEL), 0);
+    EXPECT_EQ(platform.getBoardId(static_cast<TqTypes::boardIdentity>(3)), -1);
+    EXPECT_EQ(read_board_id(-1), -1);
+    EXPECT_EQ(read_board_id(3), -1);
+}
+
+TEST(Led, ColourBytesDriveTheThreeChannels) {
+    struct Case {
+        unsigned int colour;
+        const char* red;  // expected duty cycles in ns
+        const char* green;
+        const char* blue;
+    };
+    const Case cases[] = {
+        {0x00FF00, "0", "255000", "0"},
+        {0x123456, "86000", "52000", "18000"},
+        {0xFF000001, "1000", "0", "0"},  // the top byte is ignored
+    };
+    SimulatedBoard board;
+    TqPlatformAbstraction platform;
+    const int chipOf[3] = {2, 0, 1};  // red, green, blue
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.colour);
+        board.clearPwmFiles();
+        EXPECT_EQ(platform.setLED(static_cast<TqTypes::ledRGB>(c.colour), true), 0);
+        const char* duties[3] = {c.red, c.green, c.blue};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "pwm0/duty_cycle")),
+                      duties[i]);
+            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "pwm0/period")), "255000");
+            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "pwm0/enable")), "1");
+            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "export")), "0");
+        }
+    }
+    board.clearPwmFiles();
+    EXPECT_EQ(platform.setLED(TqTypes::LED_WHITE, false), 0);
+    for (int chip = 0; chip < 3; ++chip) {
+        for (const char* attribute : {"pwm0/period", "pwm0/duty_cycle", "pwm0/enable"}) {
+            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chip, attribute)), "0")
+                << chip << " " << attribute;
+        }
+    }
+}
+
+TEST(Led, MissingPwmChipsAreReportedByTheResult) {
+    BoardConfig config;
+    config.led = false;
+    SimulatedBoard board(config);
+    TqPlatformAbstraction platform;
+    EXPECT_EQ(platform.setLED(TqTypes::LED_RED, true), 1);
+}
+
+TEST(Watchdog, StartKickAndMagicClose) {
+    SimulatedBoard board;
+    TqPlatformAbstraction platform;
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(platform.startWatchdog(30), 0);
+        EXPECT_EQ(platform.kickWatchdog(), 0);
+        EXPECT_EQ(platform.kickWatchdog(), 0);
+        auto state = board.watchdog();
+        EXPECT_TRUE(state.armed);
+        EXPECT_EQ(state.timeoutSeconds, 30);
+        EXPECT_EQ(state.opens, round);
+        EXPECT_GE(state.keepalives, 2 * round);
+
+        EXPECT_EQ(platform.stopWatchdog(), 1);
+        ASSERT_TRUE(board.waitForWatchdogClosed(2s));
+        state = board.watchdog();
+        EXPECT_FALSE(state.armed) << "the 'V' before the close must disarm it";
+        EXPECT_EQ(state.magicCloses, round);
+        EXPECT_EQ(state.unexpectedCloses, 0);
+        EXPECT_EQ(state.busyRefusals, 0);
+    }
+}
+
+TEST(Watchdog, TimeoutTheDriverRefusesIsReported) {
+    SimulatedBoard board;
+    errno = 0;
+    EXPECT_EQ(start_dog(0), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(stop_dog(), 1);
+}
+
+using WatchdogDeathTest = testing::Test;
+
+TEST_F(WatchdogDeathTest, MisuseStopsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    BoardConfig noDevice;
+    noDevice.watchdog = false;
+    SimulatedBoard board(noDevice);
+    EXPECT_DEATH(kick_dog(), "Watchdog device not open");
+    EXPECT_DEATH(stop_dog(), "Watchdog device not open");
+    EXPECT_DEATH(start_dog(10), "Couldn't open the watchdog at /dev/watchdog");
+}
+
+// The emulation itself, as the driver behaves: it is what the tests above
+// rely on to see a real fault.
+TEST(WatchdogEmulation, BehavesLikeTheDriver) {
+    SimulatedBoard board;
+    const int first = ::open("/dev/watchdog", O_RDWR);
+    ASSERT_GE(first, 0);
+    const int second = ::open("/dev/watchdog", O_RDWR);
+    ASSERT_GE(second, 0);
+    int timeout = 7;
+    errno = 0;
+    EXPECT_EQ(::ioctl(second, WDIOC_SETTIMEOUT, &timeout), -1);
+    EXPECT_EQ(errno, EBUSY);
+    EXPECT_EQ(::ioctl(first, WDIOC_SETTIMEOUT, &timeout), 0);
+    EXPECT_EQ(timeout, 7);
+    int temperature = 0;
+    errno = 0;
+    EXPECT_EQ(::ioctl(first, WDIOC_GETTEMP, &temperature), -1);
+    EXPECT_EQ(errno, ENOTTY);
+    ::close(second);
+    // A 'V' that is not in the last write does not count.
+    EXPECT_EQ(::write(first, "V", 1), 1);
+    EXPECT_EQ(::write(first, "x", 1), 1);
+    ::close(first);
+    ASSERT_TRUE(board.waitForWatchdogClosed(2s));
+    const auto state = board.watchdog();
+    EXPECT_TRUE(state.armed);
+    EXPECT_EQ(state.unexpectedCloses, 1);
+    EXPECT_EQ(state.busyRefusals, 1);
+}
+
+TEST(SerialAndMac, ReadFromTheFlashRecord) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> flash;  // nothing: no partition
+        int macResult;
+        int serialResult;
+        unsigned int serial;
+    };
+    const std::string mac("\x02\x00\x5e\xc0\xff\xee", 6);
+    const std::string good = "mac: " + mac + "\nserial: 004711";
+    const Case cases[] = {
+        {"good record", good, 0, 0, 4711},
+        {"bad mac marker", "MAC: " + mac + "\nserial: 004711", -1, 0, 4711},
+        {"bad serial marker", "mac: " + mac + "\nSerial: 004711", 0, -1, 0},
+        {"serial not digits", "mac: " + mac + "\nserial: 12a456", 0, -1, 0},
+        {"erased flash", std::string(64, '\xff'), -1, -1, 0},
+        {"record cut short", good.substr(0, 22), 0, -1, 0},
+        {"no partition", std::nullopt, -1, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoardConfig config;
+        config.serialMac.reset();
+        SimulatedBoard board(config);
+        if (c.flash) {
+            // Written as is, not padded: a short record must stay short.
+            SimulatedBoard::writeFile(board.pathOf("/dev/mtd8"), *c.flash);
+        }
+        unsigned char macOut[6] = {};
+        EXPECT_EQ(getMac(macOut), c.macResult);
+        if (c.macResult == 0) {
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(macOut), 6), mac);
+        }
+        unsigned int serial = 99;
+        EXPECT_EQ(getSerial(&serial), c.serialResult);
+        if (c.flash) {
+            EXPECT_EQ(serial, c.serial);
+        }
+        TqPlatformAbstraction platform;
+        EXPECT_EQ(platform.getSerialNumber(), c.serialResult == 0 ? c.serial : 0xFFFFFFFFu);
+    }
+}
+
+}  // namespace
