@@ -53,7 +53,11 @@ DatacoreBase::DatacoreBase(QString instanceName, DatacoreBase* parent)
 // ---- structure and paths ----
 
 void DatacoreBase::registerChildDatacore(QString name, DatacoreBase* child) {
-    children_.emplace(std::move(name), child);  // keeps an existing entry
+    // A null child could only crash a later walk; an existing name keeps
+    // its first registration.
+    if (child != nullptr) {
+        children_.emplace(std::move(name), child);
+    }
 }
 
 std::deque<DatacoreBase*> DatacoreBase::getChildren() const {

@@ -43,7 +43,7 @@ public:
     bool populateDataFromJson(QString path, const QJsonObject& json, bool dataOnly,
                               std::list<DatacoreJsonMessage>& messages) override;
 
-    // The first registration of a name stays.
+    // The first registration of a name stays; a null child is ignored.
     void registerChildDatacore(QString name, DatacoreBase* child);
     std::deque<DatacoreBase*> getChildren() const;
     QString getInstanceName() const { return instanceName_; }
