@@ -12,9 +12,13 @@ using namespace Corvane;
 
 namespace {
 
-QJsonObject parse(const char* text) { return QJsonDocument::fromJson(text).object(); }
+QJsonObject parse(const char* text) {
+    return QJsonDocument::fromJson(text).object();
+}
 
-RadixTreeNode leaf(const char* name) { return {name, {}}; }
+RadixTreeNode leaf(const char* name) {
+    return {name, {}};
+}
 
 // What a receiver does with a frame: parse the JSON packet, then adopt its
 // object into a radix tree packet.
