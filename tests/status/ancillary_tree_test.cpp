@@ -55,6 +55,7 @@ protected:
 }  // namespace
 
 TEST_F(StatusTree, EntryRowsCarryTitleKeyAndTwoLinkLabels) {
+    // The key of a type 1 packet ignores the SDID.
     build(ancDocument({ancEntry(2, 0x41, 0x01, {ancStatus(1, 2), ancStatus(9, 2)}),
                        ancEntry(1, 0xE7, 0x05, {ancStatus(0, 1), ancStatus(8, 1)}),
                        ancEntry(2, 0x07, 0x1F, {ancStatus(0, 2), ancStatus(1, 2)})}));

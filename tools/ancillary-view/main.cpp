@@ -227,6 +227,8 @@ int main(int argc, char* argv[]) {
     layout->addWidget(label);
     layout->addWidget(view);
 
+    window.show();
+    QApplication::processEvents();
     // Size the window so that every row and column shows without scrolling,
     // within the bounds of a large screen.
     int width = 0;
@@ -235,15 +237,14 @@ int main(int argc, char* argv[]) {
         view->setColumnWidth(column, view->columnWidth(column) + 16);
         width += view->columnWidth(column);
     }
-    const int rowHeight = qMax(view->sizeHintForRow(0), view->fontMetrics().height() + 4);
-    const int height = view->header()->sizeHint().height() +
-                       rowHeight * visibleRows(*view, QModelIndex()) + 2 * view->frameWidth() + 4;
+    const int rowHeight = view->visualRect(model.index(0, 0)).height();
+    const int height = view->header()->height() + rowHeight * visibleRows(*view, QModelIndex()) +
+                       2 * view->frameWidth() + 4;
     const QMargins margins = layout->contentsMargins();
     window.resize(qMin(width + 2 * view->frameWidth() + margins.left() + margins.right() + 4, 1920),
                   qMin(height + label->sizeHint().height() + layout->spacing() + margins.top() +
                            margins.bottom(),
                        1800));
-    window.show();
 
     if (!screenshot) {
         return QApplication::exec();
