@@ -2,13 +2,25 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QtEndian>
 #include <algorithm>
 
 namespace Corvane {
+namespace {
 
-RawDataPacket::RawDataPacket(const QByteArray& frame) {
-    QDataStream in(frame);
-    header_ = readHeaderFromStream(in);
+// The header at the front of `bytes`, as readHeaderFromStream reads it but
+// without setting up a stream: this runs for every frame received. Bytes
+// missing from a short buffer read as zero.
+RawDataPacket::Header decodeHeader(const QByteArray& bytes) {
+    uchar raw[RawDataPacket::headerSize] = {};
+    std::copy_n(bytes.constData(), std::min<int>(bytes.size(), RawDataPacket::headerSize), raw);
+    return {qFromBigEndian<quint16>(raw), qFromBigEndian<quint16>(raw + 2),
+            qFromBigEndian<qint32>(raw + 4)};
+}
+
+}  // namespace
+
+RawDataPacket::RawDataPacket(const QByteArray& frame) : header_(decodeHeader(frame)) {
     const qint64 available = std::max(0, frame.size() - headerSize);
     const qint64 taken = std::clamp<qint64>(header_.payloadLength, 0, available);
     payload_ = frame.mid(headerSize, static_cast<int>(taken));
@@ -31,9 +43,7 @@ void RawDataPacket::writeHeaderToDataStream(const Header& header, QDataStream& o
 }
 
 RawDataPacket::Header RawDataPacket::peekHeader(const QByteArray& buffer) {
-    // Bytes missing from a short buffer read as zero.
-    QDataStream in(buffer);
-    Header header = readHeaderFromStream(in);
+    Header header = decodeHeader(buffer);
     if (!PacketIdentifier::isValid(header.packetIdentifier) || header.payloadLength < 0) {
         header.packetIdentifier = PacketIdentifier::garbageMarker;
     } else if (buffer.size() < headerSize ||

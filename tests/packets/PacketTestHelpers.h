@@ -30,12 +30,10 @@ inline QByteArray rawFrame(quint16 identifier, const QByteArray& payload) {
     return rawFrame(identifier, payload.size(), payload);
 }
 
-// Big-endian bytes written by a default stream.
-template <typename Writer>
-QByteArray streamed(Writer&& writer) {
+// A 32-bit value as a default (big-endian) stream writes it.
+inline QByteArray be32(quint32 value) {
     QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    writer(out);
+    QDataStream(&bytes, QIODevice::WriteOnly) << value;
     return bytes;
 }
 

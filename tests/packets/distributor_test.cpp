@@ -95,18 +95,6 @@ TEST(Distributor, UnparsedPacketHasNoAcceptor) {
               "There are no packet acceptors registered for packets of type ");
 }
 
-TEST(Distributor, IgnoresPacketsOfOtherClasses) {
-    std::vector<std::string> log;
-    Recorder any("x", log);
-    SerialisableDataPacketDistributor distributor(nullptr);
-    distributor.registerPacketAcceptor(&any, QString(""));
-    // A meter packet is not a JSON packet: the conversion yields nothing.
-    distributor.receiveRawDataPacket(std::make_shared<PpmMetersData>(
-        std::vector<AudioProcessingRegisterApi::MeterValue<float>>{}, 0, 0));
-    distributor.receivePacket(nullptr);
-    EXPECT_TRUE(log.empty());
-}
-
 TEST(Distributor, ChainsAsAcceptor) {
     std::vector<std::string> log;
     Recorder leaf("leaf", log);
@@ -135,21 +123,6 @@ TEST(Distributor, RegistryEntryLivesWithTheDistributor) {
                   QList<RawDataPacketReceiverInterfaceBase*>{&second});
     }
     EXPECT_EQ(RawDataPacketReceiverInterfaceBase::registry, before);
-}
-
-TEST(Distributor, MetaCastAnswersItsInterfaces) {
-    SerialisableDataPacketDistributor distributor(nullptr);
-    QObject* object = &distributor;
-    // The class itself answers with its namespace, the other bases as written.
-    EXPECT_EQ(object->qt_metacast("Corvane::SerialisableDataPacketDistributor"), &distributor);
-    EXPECT_EQ(object->qt_metacast("SerialisableDataPacketAcceptorInterface"),
-              static_cast<SerialisableDataPacketAcceptorInterface*>(&distributor));
-    EXPECT_EQ(object->qt_metacast("RawDataPacketReceiverInterface<SerialisableDataPacket>"),
-              static_cast<RawDataPacketReceiverInterfaceBase*>(&distributor));
-}
-
-TEST(ReceiverRegistry, KeyPutsSourceInstanceInHighBits) {
-    EXPECT_EQ(RawDataPacketReceiverInterfaceBase::makeRegistryKey(0x101B, 0x0203), 0x0203101Bu);
 }
 
 }  // namespace
