@@ -9,7 +9,7 @@ class DatacoreActiveStatusMessage : public MessageBase {
 public:
     enum MessageContent : int {
         noReason = 0,
-        unspecified = 1,
+        unexplained = 1,
         commandExecutorBusy = 2,
         notCurrentlyNeeded = 3,
         notSupportedForVideoStandard = 4,

@@ -9,7 +9,7 @@ class DatacoreValidStatusMessage : public MessageBase {
 public:
     enum MessageContent : int {
         noReason = 0,
-        unspecified = 1,
+        unexplained = 1,
         integerOversized = 2,
         integerUndersized = 3,
         numberOversized = 4,

@@ -126,8 +126,8 @@ TEST(Messages, TextsAndContent) {
     EXPECT_TRUE(A(e, A::childDatacoresInvalid).hasContent());
     // Codes with no text, inside the tables and beyond them.
     const DatacoreJsonMessage json7(e, 7), jsonNegative(e, -1);
-    const V valid0(e, V::noReason), valid1(e, V::unspecified), valid31(e, V::MessageContent(31));
-    const A active6(e, A::reserved), active1(e, A::unspecified);
+    const V valid0(e, V::noReason), valid1(e, V::unexplained), valid31(e, V::MessageContent(31));
+    const A active6(e, A::reserved), active1(e, A::unexplained);
     for (const MessageBase* m : std::initializer_list<const MessageBase*>{
              &json7, &jsonNegative, &valid0, &valid1, &valid31, &active6, &active1}) {
         EXPECT_FALSE(m->hasContent()) << m->getClass().toStdString() << m->getIdentifier();
