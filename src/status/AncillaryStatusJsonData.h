@@ -19,7 +19,7 @@ inline constexpr int ancValueRole = Qt::UserRole + 1;
 // A start/end time pair in the monitor's time base.
 class AncTimeJsonData : public SimpleJsonObject {
 public:
-    enum Properties { StartTime, EndTime, PropertiesCount };
+    enum Properties : int { StartTime, EndTime, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"startTime", "endTime"};
 
     QString getClassName() const override { return QStringLiteral("AncTimeJsonData"); }
@@ -48,8 +48,8 @@ private:
 // occurred, with the times it was first and last seen.
 class AncEventJsonData : public SimpleJsonObject {
 public:
-    enum Presence { NotPresent = 0, PreviouslyPresent = 1, Present = 2 };
-    enum Properties { HasOccurred, FirstSeen, LastSeen, PropertiesCount };
+    enum Presence : int { NotPresent = 0, PreviouslyPresent = 1, Present = 2 };
+    enum Properties : int { HasOccurred, FirstSeen, LastSeen, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"presence", "firstSeen",
                                                                    "lastSeen"};
     // An event last seen less than this long ago counts as present now.
@@ -92,7 +92,7 @@ private:
 // in type 1 packets only.
 class AncillaryStatusJsonData : public SimpleJsonObject {
 public:
-    enum Properties {
+    enum Properties : int {
         Presence,
         ChecksumError,
         ParityError,
@@ -144,7 +144,7 @@ private:
 // Virtual-interface statuses of one packet type.
 class VirtualInterfaceArrayJsonData : public SimpleJsonListDocument<AncillaryStatusJsonData> {
 public:
-    enum Properties { VirtualInterfaceArray, PropertiesCount };
+    enum Properties : int { VirtualInterfaceArray, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"virtualInterfaceArray"};
 
     VirtualInterfaceArrayJsonData()
@@ -162,7 +162,7 @@ public:
 // interface where it was seen.
 class AncillaryStatusEntryJsonData : public SimpleJsonObject {
 public:
-    enum Properties { PacketType, DataId, SubDataId, VirtualInterfaceArray, PropertiesCount };
+    enum Properties : int { PacketType, DataId, SubDataId, VirtualInterfaceArray, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {
         "packetType", "dataId", "subDataId", "virtualInterfaceArray"};
 
@@ -199,7 +199,7 @@ private:
 };
 
 // Groups under which the status view files packet types.
-enum AncStatusTopLevelItem {
+enum AncStatusTopLevelItem : int {
     S353MpegRecoding = 0,
     S305Sdti,
     S348HdSdti,
@@ -241,7 +241,7 @@ enum AncStatusTopLevelItem {
 // The virtual-interface statuses of every packet type, as one flat list.
 class AncillaryStatusArrayJsonData : public SimpleJsonListDocument<AncillaryStatusJsonData> {
 public:
-    enum Properties { AncillaryStatusArray, PropertiesCount };
+    enum Properties : int { AncillaryStatusArray, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"ancillaryStatusArray"};
 
     AncillaryStatusArrayJsonData() : SimpleJsonListDocument(propertyNames[AncillaryStatusArray]) {}
@@ -263,7 +263,7 @@ public:
 class AncillaryStatusEntryArrayJsonData
     : public SimpleJsonListDocument<AncillaryStatusEntryJsonData> {
 public:
-    enum Properties { AncillaryStatusEntryArray, PropertiesCount };
+    enum Properties : int { AncillaryStatusEntryArray, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"ancillaryStatusEntryArray"};
 
     AncillaryStatusEntryArrayJsonData()
@@ -284,7 +284,7 @@ public:
 // monitor that produces it; here it is only carried.
 class AncillaryStatusOverviewJsonData : public SimpleJsonObject {
 public:
-    enum Properties { Key, State, PropertiesCount };
+    enum Properties : int { Key, State, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"key", "state"};
 
     QString getClassName() const override { return QStringLiteral("AncStatusOverview"); }
@@ -310,7 +310,7 @@ private:
 class AncillaryStatusOverviewArrayJsonData
     : public SimpleJsonListDocument<AncillaryStatusOverviewJsonData> {
 public:
-    enum Properties { AncillaryStatusOverviewArray, PropertiesCount };
+    enum Properties : int { AncillaryStatusOverviewArray, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"ancillaryStatusOverviewArray"};
 
     AncillaryStatusOverviewArrayJsonData()

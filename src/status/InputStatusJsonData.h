@@ -8,7 +8,7 @@ namespace Corvane {
 // texts, its scan flags and the ST 352 packets found on links A and B.
 class LaneStatusJsonData : public SimpleJsonObject {
 public:
-    enum Properties {
+    enum Properties : int {
         TotalHorizontalPixels,
         TotalVerticalPixelsProgressiveOrField1,
         TotalVerticalPixelsField2,
@@ -95,7 +95,7 @@ private:
 // One SDI input as the list of its lanes.
 class InputStatusJsonData : public SimpleJsonListDocument<LaneStatusJsonData> {
 public:
-    enum Properties { LaneStatusArray, PropertiesCount };
+    enum Properties : int { LaneStatusArray, PropertiesCount };
     static constexpr const char* propertyNames[PropertiesCount] = {"LaneStatusArray"};
 
     InputStatusJsonData() : SimpleJsonListDocument(propertyNames[LaneStatusArray]) {}
