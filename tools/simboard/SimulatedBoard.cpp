@@ -42,6 +42,11 @@ public:
         g_signal_connect(handler_, "handle-write", G_CALLBACK(onWrite), this);
     }
     ~WatchdogEmulation() {
+        // Requests waiting for a retry point at this object: let them run out
+        // (each within retries * retryMs) while the worker thread still runs.
+        for (int i = 0; i < 2 * retries && pendingCount() > 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(retryMs));
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         if (owner_ != nullptr) {
             g_object_unref(owner_);
@@ -102,6 +107,7 @@ private:
             refuse(client);
             return TRUE;
         }
+        ++pending_;
         auto* pending = new Pending{this, client, isWrite, retries};
         g_object_ref(client);
         GSource* source = g_timeout_source_new(retryMs);
@@ -127,6 +133,7 @@ private:
             } else {
                 self->refuse(pending->client);
             }
+            --self->pending_;
         }
         g_object_unref(pending->client);
         delete pending;
@@ -237,8 +244,14 @@ private:
         g_object_unref(data);
     }
 
+    int pendingCount() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return pending_;
+    }
+
     UMockdevIoctlBase* handler_;
     std::mutex mutex_;
+    int pending_ = 0;
     WatchdogState state_;
     UMockdevIoctlClient* owner_ = nullptr;
     bool expectClose_ = false;
@@ -333,6 +346,7 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : impl_(std::make_uniq
 SimulatedBoard::~SimulatedBoard() {
     if (impl_->watchdog) {
         umockdev_testbed_detach_ioctl(impl_->testbed, "/dev/watchdog", nullptr);
+        impl_->watchdog.reset();
     }
     if (keep_) {
         // The testbed removes its directory when it is finalised; a kept
