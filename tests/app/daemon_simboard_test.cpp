@@ -1,0 +1,135 @@
+// corvane-simboard: the board it builds from its options, the daemon run on
+// it, signals passed on and the clean-up afterwards.
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <filesystem>
+#include <thread>
+
+#include "harness/DaemonHarness.h"
+
+using namespace Corvane::Testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString simboard = QStringLiteral(CORVANE_BIN_DIR "/corvane-simboard");
+
+struct Finished {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+Finished runSimboard(const QStringList& args) {
+    QProcess p;
+    p.start(simboard, args);
+    Finished f;
+    if (!p.waitForFinished(30000)) {
+        ADD_FAILURE() << "corvane-simboard did not finish";
+        p.kill();
+        p.waitForFinished();
+        return f;
+    }
+    f.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    f.out = p.readAllStandardOutput().toStdString();
+    f.err = p.readAllStandardError().toStdString();
+    return f;
+}
+
+TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
+    const std::string testbedFile = fs::temp_directory_path() / "simboard_test_testbed";
+    fs::remove(testbedFile);
+    QProcess board;
+    board.start(simboard, {"--mezzanine", "9", "--reg", "2:0x10=0xabc", "--testbed-file",
+                           QString::fromStdString(testbedFile)});
+    QByteArray output;
+    QElapsedTimer timer;
+    timer.start();
+    while (!output.contains("Waiting for connection") && timer.elapsed() < 10000) {
+        board.waitForReadyRead(100);
+        output += board.readAllStandardOutput();
+    }
+    ASSERT_TRUE(output.contains("Waiting for connection")) << output.toStdString();
+    const std::string root = Corvane::Sim::SimulatedBoard::readFile(testbedFile);
+    ASSERT_FALSE(root.empty());
+    const std::string window = root.substr(0, root.size() - 1) + "/dev/xdma0_user";
+
+    {
+        WireClient client;
+        client.sendWords({3});
+        EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{4, 9}));
+        EXPECT_EQ(client.read(2, 0x10), 0xabcu);
+        client.sendWords({0, 2, 0x14, 0x5151});
+        EXPECT_EQ(client.read(2, 0x14), 0x5151u);
+    }
+    const std::string bytes = Corvane::Sim::SimulatedBoard::readFile(window);
+    ASSERT_EQ(bytes.size(), 0x800000u);
+    EXPECT_EQ(bytes.substr(((2 << 16) | 0x14) * 4, 4), std::string("\x51\x51\0\0", 4));
+
+    board.terminate();  // SIGTERM, passed on to the daemon
+    ASSERT_TRUE(board.waitForFinished(10000));
+    EXPECT_EQ(board.exitCode(), 128 + 15);
+    EXPECT_FALSE(fs::exists(testbedFile));
+    EXPECT_FALSE(fs::exists(window)) << "the testbed was not removed";
+}
+
+TEST(Simboard, BuildsTheBoardFromItsOptions) {
+    const Finished record = runSimboard(
+        {"--serial", "42", "--mac", "0a:0b:0c:0d:0e:0f", "--", "head", "-c", "26", "/dev/mtd8"});
+    EXPECT_EQ(record.exitCode, 0) << record.err;
+    EXPECT_EQ(record.out, "mac: \x0a\x0b\x0c\x0d\x0e\x0f\nserial: 000042");
+
+    const Finished lines = runSimboard(
+        {"--main", "0x44", "--fpga-version", "3.2.1+9", "--fpga-design-id", "4", "--", "sh", "-c",
+         "for n in 127 126 125 124 123 122 121; do cat /sys/class/gpio/gpio$n/value; done; "
+         "head -2 /proc/corv_pcie | tr -d '\\n'"});
+    EXPECT_EQ(lines.out, "1\n0\n0\n0\n1\n0\n0\nfpga_version: 3.2.1+9fpga_design_id: 4");
+
+    // The command's exit status is the tool's; an unfitted board is absent.
+    const Finished absent =
+        runSimboard({"--mezzanine", "none", "--no-fpga", "--no-window", "--", "sh", "-c",
+                     "test -e /sys/class/gpio/gpio508/value || "
+                     "test -e /proc/corv_pcie || test -e /dev/xdma0_user "
+                     "|| exit 3"});
+    EXPECT_EQ(absent.exitCode, 3) << absent.err;
+}
+
+TEST(Simboard, RefusesBoardsThatCannotExist) {
+    struct Case {
+        QStringList args;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{"--main", "200"}, "does not fit 7 lines"},
+        {{"--mezzanine", "32"}, "does not fit 5 lines"},
+        {{"--reg", "32:0=1"}, "outside the window"},
+        {{"--reg", "1:2"}, "expected BASE:OFFSET=VALUE"},
+        {{"--fpga-version", "1.2"}, "expected MAJ.MIN.PATCH+BUILD"},
+        {{"--serial", "1000000"}, "six digits"},
+        {{"--mac", "0a:0b:0c"}, "six hexadecimal octets"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Finished f = runSimboard(c.args + QStringList{"--", "true"});
+        EXPECT_EQ(f.exitCode, 2);
+        EXPECT_NE(f.err.find(c.text), std::string::npos) << f.err;
+    }
+}
+
+TEST(Simboard, KeepsTheTestbedWhenAsked) {
+    const Finished f = runSimboard({"--keep", "--", "true"});
+    ASSERT_EQ(f.exitCode, 0) << f.err;
+    const std::string marker = "testbed kept at ";
+    const auto at = f.err.find(marker);
+    ASSERT_NE(at, std::string::npos) << f.err;
+    const std::string root =
+        f.err.substr(at + marker.size(), f.err.find('\n', at) - at - marker.size());
+    EXPECT_TRUE(fs::exists(root + "/dev/xdma0_user"));
+    fs::remove_all(root);
+}
+
+}  // namespace
