@@ -47,27 +47,31 @@ void BM_JsonDocumentOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_JsonDocumentOnly);
 
-void BM_JsonPacketRoundTrip(benchmark::State& state) {
-    const DatacorePacket packet = samplePacket();
+// Sends `packet` into a byte array, appends that to a receive buffer and has
+// the factory cut it out again, as class T; `use` touches the result.
+template <typename T, typename Use>
+void roundTrip(benchmark::State& state, const T& packet, Use&& use) {
     QByteArray wire;
     QBuffer device(&wire);
     device.open(QIODevice::WriteOnly);
     QByteArray received;
-    qint64 bytes = 0;
     for (auto _ : state) {
         wire.clear();
         device.seek(0);
         packet.serialisePacketAndWriteToDevice(device);
         received.append(wire);
-        const auto back = std::static_pointer_cast<DatacorePacket>(
+        const auto back = std::static_pointer_cast<T>(
             RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(received));
-        benchmark::DoNotOptimize(back->getPacketID());
-        bytes = wire.size();
+        benchmark::DoNotOptimize(use(*back));
     }
     if (!received.isEmpty()) {
         state.SkipWithError("frame left in the receive buffer");
     }
-    setRates(state, bytes);
+    setRates(state, wire.size());
+}
+
+void BM_JsonPacketRoundTrip(benchmark::State& state) {
+    roundTrip(state, samplePacket(), [](const DatacorePacket& p) { return p.getPacketID(); });
 }
 BENCHMARK(BM_JsonPacketRoundTrip);
 
@@ -77,23 +81,8 @@ void BM_MeterPacketRoundTrip(benchmark::State& state) {
     for (size_t i = 0; i < readings.size(); ++i) {
         readings[i] = {quint8(i), 1, 0, 2, -18.5f + float(i)};
     }
-    const PpmMetersData packet(readings, 0xFF, 1);
-    QByteArray wire;
-    QBuffer device(&wire);
-    device.open(QIODevice::WriteOnly);
-    QByteArray received;
-    qint64 bytes = 0;
-    for (auto _ : state) {
-        wire.clear();
-        device.seek(0);
-        packet.serialisePacketAndWriteToDevice(device);
-        received.append(wire);
-        const auto back = std::static_pointer_cast<PpmMetersData>(
-            RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(received));
-        benchmark::DoNotOptimize(back->getReadings().size());
-        bytes = wire.size();
-    }
-    setRates(state, bytes);
+    roundTrip(state, PpmMetersData(readings, 0xFF, 1),
+              [](const PpmMetersData& p) { return p.getReadings().size(); });
 }
 BENCHMARK(BM_MeterPacketRoundTrip);
 

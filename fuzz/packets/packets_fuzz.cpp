@@ -5,6 +5,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strcmp((*argv)[i], "--help") == 0) {
+            std::printf(
+                "usage: packets_fuzz [libFuzzer options] [corpus directories]\n"
+                "Feeds arbitrary bytes to the packet receive path (peek, factory,\n"
+                "re-serialisation). libFuzzer's own options: -help=1\n");
+            std::exit(0);
+        }
+    }
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace Corvane;
