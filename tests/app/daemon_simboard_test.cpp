@@ -18,26 +18,8 @@ namespace {
 
 const QString simboard = QStringLiteral(CORVANE_BIN_DIR "/corvane-simboard");
 
-struct Finished {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-Finished runSimboard(const QStringList& args) {
-    QProcess p;
-    p.start(simboard, args);
-    Finished f;
-    if (!p.waitForFinished(30000)) {
-        ADD_FAILURE() << "corvane-simboard did not finish";
-        p.kill();
-        p.waitForFinished();
-        return f;
-    }
-    f.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    f.out = p.readAllStandardOutput().toStdString();
-    f.err = p.readAllStandardError().toStdString();
-    return f;
+ProgramRun runSimboard(const QStringList& args) {
+    return runProgram(simboard, args);
 }
 
 TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
@@ -78,19 +60,19 @@ TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
 }
 
 TEST(Simboard, BuildsTheBoardFromItsOptions) {
-    const Finished record = runSimboard(
+    const ProgramRun record = runSimboard(
         {"--serial", "42", "--mac", "0a:0b:0c:0d:0e:0f", "--", "head", "-c", "26", "/dev/mtd8"});
     EXPECT_EQ(record.exitCode, 0) << record.err;
     EXPECT_EQ(record.out, "mac: \x0a\x0b\x0c\x0d\x0e\x0f\nserial: 000042");
 
-    const Finished lines = runSimboard(
+    const ProgramRun lines = runSimboard(
         {"--main", "0x44", "--fpga-version", "3.2.1+9", "--fpga-design-id", "4", "--", "sh", "-c",
          "for n in 127 126 125 124 123 122 121; do cat /sys/class/gpio/gpio$n/value; done; "
          "head -2 /proc/corv_pcie | tr -d '\\n'"});
     EXPECT_EQ(lines.out, "1\n0\n0\n0\n1\n0\n0\nfpga_version: 3.2.1+9fpga_design_id: 4");
 
     // The command's exit status is the tool's; an unfitted board is absent.
-    const Finished absent =
+    const ProgramRun absent =
         runSimboard({"--mezzanine", "none", "--no-fpga", "--no-window", "--", "sh", "-c",
                      "test -e /sys/class/gpio/gpio508/value || "
                      "test -e /proc/corv_pcie || test -e /dev/xdma0_user "
@@ -114,14 +96,14 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const Finished f = runSimboard(c.args + QStringList{"--", "true"});
+        const ProgramRun f = runSimboard(c.args + QStringList{"--", "true"});
         EXPECT_EQ(f.exitCode, 2);
         EXPECT_NE(f.err.find(c.text), std::string::npos) << f.err;
     }
 }
 
 TEST(Simboard, KeepsTheTestbedWhenAsked) {
-    const Finished f = runSimboard({"--keep", "--", "true"});
+    const ProgramRun f = runSimboard({"--keep", "--", "true"});
     ASSERT_EQ(f.exitCode, 0) << f.err;
     const std::string marker = "testbed kept at ";
     const auto at = f.err.find(marker);

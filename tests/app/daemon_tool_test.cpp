@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <thread>
@@ -14,30 +13,12 @@ using Corvane::Sim::BoardConfig;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-ToolRun runTool(const QStringList& args) {
-    QProcess tool;
-    tool.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-axi"), args);
-    ToolRun run;
-    if (!tool.waitForFinished(30000)) {
-        ADD_FAILURE() << "corvane-axi did not finish";
-        tool.kill();
-        tool.waitForFinished();
-        return run;
-    }
-    run.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
-    run.out = tool.readAllStandardOutput().toStdString();
-    run.err = tool.readAllStandardError().toStdString();
-    return run;
+ProgramRun runTool(const QStringList& args) {
+    return runProgram(QStringLiteral(CORVANE_BIN_DIR "/corvane-axi"), args);
 }
 
 // One line, naming the tool: what a person sees when something is wrong.
-void expectOneErrorLine(const ToolRun& run, int exitCode, const std::string& text) {
+void expectOneErrorLine(const ProgramRun& run, int exitCode, const std::string& text) {
     EXPECT_EQ(run.exitCode, exitCode) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("corvane-axi: ", 0), 0u) << run.err;
@@ -51,7 +32,7 @@ TEST(AxiTool, ReadsConsecutiveRegistersInOrder) {
         config.registers.push_back({3, 0x100 + i, 0xA0000000u + i * 7});
     }
     RunningDaemon daemon(config);
-    const ToolRun run = runTool({"read", "3", "0x100", "200"});
+    const ProgramRun run = runTool({"read", "3", "0x100", "200"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::string expected;
     for (std::uint32_t i = 0; i < 200; ++i) {
@@ -63,7 +44,7 @@ TEST(AxiTool, ReadsConsecutiveRegistersInOrder) {
     // All 200 requests went over one connection.
     EXPECT_EQ(daemon.count("Got a connection"), 1);
 
-    const ToolRun json = runTool({"--json", "read", "3", "0x100", "2"});
+    const ProgramRun json = runTool({"--json", "read", "3", "0x100", "2"});
     EXPECT_EQ(json.out,
               "{\"reads\":[{\"base\":3,\"offset\":256,\"value\":2684354560},"
               "{\"base\":3,\"offset\":257,\"value\":2684354567}]}\n");
@@ -71,7 +52,7 @@ TEST(AxiTool, ReadsConsecutiveRegistersInOrder) {
 
 TEST(AxiTool, WriteLandsInTheWindowAndVersionAnswers) {
     RunningDaemon daemon;
-    const ToolRun write = runTool({"write", "1", "2", "0xfeedface"});
+    const ProgramRun write = runTool({"write", "1", "2", "0xfeedface"});
     ASSERT_EQ(write.exitCode, 0) << write.err;
     ASSERT_TRUE(daemon.waitFor("Socket not connected"));
     EXPECT_EQ(windowWordAt(daemon.board(), 0x40008), 0xfeedfaceu);
@@ -86,20 +67,20 @@ TEST(AxiTool, WaitsUntilTheMaskedValueAppears) {
         std::this_thread::sleep_for(300ms);
         daemon.board().writeRegister(2, 8, 0x80000001);
     });
-    const ToolRun run =
+    const ProgramRun run =
         runTool({"wait", "2", "8", "0x80000000", "0x80000000", "--timeout", "5000"});
     fpga.join();
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "2:0x00000008 = 0x80000001\n");
 
-    const ToolRun late = runTool({"wait", "2", "8", "0xff", "0x02", "--timeout", "200"});
+    const ProgramRun late = runTool({"wait", "2", "8", "0xff", "0x02", "--timeout", "200"});
     expectOneErrorLine(late, 1, "timed out after 200 ms");
 }
 
 TEST(AxiTool, ErrorsAreOneLineAndNonZero) {
     {
         // No daemon at all.
-        const ToolRun run = runTool({"version"});
+        const ProgramRun run = runTool({"version"});
         expectOneErrorLine(run, 1, "cannot connect to 127.0.0.1:9430");
     }
     RunningDaemon daemon;
@@ -129,7 +110,7 @@ TEST(AxiTool, ABusyDaemonIsReportedNotWaitedForForever) {
     RunningDaemon daemon;
     WireClient holder;  // the one client being served
     ASSERT_TRUE(daemon.waitFor("Got a connection"));
-    const ToolRun run = runTool({"--timeout", "300", "read", "0", "0"});
+    const ProgramRun run = runTool({"--timeout", "300", "read", "0", "0"});
     expectOneErrorLine(run, 1, "no answer from 127.0.0.1:9430 within 300 ms");
 }
 
