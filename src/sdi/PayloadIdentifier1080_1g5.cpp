@@ -3,10 +3,11 @@
 namespace Corvane::Sdi {
 
 PayloadIdentifier1080_1g5::PayloadIdentifier1080_1g5(std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, createFieldMap()) {}
+    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
-PayloadIdentifierBase::FieldMap PayloadIdentifier1080_1g5::createFieldMap() {
-    return withDualLinkByte3Layout(genericFieldMap());
+const PayloadIdentifierBase::FieldLayout& PayloadIdentifier1080_1g5::fieldLayout() {
+    static const FieldLayout layout(withDualLinkByte3Layout(genericFieldMap()));
+    return layout;
 }
 
 SubImagePixelMappingFormat PayloadIdentifier1080_1g5::getSubImagePixelMappingFormat() const {

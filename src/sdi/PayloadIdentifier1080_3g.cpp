@@ -3,10 +3,11 @@
 namespace Corvane::Sdi {
 
 PayloadIdentifier1080_3g::PayloadIdentifier1080_3g(std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, createFieldMap()) {}
+    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
-PayloadIdentifierBase::FieldMap PayloadIdentifier1080_3g::createFieldMap() {
-    return genericFieldMap();
+const PayloadIdentifierBase::FieldLayout& PayloadIdentifier1080_3g::fieldLayout() {
+    static const FieldLayout layout(genericFieldMap());
+    return layout;
 }
 
 std::uint32_t PayloadIdentifier1080_3g::getPayloadIdentifierWord(

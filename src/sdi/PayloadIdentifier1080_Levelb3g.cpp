@@ -3,12 +3,15 @@
 namespace Corvane::Sdi {
 
 PayloadIdentifier1080_Levelb3g::PayloadIdentifier1080_Levelb3g(std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, createFieldMap()) {}
+    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
-PayloadIdentifierBase::FieldMap PayloadIdentifier1080_Levelb3g::createFieldMap() {
-    FieldMap map = withDualLinkByte3Layout(genericFieldMap());
-    map[FieldType::Channel] = PayloadIdentifierField(3, {PayloadIdentifierField::Bit::Bit6});
-    return map;
+const PayloadIdentifierBase::FieldLayout& PayloadIdentifier1080_Levelb3g::fieldLayout() {
+    static const FieldLayout layout([] {
+        FieldMap map = withDualLinkByte3Layout(genericFieldMap());
+        map[FieldType::Channel] = PayloadIdentifierField(3, {PayloadIdentifierField::Bit::Bit6});
+        return map;
+    }());
+    return layout;
 }
 
 std::uint32_t PayloadIdentifier1080_Levelb3g::getPayloadIdentifierWord(

@@ -13,8 +13,8 @@ public:
 
     explicit PayloadIdentifier2160_QuadLink3g(std::uint32_t payloadIdentifierWord);
 
-    // The bit layout of this interface's identifier.
-    static FieldMap createFieldMap();
+    // The bit layout of this interface's identifier, built once per process.
+    static const FieldMap& createFieldMap() { return fieldLayout().fieldMap(); }
 
     // A word with this interface's code and the given field values; a value
     // that does not fit its field is left out.
@@ -41,6 +41,9 @@ public:
     unsigned int getReconstructedImageHeightInPixels() const override;
     bool hasCorrectpayloadAndDigitalInterface() const override;
     QStringList doSmpteValidationChecks() const override;
+
+private:
+    static const FieldLayout& fieldLayout();
 };
 
 }  // namespace Corvane::Sdi

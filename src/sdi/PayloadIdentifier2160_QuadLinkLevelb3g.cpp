@@ -4,12 +4,13 @@ namespace Corvane::Sdi {
 
 PayloadIdentifier2160_QuadLinkLevelb3g::PayloadIdentifier2160_QuadLinkLevelb3g(
     std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, createFieldMap()) {}
+    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
-PayloadIdentifierBase::FieldMap PayloadIdentifier2160_QuadLinkLevelb3g::createFieldMap() {
+const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_QuadLinkLevelb3g::fieldLayout() {
     using Bit = PayloadIdentifierField::Bit;
-    return withDualLinkByte3Layout(
-        multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7})));
+    static const FieldLayout layout(withDualLinkByte3Layout(
+        multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7}))));
+    return layout;
 }
 
 std::uint32_t PayloadIdentifier2160_QuadLinkLevelb3g::getPayloadIdentifierWord(

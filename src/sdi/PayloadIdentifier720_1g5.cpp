@@ -3,17 +3,20 @@
 namespace Corvane::Sdi {
 
 PayloadIdentifier720_1g5::PayloadIdentifier720_1g5(std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, createFieldMap()) {}
+    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
-PayloadIdentifierBase::FieldMap PayloadIdentifier720_1g5::createFieldMap() {
-    // 720-line on 1.5G is always progressive and 10-bit: there is no
-    // transport bit, and only one bit of depth.
-    FieldMap map = genericFieldMap();
-    map.erase(FieldType::TransportInterlaced);
-    map.erase(FieldType::AspectRatio);
-    map.erase(FieldType::HorizontalArraySize);
-    map[FieldType::BitDepth] = PayloadIdentifierField(3, {PayloadIdentifierField::Bit::Bit0});
-    return map;
+const PayloadIdentifierBase::FieldLayout& PayloadIdentifier720_1g5::fieldLayout() {
+    static const FieldLayout layout([] {
+        // 720-line on 1.5G is always progressive and 10-bit: there is no
+        // transport bit, and only one bit of depth.
+        FieldMap map = genericFieldMap();
+        map.erase(FieldType::TransportInterlaced);
+        map.erase(FieldType::AspectRatio);
+        map.erase(FieldType::HorizontalArraySize);
+        map[FieldType::BitDepth] = PayloadIdentifierField(3, {PayloadIdentifierField::Bit::Bit0});
+        return map;
+    }());
+    return layout;
 }
 
 SubImagePixelMappingFormat PayloadIdentifier720_1g5::getSubImagePixelMappingFormat() const {

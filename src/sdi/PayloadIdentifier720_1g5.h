@@ -12,8 +12,8 @@ public:
 
     explicit PayloadIdentifier720_1g5(std::uint32_t payloadIdentifierWord);
 
-    // The bit layout of this interface's identifier.
-    static FieldMap createFieldMap();
+    // The bit layout of this interface's identifier, built once per process.
+    static const FieldMap& createFieldMap() { return fieldLayout().fieldMap(); }
 
     // No builder of its own: words are composed field by field with
     // composePayloadIdentifierWord(createFieldMap(), code, ...).
@@ -32,6 +32,9 @@ public:
     unsigned int getReconstructedImageHeightInPixels() const override;
     bool hasCorrectpayloadAndDigitalInterface() const override;
     QStringList doSmpteValidationChecks() const override;
+
+private:
+    static const FieldLayout& fieldLayout();
 };
 
 }  // namespace Corvane::Sdi

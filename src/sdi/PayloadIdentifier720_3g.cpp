@@ -3,10 +3,11 @@
 namespace Corvane::Sdi {
 
 PayloadIdentifier720_3g::PayloadIdentifier720_3g(std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, createFieldMap()) {}
+    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
-PayloadIdentifierBase::FieldMap PayloadIdentifier720_3g::createFieldMap() {
-    return genericFieldMap();
+const PayloadIdentifierBase::FieldLayout& PayloadIdentifier720_3g::fieldLayout() {
+    static const FieldLayout layout(genericFieldMap());
+    return layout;
 }
 
 SubImagePixelMappingFormat PayloadIdentifier720_3g::getSubImagePixelMappingFormat() const {

@@ -3,6 +3,8 @@
 #include "app/Logging.h"
 #include "sdi/SdiUtility.h"
 
+#include <algorithm>
+
 namespace Corvane::Sdi {
 
 namespace {
@@ -97,7 +99,82 @@ std::uint32_t PayloadIdentifierField::wordMask() const {
     return mask;
 }
 
+// ---- PayloadIdentifierBase::FieldLayout -------------------------------------
+
+PayloadIdentifierBase::FieldLayout::FieldLayout(FieldMap fieldMap)
+    : fieldMap_(std::move(fieldMap)) {
+    for (const auto& [type, field] : fieldMap_) {
+        claimedBits_ |= field.wordMask();
+        const auto index = static_cast<std::size_t>(type);
+        if (index < readers_.size()) {
+            readers_[index] = makeReader(field);
+        }
+    }
+}
+
+PayloadIdentifierBase::FieldLayout::Reader PayloadIdentifierBase::FieldLayout::makeReader(
+    const PayloadIdentifierField& field) {
+    Reader reader;
+    reader.present = true;
+    // Value bits beyond the eighth are never read.
+    reader.count = static_cast<std::uint8_t>(std::min<std::size_t>(field.bits.size(), 8));
+    for (std::size_t i = 0; i < reader.count; ++i) {
+        const int source = wordBit(field.byteIndex, field.bits[i]);
+        reader.sources[i] = static_cast<std::int8_t>(source);
+        if (source < 0 || source != reader.sources[0] + static_cast<int>(i)) {
+            reader.contiguous = false;
+        }
+    }
+    if (reader.contiguous && reader.count > 0) {
+        reader.shift = static_cast<std::uint8_t>(reader.sources[0]);
+        reader.mask = (std::uint32_t{1} << reader.count) - 1;
+    }
+    return reader;
+}
+
+const PayloadIdentifierBase::FieldLayout::Reader* PayloadIdentifierBase::FieldLayout::reader(
+    FieldType type) const {
+    const auto index = static_cast<std::size_t>(type);
+    return index < readers_.size() ? &readers_[index] : nullptr;
+}
+
+bool PayloadIdentifierBase::FieldLayout::hasField(FieldType type) const {
+    const Reader* r = reader(type);
+    return r != nullptr ? r->present : fieldMap_.count(type) != 0;
+}
+
+unsigned int PayloadIdentifierBase::FieldLayout::read(FieldType type, std::uint32_t word) const {
+    const Reader* r = reader(type);
+    if (r == nullptr) {
+        // A key no getter asks for: the map answers.
+        const auto it = fieldMap_.find(type);
+        return it == fieldMap_.end() ? 0U : it->second.readValueFromPayloadIdentifierWord(word);
+    }
+    if (r->contiguous) {
+        return (word >> r->shift) & r->mask;  // mask is 0 for an absent or empty field
+    }
+    unsigned int value = 0;
+    for (std::size_t i = 0; i < r->count; ++i) {
+        const int source = r->sources[i];
+        if (source >= 0 && ((word >> source) & 1U) != 0) {
+            value |= 1U << i;
+        }
+    }
+    return value;
+}
+
 // ---- PayloadIdentifierBase ---------------------------------------------------
+
+PayloadIdentifierBase::PayloadIdentifierBase(std::uint32_t payloadIdentifierWord,
+                                             const FieldLayout& sharedLayout)
+    : payloadIdentifierWord_(payloadIdentifierWord),
+      bytes_{static_cast<std::uint8_t>(payloadIdentifierWord >> 24),
+             static_cast<std::uint8_t>(payloadIdentifierWord >> 16),
+             static_cast<std::uint8_t>(payloadIdentifierWord >> 8),
+             static_cast<std::uint8_t>(payloadIdentifierWord)},
+      layout_(&sharedLayout) {
+    logReservedBits();
+}
 
 PayloadIdentifierBase::PayloadIdentifierBase(std::uint32_t payloadIdentifierWord, FieldMap fieldMap)
     : payloadIdentifierWord_(payloadIdentifierWord),
@@ -105,24 +182,36 @@ PayloadIdentifierBase::PayloadIdentifierBase(std::uint32_t payloadIdentifierWord
              static_cast<std::uint8_t>(payloadIdentifierWord >> 16),
              static_cast<std::uint8_t>(payloadIdentifierWord >> 8),
              static_cast<std::uint8_t>(payloadIdentifierWord)},
-      fieldMap_(std::move(fieldMap)) {
+      ownLayout_(std::make_shared<const FieldLayout>(std::move(fieldMap))),
+      layout_(ownLayout_.get()) {
+    logReservedBits();
+}
+
+PayloadIdentifierBase::PayloadIdentifierBase(std::uint32_t payloadIdentifierWord)
+    : PayloadIdentifierBase(payloadIdentifierWord, defaultFieldLayout()) {}
+
+const PayloadIdentifierBase::FieldLayout& PayloadIdentifierBase::defaultFieldLayout() {
+    static const FieldLayout layout(FieldMap{
+        {FieldType::PayloadAndDigitalInterface, defaultPayloadIdentifierFieldDefinition()},
+        {FieldType::TransportInterlaced, defaultTransportFormatFieldDefinition()},
+        {FieldType::PictureInterlaced, defaultPictureFormatFieldDefinition()},
+        {FieldType::PictureRate, defaultPictureRateFieldDefinition()},
+        {FieldType::AspectRatio, defaultAspectRatioFieldDefinition()},
+        {FieldType::SampleStructure, defaultSamplingStructureFieldDefinition()},
+        {FieldType::BitDepth, defaultBitDepthFieldDefinition()},
+    });
+    return layout;
+}
+
+void PayloadIdentifierBase::logReservedBits() const {
+    // The common case, no reserved bit set, builds no message list.
+    if ((payloadIdentifierWord_ & ~layout_->claimedBits()) == 0) {
+        return;
+    }
     for (const QString& message : doReservedBitsChecks()) {
         logf(LogLevel::warning, "{}", message);
     }
 }
-
-PayloadIdentifierBase::PayloadIdentifierBase(std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(
-          payloadIdentifierWord,
-          FieldMap{
-              {FieldType::PayloadAndDigitalInterface, defaultPayloadIdentifierFieldDefinition()},
-              {FieldType::TransportInterlaced, defaultTransportFormatFieldDefinition()},
-              {FieldType::PictureInterlaced, defaultPictureFormatFieldDefinition()},
-              {FieldType::PictureRate, defaultPictureRateFieldDefinition()},
-              {FieldType::AspectRatio, defaultAspectRatioFieldDefinition()},
-              {FieldType::SampleStructure, defaultSamplingStructureFieldDefinition()},
-              {FieldType::BitDepth, defaultBitDepthFieldDefinition()},
-          }) {}
 
 std::uint8_t PayloadIdentifierBase::getByte(int byteIndex) const {
     if (byteIndex < 0 || byteIndex > 3) {
@@ -221,10 +310,7 @@ QString PayloadIdentifierBase::toHumanReadable(bool omitChannel) const {
 }
 
 unsigned int PayloadIdentifierBase::readField(FieldType type) const {
-    const auto it = fieldMap_.find(type);
-    return it == fieldMap_.end()
-               ? 0U
-               : it->second.readValueFromPayloadIdentifierWord(payloadIdentifierWord_);
+    return layout_->read(type, payloadIdentifierWord_);
 }
 
 PayloadId::PayloadAndDigitalInterface PayloadIdentifierBase::getPayloadAndDigitialInterface()
@@ -315,10 +401,7 @@ bool PayloadIdentifierBase::compareForVideoStandard(const PayloadIdentifierBase&
 }
 
 QStringList PayloadIdentifierBase::doReservedBitsChecks() const {
-    std::uint32_t remaining = payloadIdentifierWord_;
-    for (const auto& entry : fieldMap_) {
-        remaining &= ~entry.second.wordMask();
-    }
+    const std::uint32_t remaining = payloadIdentifierWord_ & ~layout_->claimedBits();
     QStringList messages;
     for (int bit = 0; bit < 32; ++bit) {
         if (((remaining >> bit) & 1U) != 0) {
@@ -331,7 +414,7 @@ QStringList PayloadIdentifierBase::doReservedBitsChecks() const {
 
 bool PayloadIdentifierBase::checkThatPayloadIdentifierFieldsDoNotOverlap() const {
     std::uint32_t claimed = 0;
-    for (const auto& entry : fieldMap_) {
+    for (const auto& entry : layout_->fieldMap()) {
         const std::uint32_t mask = entry.second.wordMask();
         if ((claimed & mask) != 0) {
             return false;

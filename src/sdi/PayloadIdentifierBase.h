@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -75,6 +76,45 @@ public:
     };
     using FieldMap = std::map<FieldType, PayloadIdentifierField>;
 
+    // A field map with its decoding worked out once: for every field type,
+    // where its value sits in the word, and which word bits no field names.
+    // Each interface class keeps one for the whole process, so building an
+    // identifier allocates nothing and a field getter is a shift and a mask.
+    class FieldLayout {
+    public:
+        explicit FieldLayout(FieldMap fieldMap);
+
+        const FieldMap& fieldMap() const { return fieldMap_; }
+        bool hasField(FieldType type) const;
+        // The field's value in word; 0 for a field the map lacks.
+        unsigned int read(FieldType type, std::uint32_t word) const;
+        // Word bits named by at least one field.
+        std::uint32_t claimedBits() const { return claimedBits_; }
+
+    private:
+        // How to read one field type's value out of a word.
+        struct Reader {
+            bool present = false;
+            // Bits in ascending, adjacent positions: (word >> shift) & mask.
+            bool contiguous = true;
+            std::uint8_t shift = 0;
+            std::uint32_t mask = 0;
+            // Otherwise the word bit of each value bit, -1 for a bit position
+            // outside the word (it reads as 0).
+            std::uint8_t count = 0;
+            std::array<std::int8_t, 8> sources{};
+        };
+        static constexpr std::size_t readerCount =
+            static_cast<std::size_t>(FieldType::AudioCopyStatus) + 1;
+
+        static Reader makeReader(const PayloadIdentifierField& field);
+        const Reader* reader(FieldType type) const;
+
+        FieldMap fieldMap_;
+        std::array<Reader, readerCount> readers_{};
+        std::uint32_t claimedBits_ = 0;
+    };
+
     // Both constructors log every set reserved bit at warning level; neither
     // validates. The word-only form uses the seven generic fields
     // (interface, transport, picture, rate, aspect ratio, sampling, depth).
@@ -85,8 +125,8 @@ public:
     std::uint32_t getWord() const { return payloadIdentifierWord_; }
     // byteIndex 0 is byte 1 of the identifier; out of range gives 0.
     std::uint8_t getByte(int byteIndex) const;
-    const FieldMap& getFieldMap() const { return fieldMap_; }
-    bool hasField(FieldType type) const { return fieldMap_.count(type) != 0; }
+    const FieldMap& getFieldMap() const { return layout_->fieldMap(); }
+    bool hasField(FieldType type) const { return layout_->hasField(type); }
 
     // Interface geometry; the base results describe no interface at all.
     virtual SubImagePixelMappingFormat getSubImagePixelMappingFormat() const;
@@ -172,6 +212,10 @@ public:
     ~PayloadIdentifierBase() = default;
 
 protected:
+    // For the interface classes: sharedLayout is not copied and must outlive
+    // the identifier (a function-local static of the class).
+    PayloadIdentifierBase(std::uint32_t payloadIdentifierWord, const FieldLayout& sharedLayout);
+
     // Shared pieces of the interface classes.
     bool isPictureProgressive() const;
     bool isTransportProgressive() const;
@@ -221,11 +265,17 @@ protected:
         PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal);
 
 private:
+    // The seven generic fields of the word-only constructor.
+    static const FieldLayout& defaultFieldLayout();
     unsigned int readField(FieldType type) const;
+
+    void logReservedBits() const;
 
     std::uint32_t payloadIdentifierWord_;
     std::array<std::uint8_t, 4> bytes_;
-    FieldMap fieldMap_;
+    // Set only for a map handed in by the caller; copies share it.
+    std::shared_ptr<const FieldLayout> ownLayout_;
+    const FieldLayout* layout_;
 };
 
 using PayloadIdentifierPtr = std::shared_ptr<const PayloadIdentifierBase>;
