@@ -1,5 +1,7 @@
 #include "packets/RawDataPacketReceiverInterface.h"
 
+#include <iterator>
+
 namespace Corvane {
 
 QMultiMap<unsigned int, RawDataPacketReceiverInterfaceBase*>
@@ -17,7 +19,11 @@ void RawDataPacketReceiverInterfaceBase::insertIntoRegistry() {
 }
 
 void RawDataPacketReceiverInterfaceBase::removeFromRegistry() {
-    registry.remove(registryKey_, this);
+    // Every key, not only the receiver's own: the registry is open to anyone
+    // who wants to list a receiver under further keys.
+    for (auto it = registry.begin(); it != registry.end();) {
+        it = it.value() == this ? registry.erase(it) : std::next(it);
+    }
 }
 
 }  // namespace Corvane

@@ -35,7 +35,9 @@ public:
     static QMultiMap<unsigned int, RawDataPacketReceiverInterfaceBase*> registry;
 
 protected:
+    // Lists this receiver under its own key.
     void insertIntoRegistry();
+    // Drops every entry that points to this receiver, under any key.
     void removeFromRegistry();
 
 private:

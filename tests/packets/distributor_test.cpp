@@ -114,6 +114,8 @@ TEST(Distributor, RegistryEntryLivesWithTheDistributor) {
         QPointer<SerialisableDataPacketDistributor> first =
             new SerialisableDataPacketDistributor(parent);
         SerialisableDataPacketDistributor second(nullptr);
+        // Also listed by hand for source instance 1: gone with it all the same.
+        RawDataPacketReceiverInterfaceBase::registry.insert(0x00011010, &second);
         EXPECT_EQ(RawDataPacketReceiverInterfaceBase::registry.values(key).first(), &second)
             << "newest registered first";
         EXPECT_EQ(RawDataPacketReceiverInterfaceBase::registry.count(key, first.data()), 1);
