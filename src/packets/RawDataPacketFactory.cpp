@@ -4,7 +4,7 @@
 #include "packets/DatacorePacket.h"
 #include "packets/DatacorePathRadixTreePacket.h"
 #include "packets/EyeHistogramData.h"
-#include "packets/RawSdiJitterSpectrumDataPacket.h"
+#include "packets/RawSdiJitterPacket.h"
 #include "packets/RawSdiSampleGridPacket.h"
 #include "packets/SerialisableDataPacket.h"
 #include "packets/VideoIpIpatHistogramPacket.h"

@@ -2,7 +2,7 @@
 #include "packets/AudioMetersDataPacket.h"
 #include "packets/EyeHistogramData.h"
 #include "packets/RawDataPacketFactory.h"
-#include "packets/RawSdiJitterSpectrumDataPacket.h"
+#include "packets/RawSdiJitterPacket.h"
 #include "packets/RawSdiSampleGridPacket.h"
 #include "packets/VideoIpIpatHistogramPacket.h"
 

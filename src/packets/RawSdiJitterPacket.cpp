@@ -1,4 +1,4 @@
-#include "packets/RawSdiJitterSpectrumDataPacket.h"
+#include "packets/RawSdiJitterPacket.h"
 
 #include "packets/PayloadIo.h"
 
