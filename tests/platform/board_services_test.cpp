@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -151,9 +153,27 @@ TEST_F(WatchdogDeathTest, MisuseStopsTheProcess) {
     BoardConfig noDevice;
     noDevice.watchdog = false;
     SimulatedBoard board(noDevice);
+    // Each dying child re-runs this test and builds its own board, which it
+    // cannot remove: their boards go into a directory this process removes.
+    // (GLib reads TMPDIR once per process, so this board is not affected.)
+    const char* inherited = std::getenv("TMPDIR");
+    const std::optional<std::string> saved =
+        inherited ? std::optional<std::string>(inherited) : std::nullopt;
+    const bool inChild = saved && saved->find("/watchdog-death.") != std::string::npos;
+    char scratch[] = "/tmp/watchdog-death.XXXXXX";
+    if (!inChild) {
+        ASSERT_NE(::mkdtemp(scratch), nullptr);
+        ::setenv("TMPDIR", scratch, 1);
+    }
     EXPECT_DEATH(kick_dog(), "Watchdog device not open");
     EXPECT_DEATH(stop_dog(), "Watchdog device not open");
     EXPECT_DEATH(start_dog(10), "Couldn't open the watchdog at /dev/watchdog");
+    std::filesystem::remove_all(scratch);
+    if (saved) {
+        ::setenv("TMPDIR", saved->c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
 }
 
 // The emulation itself, as the driver behaves: it is what the tests above

@@ -295,7 +295,17 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : impl_(std::make_uniq
     gchar* root = umockdev_testbed_get_root_dir(impl_->testbed);
     root_ = root;
     g_free(root);
+    try {
+        build(config);
+    } catch (...) {
+        // A board that cannot be built leaves no testbed behind.
+        impl_->watchdog.reset();
+        g_object_unref(impl_->testbed);
+        throw;
+    }
+}
 
+void SimulatedBoard::build(const BoardConfig& config) {
     fs::create_directories(root_ + "/dev");
     fs::create_directories(root_ + "/proc");
     if (config.window) {

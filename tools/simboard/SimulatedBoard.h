@@ -122,6 +122,8 @@ public:
     static void writeFile(const std::string& path, const std::string& bytes);
 
 private:
+    void build(const BoardConfig& config);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::string root_;
