@@ -3,11 +3,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 extern "C" {
 
 int getMac(unsigned char mac[6]) {
+    if (mac == nullptr) {
+        return -EINVAL;
+    }
     const int fd = ::open(SERIALMAC_DEVICE, O_RDONLY);
     if (fd < 0) {
         return -1;
@@ -23,6 +27,9 @@ int getMac(unsigned char mac[6]) {
 }
 
 int getSerial(unsigned int* serial) {
+    if (serial == nullptr) {
+        return -EINVAL;
+    }
     const int fd = ::open(SERIALMAC_DEVICE, O_RDONLY);
     if (fd < 0) {
         return -1;

@@ -14,9 +14,10 @@ extern "C" {
 #define SERIALMAC_DEVICE "/dev/mtd8"
 #define SERIALMAC_RECORD_BYTES 26
 
-// 0 and the six MAC bytes, or -1.
+// 0 and the six MAC bytes, -1 without a valid record, -22 for a null pointer.
 int getMac(unsigned char mac[6]);
-// 0 and the serial number, or -1 (with *serial left at 0).
+// 0 and the serial number, -1 without a valid record (with *serial left
+// at 0), -22 for a null pointer.
 int getSerial(unsigned int* serial);
 
 #ifdef __cplusplus

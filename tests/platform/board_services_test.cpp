@@ -247,6 +247,8 @@ TEST(SerialAndMac, ReadFromTheFlashRecord) {
         TqPlatformAbstraction platform;
         EXPECT_EQ(platform.getSerialNumber(), c.serialResult == 0 ? c.serial : 0xFFFFFFFFu);
     }
+    EXPECT_EQ(getMac(nullptr), -22);
+    EXPECT_EQ(getSerial(nullptr), -22);
 }
 
 }  // namespace
