@@ -20,7 +20,7 @@ std::uint32_t PayloadIdentifier1080_3g::getPayloadIdentifierWord(
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
     // This interface has neither audio copy status nor channel fields: those
     // values are left out.
-    return composeWordFromFields(createFieldMap(), payloadAndDigitalInterface, transportFormat,
+    return composeWordFromFields(fieldLayout(), payloadAndDigitalInterface, transportFormat,
                                  pictureFormat, pictureRate, sampleStructure, colourimetry,
                                  aspectRatio, horizontalPixelArraySize, bitDepth,
                                  PayloadId::AudioCopyStatus::NotSet, PayloadId::Channel::Channel1,

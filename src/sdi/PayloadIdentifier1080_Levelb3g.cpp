@@ -23,7 +23,7 @@ std::uint32_t PayloadIdentifier1080_Levelb3g::getPayloadIdentifierWord(
     PayloadId::TransferCurve transferCurve,
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
     // This interface has no audio copy status field: that value is left out.
-    return composeWordFromFields(createFieldMap(), payloadAndDigitalInterface, transportFormat,
+    return composeWordFromFields(fieldLayout(), payloadAndDigitalInterface, transportFormat,
                                  pictureFormat, pictureRate, sampleStructure, colourimetry,
                                  aspectRatio, horizontalPixelArraySize, bitDepth,
                                  PayloadId::AudioCopyStatus::NotSet, channel, transferCurve,

@@ -13,6 +13,7 @@ public:
     explicit PayloadIdentifier2160_12g(std::uint32_t payloadIdentifierWord);
 
     // The bit layout of this interface's identifier, built once per process.
+    static const FieldLayout& fieldLayout();
     static const FieldMap& createFieldMap() { return fieldLayout().fieldMap(); }
 
     // A word with this interface's code and the given field values; a value
@@ -40,9 +41,6 @@ public:
     unsigned int getReconstructedImageHeightInPixels() const override;
     bool hasCorrectpayloadAndDigitalInterface() const override;
     QStringList doSmpteValidationChecks() const override;
-
-private:
-    static const FieldLayout& fieldLayout();
 };
 
 }  // namespace Corvane::Sdi

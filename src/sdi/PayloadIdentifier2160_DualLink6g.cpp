@@ -21,7 +21,7 @@ std::uint32_t PayloadIdentifier2160_DualLink6g::getPayloadIdentifierWord(
     PayloadId::AudioCopyStatus audioCopyStatus, PayloadId::Channel channel,
     PayloadId::TransferCurve transferCurve,
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
-    return composeWordFromFields(createFieldMap(), payloadAndDigitalInterface, transportFormat,
+    return composeWordFromFields(fieldLayout(), payloadAndDigitalInterface, transportFormat,
                                  pictureFormat, pictureRate, sampleStructure, colourimetry,
                                  aspectRatio, horizontalPixelArraySize, bitDepth, audioCopyStatus,
                                  channel, transferCurve, luminanceAndColourDifferenceSignal);

@@ -21,7 +21,7 @@ std::uint32_t PayloadIdentifier2160_QuadLink3g::getPayloadIdentifierWord(
     PayloadId::AudioCopyStatus audioCopyStatus, PayloadId::TransferCurve transferCurve,
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal,
     PayloadId::Channel channel) {
-    return composeWordFromFields(createFieldMap(), payloadAndDigitalInterface, transportFormat,
+    return composeWordFromFields(fieldLayout(), payloadAndDigitalInterface, transportFormat,
                                  pictureFormat, pictureRate, sampleStructure, colourimetry,
                                  aspectRatio, horizontalPixelArraySize, bitDepth, audioCopyStatus,
                                  channel, transferCurve, luminanceAndColourDifferenceSignal);

@@ -13,10 +13,11 @@ public:
     explicit PayloadIdentifier720_1g5(std::uint32_t payloadIdentifierWord);
 
     // The bit layout of this interface's identifier, built once per process.
+    static const FieldLayout& fieldLayout();
     static const FieldMap& createFieldMap() { return fieldLayout().fieldMap(); }
 
     // No builder of its own: words are composed field by field with
-    // composePayloadIdentifierWord(createFieldMap(), code, ...).
+    // composePayloadIdentifierWord(fieldLayout(), code, ...).
 
     SubImagePixelMappingFormat getSubImagePixelMappingFormat() const override;
     unsigned int getNumPhysicalConnections() const override;
@@ -32,9 +33,6 @@ public:
     unsigned int getReconstructedImageHeightInPixels() const override;
     bool hasCorrectpayloadAndDigitalInterface() const override;
     QStringList doSmpteValidationChecks() const override;
-
-private:
-    static const FieldLayout& fieldLayout();
 };
 
 }  // namespace Corvane::Sdi

@@ -4,6 +4,10 @@
 #include "sdi/SdiUtility.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
+
+#include <fmt/format.h>
 
 namespace Corvane::Sdi {
 
@@ -21,24 +25,30 @@ int wordBit(std::int32_t byteIndex, Bit bit) {
     return (3 - byteIndex) * 8 + position;
 }
 
-QString channelText(unsigned int connections, SdiDataRate rate, unsigned int level, int channel) {
+// The text line is assembled in a stack buffer and turned into a QString
+// once: every piece is ASCII.
+using LineBuffer = fmt::basic_memory_buffer<char, 128>;
+
+void appendChannelText(LineBuffer& out, unsigned int connections, SdiDataRate rate,
+                       unsigned int level, int channel) {
+    auto append = [&out](std::string_view text) { out.append(text); };
     // One link of a dual 1.5G signal, or one of the two streams of a single
     // level B link.
     if ((connections == 2 && rate == SdiDataRate::Rate1G5) ||
         (connections == 1 && level == SdiLevel::B)) {
-        if (channel == 0) {
-            return QStringLiteral("LinkA");
-        }
-        return channel == 1 ? QStringLiteral("LinkB") : QStringLiteral("Link?");
+        append(channel == 0 ? "LinkA" : channel == 1 ? "LinkB" : "Link?");
+        return;
     }
     if (channel < 0 || channel > 7) {
-        return level == SdiLevel::B ? QStringLiteral("DS?_Link?") : QStringLiteral("Link?");
+        append(level == SdiLevel::B ? "DS?_Link?" : "Link?");
+        return;
     }
     // Multi-link level B: two data streams per link.
     if (level == SdiLevel::B) {
-        return QStringLiteral("DS%1_Link%2").arg(channel + 1).arg(channel / 2 + 1);
+        fmt::format_to(std::back_inserter(out), "DS{}_Link{}", channel + 1, channel / 2 + 1);
+        return;
     }
-    return QStringLiteral("Link%1").arg(channel + 1);
+    fmt::format_to(std::back_inserter(out), "Link{}", channel + 1);
 }
 
 }  // namespace
@@ -106,61 +116,66 @@ PayloadIdentifierBase::FieldLayout::FieldLayout(FieldMap fieldMap)
     for (const auto& [type, field] : fieldMap_) {
         claimedBits_ |= field.wordMask();
         const auto index = static_cast<std::size_t>(type);
-        if (index < readers_.size()) {
-            readers_[index] = makeReader(field);
+        if (index < accessors_.size()) {
+            accessors_[index] = makeAccessor(field);
         }
     }
 }
 
-PayloadIdentifierBase::FieldLayout::Reader PayloadIdentifierBase::FieldLayout::makeReader(
+PayloadIdentifierBase::FieldLayout::Accessor PayloadIdentifierBase::FieldLayout::makeAccessor(
     const PayloadIdentifierField& field) {
-    Reader reader;
-    reader.present = true;
-    // Value bits beyond the eighth are never read.
-    reader.count = static_cast<std::uint8_t>(std::min<std::size_t>(field.bits.size(), 8));
-    for (std::size_t i = 0; i < reader.count; ++i) {
-        const int source = wordBit(field.byteIndex, field.bits[i]);
-        reader.sources[i] = static_cast<std::int8_t>(source);
-        if (source < 0 || source != reader.sources[0] + static_cast<int>(i)) {
-            reader.contiguous = false;
-        }
+    Accessor accessor;
+    accessor.field = &field;
+    const std::size_t n = field.bits.size();
+    if (n == 0) {
+        return accessor;  // reads 0; writes go through the field
     }
-    if (reader.contiguous && reader.count > 0) {
-        reader.shift = static_cast<std::uint8_t>(reader.sources[0]);
-        reader.mask = (std::uint32_t{1} << reader.count) - 1;
+    const int first = wordBit(field.byteIndex, field.bits[0]);
+    bool adjacent = first >= 0 && n <= 8;
+    for (std::size_t i = 1; adjacent && i < n; ++i) {
+        adjacent = wordBit(field.byteIndex, field.bits[i]) == first + static_cast<int>(i);
     }
-    return reader;
+    accessor.simple = adjacent;
+    if (adjacent) {
+        accessor.shift = static_cast<std::uint8_t>(first);
+        accessor.mask = (std::uint32_t{1} << n) - 1;
+    }
+    return accessor;
 }
 
-const PayloadIdentifierBase::FieldLayout::Reader* PayloadIdentifierBase::FieldLayout::reader(
-    FieldType type) const {
+const PayloadIdentifierField* PayloadIdentifierBase::FieldLayout::find(FieldType type) const {
     const auto index = static_cast<std::size_t>(type);
-    return index < readers_.size() ? &readers_[index] : nullptr;
+    if (index < accessors_.size()) {
+        return accessors_[index].field;
+    }
+    // A key no getter asks for: the map answers.
+    const auto it = fieldMap_.find(type);
+    return it == fieldMap_.end() ? nullptr : &it->second;
 }
 
 bool PayloadIdentifierBase::FieldLayout::hasField(FieldType type) const {
-    const Reader* r = reader(type);
-    return r != nullptr ? r->present : fieldMap_.count(type) != 0;
+    return find(type) != nullptr;
 }
 
-unsigned int PayloadIdentifierBase::FieldLayout::read(FieldType type, std::uint32_t word) const {
-    const Reader* r = reader(type);
-    if (r == nullptr) {
-        // A key no getter asks for: the map answers.
-        const auto it = fieldMap_.find(type);
-        return it == fieldMap_.end() ? 0U : it->second.readValueFromPayloadIdentifierWord(word);
-    }
-    if (r->contiguous) {
-        return (word >> r->shift) & r->mask;  // mask is 0 for an absent or empty field
-    }
-    unsigned int value = 0;
-    for (std::size_t i = 0; i < r->count; ++i) {
-        const int source = r->sources[i];
-        if (source >= 0 && ((word >> source) & 1U) != 0) {
-            value |= 1U << i;
+unsigned int PayloadIdentifierBase::FieldLayout::readOther(FieldType type,
+                                                           std::uint32_t word) const {
+    const PayloadIdentifierField* field = find(type);
+    return field == nullptr ? 0U : field->readValueFromPayloadIdentifierWord(word);
+}
+
+bool PayloadIdentifierBase::FieldLayout::write(FieldType type, std::uint32_t& word,
+                                               int value) const {
+    const auto index = static_cast<std::size_t>(type);
+    if (index < accessors_.size() && accessors_[index].simple && accessors_[index].mask != 0) {
+        const Accessor& a = accessors_[index];
+        if (value < 0 || static_cast<std::uint32_t>(value) > a.mask) {
+            return false;
         }
+        word = (word & ~(a.mask << a.shift)) | (static_cast<std::uint32_t>(value) << a.shift);
+        return true;
     }
-    return value;
+    const PayloadIdentifierField* field = find(type);
+    return field != nullptr && field->applyValueToPayloadIdentifierWord(word, value);
 }
 
 // ---- PayloadIdentifierBase ---------------------------------------------------
@@ -268,49 +283,50 @@ QString PayloadIdentifierBase::toHumanReadable(bool omitChannel) const {
     if (payloadIdentifierWord_ == 0) {
         return QStringLiteral("No payload identifier");
     }
-    QString text = QString::number(getReconstructedImageWidthInPixels()) + QLatin1Char('x') +
-                   QString::number(getReconstructedImageHeightInPixels()) +
-                   scanningKindToString(getPicutreInterlacedProgressivePsf()) +
-                   convertPictureRateToString(getPictureRate(), getPictureInterlaced()) +
-                   QLatin1Char(' ') + sampleStructureToString(getSampleStructure()) +
-                   QLatin1Char(':') + bitDepthToString(getBitDepth()) + QLatin1Char(' ');
+    LineBuffer out;
+    const auto append = [&out](std::string_view text) { out.append(text); };
+    fmt::format_to(std::back_inserter(out), "{}x{}{}{} {}:{} ",
+                   getReconstructedImageWidthInPixels(), getReconstructedImageHeightInPixels(),
+                   scanningKindText(getPicutreInterlacedProgressivePsf()),
+                   pictureRateText(getPictureRate(), getPictureInterlaced()),
+                   sampleStructureText(getSampleStructure()), bitDepthText(getBitDepth()));
 
     const unsigned int connections = getNumPhysicalConnections();
     if (connections == 2) {
-        text += QStringLiteral("DL ");
+        append("DL ");
     } else if (connections == 4) {
-        text += QStringLiteral("QL ");
+        append("QL ");
     }
     const SdiDataRate rate = getDataRatePerPhysicalConnection();
-    text += sdiDataRateToString(rate);
+    append(sdiDataRateText(rate));
     if (rate == SdiDataRate::Rate3G) {
-        text += QLatin1Char(' ') + levelToString(getLevel());
+        append(" ");
+        append(levelText(getLevel()));
     }
     const SubImagePixelMappingFormat mapping = getSubImagePixelMappingFormat();
     if (mapping != SubImagePixelMappingFormat::None) {
-        text += QLatin1Char(' ') + subImagePixelMappingFormatToString(mapping);
+        append(" ");
+        append(subImagePixelMappingFormatText(mapping));
     }
     if (!omitChannel && hasField(FieldType::Channel)) {
-        text += QLatin1Char(' ') +
-                channelText(connections, rate, getLevel(), static_cast<int>(getChannel()));
+        append(" ");
+        appendChannelText(out, connections, rate, getLevel(), static_cast<int>(getChannel()));
     }
     const auto signal = getLuminanceAndColourDifferenceSignal();
     if (static_cast<int>(signal) != 0) {
-        text += QLatin1Char(' ');
+        append(" ");
         if (signal == PayloadId::LuminanceAndColourDifferenceSignal::ICtCp) {
-            text += QStringLiteral("ICtCp");
+            append("ICtCp");
         }
     }
     const auto transfer = getTransferCharacteristics();
     if (static_cast<int>(transfer) != 0) {
-        text += QLatin1Char(' ') + transferCurveToString(transfer);
+        append(" ");
+        append(transferCurveText(transfer));
     }
-    text += QLatin1Char(' ') + colourimetryToString(getColourimetry());
-    return text;
-}
-
-unsigned int PayloadIdentifierBase::readField(FieldType type) const {
-    return layout_->read(type, payloadIdentifierWord_);
+    append(" ");
+    append(colourimetryText(getColourimetry()));
+    return QString::fromLatin1(out.data(), static_cast<int>(out.size()));
 }
 
 PayloadId::PayloadAndDigitalInterface PayloadIdentifierBase::getPayloadAndDigitialInterface()
@@ -477,12 +493,15 @@ PayloadIdentifierField PayloadIdentifierBase::generalAudioCopyStatusFieldDefinit
 std::uint32_t PayloadIdentifierBase::composePayloadIdentifierWord(
     const FieldMap& fieldMap, std::uint8_t byte1,
     std::initializer_list<std::pair<FieldType, int>> values) {
+    return composePayloadIdentifierWord(FieldLayout(fieldMap), byte1, values);
+}
+
+std::uint32_t PayloadIdentifierBase::composePayloadIdentifierWord(
+    const FieldLayout& layout, std::uint8_t byte1,
+    std::initializer_list<std::pair<FieldType, int>> values) {
     std::uint32_t word = std::uint32_t{byte1} << 24;
     for (const auto& [type, value] : values) {
-        const auto it = fieldMap.find(type);
-        if (it != fieldMap.end()) {
-            it->second.applyValueToPayloadIdentifierWord(word, value);  // refusal: left out
-        }
+        layout.write(type, word, value);  // absent field or refusal: left out
     }
     return word;
 }
@@ -594,7 +613,7 @@ PayloadIdentifierBase::FieldMap PayloadIdentifierBase::multiLinkFieldMap(
 }
 
 std::uint32_t PayloadIdentifierBase::composeWordFromFields(
-    const FieldMap& fieldMap, PayloadId::PayloadAndDigitalInterface code,
+    const FieldLayout& layout, PayloadId::PayloadAndDigitalInterface code,
     PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
     PayloadId::PictureRate pictureRate, PayloadId::SampleStructure sampleStructure,
     PayloadId::Colourimetry colourimetry, PayloadId::AspectRatio aspectRatio,
@@ -603,7 +622,7 @@ std::uint32_t PayloadIdentifierBase::composeWordFromFields(
     PayloadId::TransferCurve transferCurve,
     PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
     return composePayloadIdentifierWord(
-        fieldMap, static_cast<std::uint8_t>(code),
+        layout, static_cast<std::uint8_t>(code),
         {{FieldType::TransportInterlaced, asInt(transportFormat)},
          {FieldType::PictureInterlaced, asInt(pictureFormat)},
          {FieldType::PictureRate, asInt(pictureRate)},

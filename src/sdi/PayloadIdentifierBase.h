@@ -83,35 +83,47 @@ public:
     class FieldLayout {
     public:
         explicit FieldLayout(FieldMap fieldMap);
+        // Its accessors point into its own map.
+        FieldLayout(const FieldLayout&) = delete;
+        FieldLayout& operator=(const FieldLayout&) = delete;
 
         const FieldMap& fieldMap() const { return fieldMap_; }
         bool hasField(FieldType type) const;
         // The field's value in word; 0 for a field the map lacks.
-        unsigned int read(FieldType type, std::uint32_t word) const;
+        unsigned int read(FieldType type, std::uint32_t word) const {
+            const auto index = static_cast<std::size_t>(type);
+            if (index < accessors_.size() && accessors_[index].simple) {
+                const Accessor& a = accessors_[index];
+                return (word >> a.shift) & a.mask;
+            }
+            return readOther(type, word);
+        }
+        // PayloadIdentifierField::applyValueToPayloadIdentifierWord for the
+        // field of that type; false, word untouched, when the map lacks it.
+        bool write(FieldType type, std::uint32_t& word, int value) const;
         // Word bits named by at least one field.
         std::uint32_t claimedBits() const { return claimedBits_; }
 
     private:
-        // How to read one field type's value out of a word.
-        struct Reader {
-            bool present = false;
-            // Bits in ascending, adjacent positions: (word >> shift) & mask.
-            bool contiguous = true;
+        // One field type of the map.
+        struct Accessor {
+            // Null when the map lacks the field.
+            const PayloadIdentifierField* field = nullptr;
+            // Value = (word >> shift) & mask: true for a field of adjacent
+            // bits in ascending order, and for an absent one (mask 0).
+            bool simple = true;
             std::uint8_t shift = 0;
             std::uint32_t mask = 0;
-            // Otherwise the word bit of each value bit, -1 for a bit position
-            // outside the word (it reads as 0).
-            std::uint8_t count = 0;
-            std::array<std::int8_t, 8> sources{};
         };
-        static constexpr std::size_t readerCount =
+        static constexpr std::size_t accessorCount =
             static_cast<std::size_t>(FieldType::AudioCopyStatus) + 1;
 
-        static Reader makeReader(const PayloadIdentifierField& field);
-        const Reader* reader(FieldType type) const;
+        static Accessor makeAccessor(const PayloadIdentifierField& field);
+        const PayloadIdentifierField* find(FieldType type) const;
+        unsigned int readOther(FieldType type, std::uint32_t word) const;
 
         FieldMap fieldMap_;
-        std::array<Reader, readerCount> readers_{};
+        std::array<Accessor, accessorCount> accessors_{};
         std::uint32_t claimedBits_ = 0;
     };
 
@@ -205,6 +217,10 @@ public:
     static std::uint32_t composePayloadIdentifierWord(
         const FieldMap& fieldMap, std::uint8_t byte1,
         std::initializer_list<std::pair<FieldType, int>> values);
+    // The same through a prepared layout, as the interface classes offer.
+    static std::uint32_t composePayloadIdentifierWord(
+        const FieldLayout& layout, std::uint8_t byte1,
+        std::initializer_list<std::pair<FieldType, int>> values);
 
     // Immutable once built.
     PayloadIdentifierBase(const PayloadIdentifierBase&) = default;
@@ -255,7 +271,7 @@ protected:
     // rest are left out). Fields never overlap, so the order of writing does
     // not matter and all builders can share this one.
     static std::uint32_t composeWordFromFields(
-        const FieldMap& fieldMap, PayloadId::PayloadAndDigitalInterface code,
+        const FieldLayout& layout, PayloadId::PayloadAndDigitalInterface code,
         PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
         PayloadId::PictureRate pictureRate, PayloadId::SampleStructure sampleStructure,
         PayloadId::Colourimetry colourimetry, PayloadId::AspectRatio aspectRatio,
@@ -267,7 +283,9 @@ protected:
 private:
     // The seven generic fields of the word-only constructor.
     static const FieldLayout& defaultFieldLayout();
-    unsigned int readField(FieldType type) const;
+    unsigned int readField(FieldType type) const {
+        return layout_->read(type, payloadIdentifierWord_);
+    }
 
     void logReservedBits() const;
 

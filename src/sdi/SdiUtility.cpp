@@ -6,96 +6,135 @@ namespace Corvane::Sdi::SdiUtility {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 // The text at index value of table, or fallback when value lies outside it.
 template <std::size_t N>
-QString lookUp(const std::array<const char*, N>& table, int value, const char* fallback) {
+std::string_view lookUp(const std::array<std::string_view, N>& table, int value,
+                        std::string_view fallback) {
     if (value < 0 || static_cast<std::size_t>(value) >= N) {
-        return QString::fromUtf8(fallback);
+        return fallback;
     }
-    return QString::fromUtf8(table[static_cast<std::size_t>(value)]);
+    return table[static_cast<std::size_t>(value)];
+}
+
+QString toQString(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<int>(text.size()));
 }
 
 }  // namespace
 
-QString convertPictureRateToString(PayloadId::PictureRate rate, PayloadId::PictureFormat format) {
-    static constexpr std::array<const char*, 16> progressive = {
-        "NoRate", "RsvRate", "23.98", "24", "47.95", "25",  "29.97",  "30",
-        "48",     "50",      "59.94", "60", "96",    "100", "119.88", "120"};
+std::string_view pictureRateText(PayloadId::PictureRate rate, PayloadId::PictureFormat format) {
+    static constexpr std::array progressive = {
+        "NoRate"sv, "RsvRate"sv, "23.98"sv, "24"sv, "47.95"sv, "25"sv,  "29.97"sv,  "30"sv,
+        "48"sv,     "50"sv,      "59.94"sv, "60"sv, "96"sv,    "100"sv, "119.88"sv, "120"sv};
     // An interlaced picture is named by its field rate, twice the frame rate.
-    static constexpr std::array<const char*, 16> interlaced = {
-        "NoRate", "RsvRate", "47.95",  "48",  "95.90", "50",  "59.94",  "60",
-        "96",     "100",     "119.88", "120", "192",   "200", "239.76", "240"};
+    static constexpr std::array interlaced = {
+        "NoRate"sv, "RsvRate"sv, "47.95"sv,  "48"sv,  "95.90"sv, "50"sv,  "59.94"sv,  "60"sv,
+        "96"sv,     "100"sv,     "119.88"sv, "120"sv, "192"sv,   "200"sv, "239.76"sv, "240"sv};
     const int value = static_cast<int>(rate);
-    return format == PayloadId::PictureFormat::Progressive ? lookUp(progressive, value, "")
-                                                           : lookUp(interlaced, value, "");
+    return format == PayloadId::PictureFormat::Progressive ? lookUp(progressive, value, ""sv)
+                                                           : lookUp(interlaced, value, ""sv);
 }
 
-QString sampleStructureToString(PayloadId::SampleStructure sampling) {
-    static constexpr std::array<const char*, 16> texts = {
-        "YCbCr:422", "YCbCr:444", "RGB:444",     "YCbCr:420",   "YCbCrA:4224", "YCbCrA:4444",
-        "RGBA:4444", "RESERVED",  "YCbCrD:4224", "YCbCrD:4444", "RGBD:4444",   "RESERVED",
-        "RESERVED",  "RESERVED",  "X'Y'Z':444",  "RESERVED"};
-    return lookUp(texts, static_cast<int>(sampling), "");
+std::string_view sampleStructureText(PayloadId::SampleStructure sampling) {
+    static constexpr std::array texts = {
+        "YCbCr:422"sv,   "YCbCr:444"sv,   "RGB:444"sv,    "YCbCr:420"sv,
+        "YCbCrA:4224"sv, "YCbCrA:4444"sv, "RGBA:4444"sv,  "RESERVED"sv,
+        "YCbCrD:4224"sv, "YCbCrD:4444"sv, "RGBD:4444"sv,  "RESERVED"sv,
+        "RESERVED"sv,    "RESERVED"sv,    "X'Y'Z':444"sv, "RESERVED"sv};
+    return lookUp(texts, static_cast<int>(sampling), ""sv);
 }
 
-QString bitDepthToString(PayloadId::BitDepth depth) {
-    static constexpr std::array<const char*, 4> texts = {"10FR", "10", "12", "12FR"};
-    return lookUp(texts, static_cast<int>(depth), "");
+std::string_view bitDepthText(PayloadId::BitDepth depth) {
+    static constexpr std::array texts = {"10FR"sv, "10"sv, "12"sv, "12FR"sv};
+    return lookUp(texts, static_cast<int>(depth), ""sv);
 }
 
-QString sdiDataRateToString(SdiDataRate rate) {
-    static constexpr std::array<const char*, 7> texts = {"12G",  "6G",        "3G",     "1.5G",
-                                                         "270M", "No Signal", "Unknown"};
-    return lookUp(texts, static_cast<int>(rate), "Error");
+std::string_view sdiDataRateText(SdiDataRate rate) {
+    static constexpr std::array texts = {"12G"sv,  "6G"sv,        "3G"sv,     "1.5G"sv,
+                                         "270M"sv, "No Signal"sv, "Unknown"sv};
+    return lookUp(texts, static_cast<int>(rate), "Error"sv);
 }
 
-QString levelToString(unsigned int level) {
-    static constexpr std::array<const char*, 2> texts = {"A", "B"};
-    return level < texts.size() ? QString::fromUtf8(texts[level]) : QStringLiteral("Error");
+std::string_view levelText(unsigned int level) {
+    static constexpr std::array texts = {"A"sv, "B"sv};
+    return level < texts.size() ? texts[level] : "Error"sv;
 }
 
-QString scanningKindToString(unsigned int scanningKind) {
+std::string_view scanningKindText(unsigned int scanningKind) {
     switch (scanningKind) {
         case ScanningKind::ProgressiveSegmentedFrame:
-            return QStringLiteral("psf");
+            return "psf"sv;
         case ScanningKind::Interlaced:
-            return QStringLiteral("i");
+            return "i"sv;
         case ScanningKind::Progressive:
-            return QStringLiteral("p");
+            return "p"sv;
         default:
-            return QStringLiteral("Error");
+            return "Error"sv;
     }
 }
 
-QString subImagePixelMappingFormatToString(SubImagePixelMappingFormat format) {
+std::string_view subImagePixelMappingFormatText(SubImagePixelMappingFormat format) {
     switch (format) {
         case SubImagePixelMappingFormat::TwoSampleInterleave:
-            return QStringLiteral("2-SI");
+            return "2-SI"sv;
         case SubImagePixelMappingFormat::SquareDivision:
-            return QStringLiteral("SqDv");
+            return "SqDv"sv;
         default:
-            return QStringLiteral("Error");
+            return "Error"sv;
     }
 }
 
-QString colourimetryToString(PayloadId::Colourimetry colourimetry) {
+std::string_view colourimetryText(PayloadId::Colourimetry colourimetry) {
     if (colourimetry == PayloadId::Colourimetry::Rec601) {
-        return QStringLiteral("Rec.601");
+        return "Rec.601"sv;
     }
-    static constexpr std::array<const char*, 4> texts = {"Rec.709", "ColVancPacket", "Rec.2020",
-                                                         "Unknown"};
-    return lookUp(texts, static_cast<int>(colourimetry), "");
+    static constexpr std::array texts = {"Rec.709"sv, "ColVancPacket"sv, "Rec.2020"sv, "Unknown"sv};
+    return lookUp(texts, static_cast<int>(colourimetry), ""sv);
 }
 
+std::string_view transferCurveText(PayloadId::TransferCurve curve) {
+    static constexpr std::array texts = {"SDR-TV"sv, "HLG"sv, "PQ"sv, "Unspecified"sv};
+    return lookUp(texts, static_cast<int>(curve), ""sv);
+}
+
+std::string_view luminanceAndColourDifferenceSignalText(
+    PayloadId::LuminanceAndColourDifferenceSignal s) {
+    static constexpr std::array texts = {"YCbCr"sv, "ICtCp"sv};
+    return lookUp(texts, static_cast<int>(s), ""sv);
+}
+
+QString convertPictureRateToString(PayloadId::PictureRate rate, PayloadId::PictureFormat format) {
+    return toQString(pictureRateText(rate, format));
+}
+QString sampleStructureToString(PayloadId::SampleStructure sampling) {
+    return toQString(sampleStructureText(sampling));
+}
+QString bitDepthToString(PayloadId::BitDepth depth) {
+    return toQString(bitDepthText(depth));
+}
+QString sdiDataRateToString(SdiDataRate rate) {
+    return toQString(sdiDataRateText(rate));
+}
+QString levelToString(unsigned int level) {
+    return toQString(levelText(level));
+}
+QString scanningKindToString(unsigned int scanningKind) {
+    return toQString(scanningKindText(scanningKind));
+}
+QString subImagePixelMappingFormatToString(SubImagePixelMappingFormat format) {
+    return toQString(subImagePixelMappingFormatText(format));
+}
+QString colourimetryToString(PayloadId::Colourimetry colourimetry) {
+    return toQString(colourimetryText(colourimetry));
+}
 QString transferCurveToString(PayloadId::TransferCurve curve) {
-    static constexpr std::array<const char*, 4> texts = {"SDR-TV", "HLG", "PQ", "Unspecified"};
-    return lookUp(texts, static_cast<int>(curve), "");
+    return toQString(transferCurveText(curve));
 }
-
 QString luminanceAndColourDifferenceSignalToString(
     PayloadId::LuminanceAndColourDifferenceSignal s) {
-    static constexpr std::array<const char*, 2> texts = {"YCbCr", "ICtCp"};
-    return lookUp(texts, static_cast<int>(s), "");
+    return toQString(luminanceAndColourDifferenceSignalText(s));
 }
 
 }  // namespace Corvane::Sdi::SdiUtility

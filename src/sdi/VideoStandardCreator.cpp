@@ -92,7 +92,7 @@ void VideoStandardCreator::add720_1g5(PayloadId::PictureRate rate,
                                       StandardList& standards) {
     using Identifier = PayloadIdentifier720_1g5;
     const std::uint32_t word = PayloadIdentifierBase::composePayloadIdentifierWord(
-        Identifier::createFieldMap(), byte1<Identifier>(),
+        Identifier::fieldLayout(), byte1<Identifier>(),
         {{Field::PictureInterlaced, value(PayloadId::PictureFormat::Progressive)},
          {Field::PictureRate, value(rate)},
          {Field::SampleStructure, value(sampling)},
@@ -112,7 +112,7 @@ void VideoStandardCreator::add720_3g(PayloadId::PictureRate rate,
                                      StandardList& standards) {
     using Identifier = PayloadIdentifier720_3g;
     const std::uint32_t word = PayloadIdentifierBase::composePayloadIdentifierWord(
-        Identifier::createFieldMap(), byte1<Identifier>(),
+        Identifier::fieldLayout(), byte1<Identifier>(),
         {{Field::TransportInterlaced, value(PayloadId::TransportFormat::Progressive)},
          {Field::PictureInterlaced, value(PayloadId::PictureFormat::Progressive)},
          {Field::PictureRate, value(rate)},
@@ -134,7 +134,7 @@ void VideoStandardCreator::add1080_1g5(
     StandardList& standards) {
     using Identifier = PayloadIdentifier1080_1g5;
     const std::uint32_t word = PayloadIdentifierBase::composePayloadIdentifierWord(
-        Identifier::createFieldMap(), byte1<Identifier>(),
+        Identifier::fieldLayout(), byte1<Identifier>(),
         {{Field::TransportInterlaced, value(transport)},
          {Field::PictureInterlaced, value(picture)},
          {Field::PictureRate, value(rate)},
