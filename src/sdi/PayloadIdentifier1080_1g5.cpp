@@ -6,7 +6,7 @@ PayloadIdentifier1080_1g5::PayloadIdentifier1080_1g5(std::uint32_t payloadIdenti
     : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier1080_1g5::fieldLayout() {
-    static const FieldLayout layout(withDualLinkByte3Layout(genericFieldMap()));
+    static const FieldLayout& layout = *new FieldLayout(withDualLinkByte3Layout(genericFieldMap()));
     return layout;
 }
 

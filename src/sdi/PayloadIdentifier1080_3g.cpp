@@ -6,7 +6,7 @@ PayloadIdentifier1080_3g::PayloadIdentifier1080_3g(std::uint32_t payloadIdentifi
     : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier1080_3g::fieldLayout() {
-    static const FieldLayout layout(genericFieldMap());
+    static const FieldLayout& layout = *new FieldLayout(genericFieldMap());
     return layout;
 }
 

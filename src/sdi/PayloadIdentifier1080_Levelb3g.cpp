@@ -6,7 +6,7 @@ PayloadIdentifier1080_Levelb3g::PayloadIdentifier1080_Levelb3g(std::uint32_t pay
     : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier1080_Levelb3g::fieldLayout() {
-    static const FieldLayout layout([] {
+    static const FieldLayout& layout = *new FieldLayout([] {
         FieldMap map = withDualLinkByte3Layout(genericFieldMap());
         map[FieldType::Channel] = PayloadIdentifierField(3, {PayloadIdentifierField::Bit::Bit6});
         return map;

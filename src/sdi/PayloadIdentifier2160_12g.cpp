@@ -7,7 +7,7 @@ PayloadIdentifier2160_12g::PayloadIdentifier2160_12g(std::uint32_t payloadIdenti
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_12g::fieldLayout() {
     using Bit = PayloadIdentifierField::Bit;
-    static const FieldLayout layout(
+    static const FieldLayout& layout = *new FieldLayout(
         multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7})));
     return layout;
 }

@@ -7,7 +7,7 @@ PayloadIdentifier2160_6g::PayloadIdentifier2160_6g(std::uint32_t payloadIdentifi
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_6g::fieldLayout() {
     using Bit = PayloadIdentifierField::Bit;
-    static const FieldLayout layout(
+    static const FieldLayout& layout = *new FieldLayout(
         multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7})));
     return layout;
 }

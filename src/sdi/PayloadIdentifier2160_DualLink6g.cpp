@@ -8,7 +8,7 @@ PayloadIdentifier2160_DualLink6g::PayloadIdentifier2160_DualLink6g(
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_DualLink6g::fieldLayout() {
     using Bit = PayloadIdentifierField::Bit;
-    static const FieldLayout layout(
+    static const FieldLayout& layout = *new FieldLayout(
         multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7})));
     return layout;
 }

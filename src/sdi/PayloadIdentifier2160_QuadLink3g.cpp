@@ -8,8 +8,8 @@ PayloadIdentifier2160_QuadLink3g::PayloadIdentifier2160_QuadLink3g(
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_QuadLink3g::fieldLayout() {
     using Bit = PayloadIdentifierField::Bit;
-    static const FieldLayout layout(
-        multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit6, Bit::Bit7})));
+    static const FieldLayout& layout =
+        *new FieldLayout(multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit6, Bit::Bit7})));
     return layout;
 }
 

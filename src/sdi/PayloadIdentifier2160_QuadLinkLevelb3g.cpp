@@ -8,7 +8,7 @@ PayloadIdentifier2160_QuadLinkLevelb3g::PayloadIdentifier2160_QuadLinkLevelb3g(
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_QuadLinkLevelb3g::fieldLayout() {
     using Bit = PayloadIdentifierField::Bit;
-    static const FieldLayout layout(withDualLinkByte3Layout(
+    static const FieldLayout& layout = *new FieldLayout(withDualLinkByte3Layout(
         multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7}))));
     return layout;
 }

@@ -6,7 +6,7 @@ PayloadIdentifier720_1g5::PayloadIdentifier720_1g5(std::uint32_t payloadIdentifi
     : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier720_1g5::fieldLayout() {
-    static const FieldLayout layout([] {
+    static const FieldLayout& layout = *new FieldLayout([] {
         // 720-line on 1.5G is always progressive and 10-bit: there is no
         // transport bit, and only one bit of depth.
         FieldMap map = genericFieldMap();

@@ -6,7 +6,7 @@ PayloadIdentifier720_3g::PayloadIdentifier720_3g(std::uint32_t payloadIdentifier
     : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifier720_3g::fieldLayout() {
-    static const FieldLayout layout(genericFieldMap());
+    static const FieldLayout& layout = *new FieldLayout(genericFieldMap());
     return layout;
 }
 

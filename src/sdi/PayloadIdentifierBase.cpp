@@ -206,7 +206,7 @@ PayloadIdentifierBase::PayloadIdentifierBase(std::uint32_t payloadIdentifierWord
     : PayloadIdentifierBase(payloadIdentifierWord, defaultFieldLayout()) {}
 
 const PayloadIdentifierBase::FieldLayout& PayloadIdentifierBase::defaultFieldLayout() {
-    static const FieldLayout layout(FieldMap{
+    static const FieldLayout& layout = *new FieldLayout(FieldMap{
         {FieldType::PayloadAndDigitalInterface, defaultPayloadIdentifierFieldDefinition()},
         {FieldType::TransportInterlaced, defaultTransportFormatFieldDefinition()},
         {FieldType::PictureInterlaced, defaultPictureFormatFieldDefinition()},

@@ -229,7 +229,9 @@ public:
 
 protected:
     // For the interface classes: sharedLayout is not copied and must outlive
-    // the identifier (a function-local static of the class).
+    // the identifier. The classes keep theirs in a function-local static that
+    // is never destroyed, so identifiers held by other statics stay readable
+    // while the process shuts down.
     PayloadIdentifierBase(std::uint32_t payloadIdentifierWord, const FieldLayout& sharedLayout);
 
     // Shared pieces of the interface classes.
