@@ -3,14 +3,13 @@
 #include <set>
 #include <vector>
 
+#include "SdiTestSupport.h"
 #include "sdi/SupportedVideoStandards.h"
-#include "sdi/VideoStandardCreator.h"
 
 namespace Corvane::Sdi {
 namespace {
 
 using R = PayloadId::PictureRate;
-using VSC = VideoStandardCreator;
 
 class Catalogue : public testing::Test {
 protected:
@@ -27,55 +26,13 @@ protected:
 std::unique_ptr<const StandardFromPayloadIdentifier> rebuild(
     const StandardFromPayloadIdentifier& s) {
     const PayloadIdentifierBase& first = *s.getPayloadIdentifiers().front();
-    const auto pf = s.getPictureFormat();
-    const auto tf = s.getTransportFormat();
-    const auto r = s.getPictureRate();
-    const auto ss = s.getSampleStructure();
-    const auto c = s.getColourimetry();
-    const auto a = s.getAspectRatio();
-    const auto w = s.getSubImageHorizontalPixelArraySize();
-    const auto d = s.getBitDepth();
-    const auto t = s.getTransferCurve();
-    const auto l = s.getLuminanceAndColourDifferenceSignal();
-    const auto copy = first.getAudioCopyStatus();
-    StandardList list;
-    switch (first.getWord() >> 24) {
-        case 0x84:
-            VSC::add720_1g5(r, ss, c, d, t, l, list);
-            break;
-        case 0x88:
-            VSC::add720_3g(r, ss, c, a, d, t, l, list);
-            break;
-        case 0x85:
-            VSC::add1080_1g5(pf, tf, r, ss, c, a, w, d, t, l, list);
-            break;
-        case 0x89:
-            (s.isQuadrantMode() ? VSC::add2160_QuadLink3gQuadrantMode : VSC::add1080_3g)(
-                pf, tf, r, ss, c, a, w, d, t, l, list);
-            break;
-        case 0x8A:
-            (s.isQuadrantMode() ? VSC::add2160_QuadLinkLevelb3gQuadrantMode
-                                : VSC::add1080_Levelb3g)(pf, tf, r, ss, c, a, w, d, t, l, list);
-            break;
-        case 0xCE:
-            VSC::add2160_12g(pf, tf, r, ss, c, a, w, d, copy, t, l, list);
-            break;
-        case 0xC0:
-            VSC::add2160_6g(pf, tf, r, ss, c, a, w, d, copy, t, l, list);
-            break;
-        case 0xC2:
-            VSC::add2160_DualLink6g(pf, tf, r, ss, c, a, w, d, copy, t, l, list);
-            break;
-        case 0x97:
-            VSC::add2160_QuadLink3g(pf, tf, r, ss, c, a, w, d, copy, t, l, list);
-            break;
-        case 0x98:
-            VSC::add2160_QuadLinkLevelb3g(pf, tf, r, ss, c, a, w, d, copy, t, l, list);
-            break;
-        default:
-            return nullptr;
-    }
-    return std::move(list.front());
+    return Testing::standard(
+        int(first.getWord() >> 24),
+        {s.getPictureFormat(), s.getTransportFormat(), s.getPictureRate(), s.getSampleStructure(),
+         s.getSubImageHorizontalPixelArraySize(), s.getBitDepth(), s.getColourimetry(),
+         s.getAspectRatio(), s.getTransferCurve(), s.getLuminanceAndColourDifferenceSignal(),
+         first.getAudioCopyStatus()},
+        s.isQuadrantMode());
 }
 
 // What the analyser receives but the generator does not produce: the level B
@@ -110,6 +67,11 @@ TEST_F(Catalogue, EveryEntryIsAValidDistinctStandard) {
         for (const StandardFromPayloadIdentifier* s : *list) {
             ASSERT_NE(s, nullptr);
             EXPECT_TRUE(s->areAllPayloadIdentifiersValid());
+            // The extended colour modes received on level B pass their own rules.
+            for (const auto& id : s->getPayloadIdentifiers()) {
+                EXPECT_FALSE(id->doSmpteValidationChecks().join(' ').contains("Extended colour"))
+                    << s->getStandardAsShortText().toStdString();
+            }
             EXPECT_EQ(s->getLuminanceAndColourDifferenceSignal(),
                       PayloadId::LuminanceAndColourDifferenceSignal::YCbCr);
             EXPECT_TRUE(seen.insert(s->getPayloadIdentifierWords()).second)

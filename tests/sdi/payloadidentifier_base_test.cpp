@@ -1,16 +1,7 @@
 // Field encoding, reserved-bit report, comparison and text form of the
 // payload identifier base class.
 
-#include "sdi/PayloadIdentifier1080_1g5.h"
-#include "sdi/PayloadIdentifier1080_3g.h"
-#include "sdi/PayloadIdentifier1080_Levelb3g.h"
-#include "sdi/PayloadIdentifier2160_12g.h"
-#include "sdi/PayloadIdentifier2160_6g.h"
-#include "sdi/PayloadIdentifier2160_DualLink6g.h"
-#include "sdi/PayloadIdentifier2160_QuadLink3g.h"
-#include "sdi/PayloadIdentifier2160_QuadLinkLevelb3g.h"
-#include "sdi/PayloadIdentifier720_1g5.h"
-#include "sdi/PayloadIdentifier720_3g.h"
+#include "SdiTestSupport.h"
 #include "sdi/SdiUtility.h"
 
 #include "support/LogCapture.h"
@@ -26,6 +17,7 @@ namespace {
 using Bit = PayloadIdentifierField::Bit;
 using FieldType = PayloadIdentifierBase::FieldType;
 using namespace PayloadId;
+using Sdi::Testing::identifier;
 
 TEST(PayloadIdentifierField, ApplyValueWritesOnlyItsBits) {
     struct Case {
@@ -87,7 +79,7 @@ TEST(PayloadIdentifierBase, ZeroWordReadsNothing) {
 }
 
 TEST(PayloadIdentifierBase, ReservedBitsAreLoggedAtConstruction) {
-    Testing::LogCapture log;
+    Corvane::Testing::LogCapture log;
     spdlog::get("TQLOG")->set_pattern("%l %v");
     // byte 4 bit 7 is reserved on a level A 1080-line link; byte 2 bit 0 is
     // belongs to the picture rate
@@ -180,7 +172,7 @@ TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const PayloadIdentifier2160_QuadLink3g b(c.other);
-        Testing::LogCapture log;
+        Corvane::Testing::LogCapture log;
         spdlog::get("TQLOG")->set_pattern("%l %v");
         EXPECT_EQ(a.compareForVideoStandard(b, false), c.sameStandard);
         EXPECT_TRUE(log.lines().empty());
@@ -204,87 +196,73 @@ TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
 // Exercises the text branches that no real interface reaches.
 class ConfigurableInterface final : public PayloadIdentifierBase {
 public:
-    ConfigurableInterface(std::uint32_t word, unsigned int links, SdiDataRate rate,
-                          unsigned int level, SubImagePixelMappingFormat mapping, unsigned int kind)
-        : PayloadIdentifierBase(word, fieldMap()),
-          links_(links),
-          rate_(rate),
-          level_(level),
-          mapping_(mapping),
-          kind_(kind) {}
+    struct Config {
+        unsigned int links;
+        SdiDataRate rate;
+        unsigned int level;
+        SubImagePixelMappingFormat mapping;
+        unsigned int kind;
+    };
+    ConfigurableInterface(std::uint32_t word, Config c)
+        : PayloadIdentifierBase(word, fieldMap()), c_(c) {}
     static FieldMap fieldMap() {
         FieldMap map = genericFieldMap();
         map[FieldType::Channel] = PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7});
         return map;
     }
-    unsigned int getNumPhysicalConnections() const override { return links_; }
-    SdiDataRate getDataRatePerPhysicalConnection() const override { return rate_; }
-    unsigned int getLevel() const override { return level_; }
-    SubImagePixelMappingFormat getSubImagePixelMappingFormat() const override { return mapping_; }
-    unsigned int getPicutreInterlacedProgressivePsf() const override { return kind_; }
+    unsigned int getNumPhysicalConnections() const override { return c_.links; }
+    SdiDataRate getDataRatePerPhysicalConnection() const override { return c_.rate; }
+    unsigned int getLevel() const override { return c_.level; }
+    SubImagePixelMappingFormat getSubImagePixelMappingFormat() const override { return c_.mapping; }
+    unsigned int getPicutreInterlacedProgressivePsf() const override { return c_.kind; }
 
 private:
-    unsigned int links_;
-    SdiDataRate rate_;
-    unsigned int level_;
-    SubImagePixelMappingFormat mapping_;
-    unsigned int kind_;
+    Config c_;
 };
 
 TEST(PayloadIdentifierBase, HumanReadableText) {
     struct Case {
-        const char* name;
         PayloadIdentifierPtr p;
         bool omitChannel;
         const char* expected;
     };
     const auto none = SubImagePixelMappingFormat::None;
-    const auto fake = [](std::uint32_t word, unsigned int links, SdiDataRate rate,
-                         unsigned int level, SubImagePixelMappingFormat mapping,
-                         unsigned int kind) -> PayloadIdentifierPtr {
-        return std::make_shared<ConfigurableInterface>(word, links, rate, level, mapping, kind);
+    const auto fake = [](std::uint32_t word,
+                         ConfigurableInterface::Config config) -> PayloadIdentifierPtr {
+        return std::make_shared<ConfigurableInterface>(word, config);
     };
     const Case cases[] = {
-        {"1080p50 3G A", std::make_shared<PayloadIdentifier1080_3g>(0x89C98001), false,
-         "1920x1080p50 YCbCr:422:10 3G A Rec.709"},
-        {"quad link 1", std::make_shared<PayloadIdentifier2160_QuadLink3g>(0x97C98001), false,
-         "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Link1 Rec.709"},
-        {"quad link omitted", std::make_shared<PayloadIdentifier2160_QuadLink3g>(0x97C98001), true,
-         "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Rec.709"},
-        {"quad B stream 6", std::make_shared<PayloadIdentifier2160_QuadLinkLevelb3g>(0x984AF0A1),
-         false, "4096x2160p59.94 YCbCr:422:10 QL 3G B 2-SI DS6_Link3 Unknown"},
-        {"1080 B stream 2", std::make_shared<PayloadIdentifier1080_Levelb3g>(0x8A4BC041), false,
-         "2048x1080p60 YCbCr:422:10 3G B LinkB Rec.2020"},
-        {"6G interlaced HLG ICtCp", std::make_shared<PayloadIdentifier2160_6g>(0xC0935277), false,
+        {identifier(0x89C98001), false, "1920x1080p50 YCbCr:422:10 3G A Rec.709"},
+        {identifier(0x97C98001), false, "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Link1 Rec.709"},
+        {identifier(0x97C98001), true, "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Rec.709"},
+        {identifier(0x984AF0A1), false,
+         "4096x2160p59.94 YCbCr:422:10 QL 3G B 2-SI DS6_Link3 Unknown"},
+        {identifier(0x8A4BC041), false, "2048x1080p60 YCbCr:422:10 3G B LinkB Rec.2020"},
+        {identifier(0xC0935277), false,
          "4096x2160i48 RGB:444:12FR 6G 2-SI Link4 ICtCp HLG ColVancPacket"},
-        {"dual 6G PQ", std::make_shared<PayloadIdentifier2160_DualLink6g>(0xC2E6A021), false,
+        {identifier(0xC2E6A021), false,
          "3840x2160p29.97 YCbCr:422:10 DL 6G 2-SI Link2 PQ Rec.2020"},
-        {"12G", std::make_shared<PayloadIdentifier2160_12g>(0xCEC5C0E2), false,
-         "4096x2160p25 YCbCr:422:12 12G 2-SI Link8 Rec.709"},
-        {"1.5G psf", std::make_shared<PayloadIdentifier1080_1g5>(0x85473301), false,
-         "1920x1080psf30 YCbCr:420:10 1.5G ColVancPacket"},
-        {"720 1.5G", std::make_shared<PayloadIdentifier720_1g5>(0x845B2011), false,
-         "1280x720p60 YCbCr:422:10 1.5G ICtCp HLG Rec.2020"},
-        {"interlaced field rate", std::make_shared<PayloadIdentifier1080_3g>(0x89AA5912), false,
+        {identifier(0xCEC5C0E2), false, "4096x2160p25 YCbCr:422:12 12G 2-SI Link8 Rec.709"},
+        {identifier(0x85473301), false, "1920x1080psf30 YCbCr:420:10 1.5G ColVancPacket"},
+        {identifier(0x845B2011), false, "1280x720p60 YCbCr:422:10 1.5G ICtCp HLG Rec.2020"},
+        {identifier(0x89AA5912), false,
          "2048x1080i119.88 YCbCrD:4444:12 3G A ICtCp PQ ColVancPacket"},
-        {"reserved sampling", std::make_shared<PayloadIdentifier720_3g>(0x88C70701), false,
-         "1280x720p30 RESERVED:10 3G A Rec.709"},
-        {"dual 1.5G link B", fake(0x89C98021, 2, SdiDataRate::Rate1G5, 0, none, 3), false,
+        {identifier(0x88C70701), false, "1280x720p30 RESERVED:10 3G A Rec.709"},
+        {fake(0x89C98021, {2, SdiDataRate::Rate1G5, 0, none, 3}), false,
          "0x0p50 YCbCr:422:10 DL 1.5G LinkB Rec.709"},
-        {"dual 1.5G unknown link", fake(0x89C98041, 2, SdiDataRate::Rate1G5, 0, none, 3), false,
+        {fake(0x89C98041, {2, SdiDataRate::Rate1G5, 0, none, 3}), false,
          "0x0p50 YCbCr:422:10 DL 1.5G Link? Rec.709"},
-        {"single B link 3", fake(0x89C98041, 1, SdiDataRate::Rate3G, 1, none, 3), false,
+        {fake(0x89C98041, {1, SdiDataRate::Rate3G, 1, none, 3}), false,
          "0x0p50 YCbCr:422:10 3G B Link? Rec.709"},
-        {"error texts",
-         fake(0x89C98001, 3, static_cast<SdiDataRate>(9), 0,
-              static_cast<SubImagePixelMappingFormat>(5), 0),
+        {fake(0x89C98001,
+              {3, static_cast<SdiDataRate>(9), 0, static_cast<SubImagePixelMappingFormat>(5), 0}),
          false, "0x0Error50 YCbCr:422:10 Error Error Link1 Rec.709"},
-        {"error level, square division",
-         fake(0x89C98001, 4, SdiDataRate::Rate3G, 2, SubImagePixelMappingFormat::SquareDivision, 2),
+        {fake(0x89C98001,
+              {4, SdiDataRate::Rate3G, 2, SubImagePixelMappingFormat::SquareDivision, 2}),
          false, "0x0i50 YCbCr:422:10 QL 3G Error SqDv Link1 Rec.709"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.expected);
         EXPECT_EQ(c.p->toHumanReadable(c.omitChannel).toStdString(), c.expected);
     }
 }

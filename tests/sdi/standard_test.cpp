@@ -1,56 +1,26 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <string>
 
-#include "sdi/PayloadIdentifier1080_3g.h"
-#include "sdi/PayloadIdentifier2160_12g.h"
-#include "sdi/StandardFromPayloadIdentifier.h"
-#include "sdi/VideoStandardCreator.h"
+#include "SdiTestSupport.h"
 #include "support/LogCapture.h"
 
 namespace Corvane::Sdi {
 namespace {
 
-using PF = PayloadId::PictureFormat;
-using TF = PayloadId::TransportFormat;
-using R = PayloadId::PictureRate;
-using S = PayloadId::SampleStructure;
-using D = PayloadId::BitDepth;
-using W = PayloadId::HorizontalPixelArraySize;
-using A = PayloadId::AspectRatio;
-using C = PayloadId::Colourimetry;
-using T = PayloadId::TransferCurve;
+using namespace Testing;
 using M = SubImagePixelMappingFormat;
-constexpr auto yc = PayloadId::LuminanceAndColourDifferenceSignal::YCbCr;
-constexpr auto noCopy = PayloadId::AudioCopyStatus::NotSet;
-
-using Build = std::function<void(StandardList&)>;
-
-const StandardFromPayloadIdentifier& build(const Build& builder, StandardList& list) {
-    builder(list);
-    EXPECT_EQ(list.size(), 1u);
-    EXPECT_NE(list.back(), nullptr);
-    return *list.back();
-}
-
-Build p1080_3g(PF p, TF t, R r, S s, W w, D d) {
-    return [=](StandardList& l) {
-        VideoStandardCreator::add1080_3g(p, t, r, s, C::Rec709, A::Ratio16x9, w, d, T::SdrTv, yc,
-                                         l);
-    };
-}
-Build p1080_b(PF p, TF t, R r, S s, W w, D d) {
-    return [=](StandardList& l) {
-        VideoStandardCreator::add1080_Levelb3g(p, t, r, s, C::Rec709, A::Ratio16x9, w, d, T::SdrTv,
-                                               yc, l);
-    };
-}
+using Standard = std::unique_ptr<const StandardFromPayloadIdentifier>;
+constexpr auto pP = PF::Progressive;
+constexpr auto tP = TF::Progressive;
+constexpr auto tI = TF::Interlaced;
 
 struct Expected {
     const char* name;
-    Build builder;
+    int code;
+    Fields fields;
+    bool quadrants;
     const char* shortText;
     const char* reference;
     unsigned links;
@@ -61,119 +31,74 @@ struct Expected {
     unsigned frameWidth, frameHeight, activeWidth, activeHeight;
     unsigned firstActiveLine, horizontalBlanking, to0H, consecutive, mappingMode;
     // capture layout: fields, lanes, width, height
-    std::size_t fields, lanes;
+    std::size_t captureFields, lanes;
     unsigned captureWidth, captureHeight;
+    Standard build() const { return standard(code, fields, quadrants); }
 };
 
 // Timing and geometry of representative standards of every interface.
 // Frame widths are pixel rate / nominal frame rate / lines per frame.
 // clang-format off
 const Expected expected[] = {
-    // name, builder,
+    // name, interface code, fields, quadrants,
     //   short text, reference, links, total rate, sub-images, mapping, pixel rate,
     //   frame w, h, active w, h, first active line, h-blanking, 0H, consecutive, mapping mode,
     //   capture fields, lanes, width, height
-    {"1080p50 3G A",
-     p1080_3g(PF::Progressive, TF::Progressive, R::Rate50, S::YCbCr422, W::Pixels1920, D::Bit10),
+    {"1080p50 3G A", 0x89, {}, false,
      "1920x1080p50 YCbCr:422:10 3G A Rec.709", "1080p50", 1, SdiDataRate::Rate3G, 1, M::None, 148500000,
      2640, 1125, 1920, 1080, 42, 720, 528, 1920, 0,
      1, 1, 2640, 1125},
-    {"1080psf24 4:4:4 3G A",
-     p1080_3g(PF::Progressive, TF::Interlaced, R::Rate24, S::YCbCr444, W::Pixels1920, D::Bit10),
+    {"1080psf24 4:4:4 3G A", 0x89, {pP, tI, R::Rate24, S::YCbCr444}, false,
      "1920x1080psf24 YCbCr:444:10 3G A Rec.709", "1080p24", 1, SdiDataRate::Rate3G, 1, M::None, 148500000,
      5500, 1125, 3840, 540, 21, 1660, 638, 3840, 1,
      2, 1, 5500, 1125},
-    {"1080i59.94 1.5G",
-     [](StandardList& l) {
-         VideoStandardCreator::add1080_1g5(PF::Interlaced, TF::Interlaced, R::Rate30_1001, S::YCbCr422,
-                                           C::Rec709, A::Ratio16x9, W::Pixels1920, D::Bit10, T::SdrTv, yc, l);
-     },
+    {"1080i59.94 1.5G", 0x85, {PF::Interlaced, tI, R::Rate30_1001}, false,
      "1920x1080i59.94 YCbCr:422:10 1.5G Rec.709", "1080i59.94", 1, SdiDataRate::Rate1G5, 1, M::None, 74250000,
      2200, 1125, 1920, 540, 21, 280, 88, 1920, 0,
      2, 1, 2200, 1125},
-    {"720p59.94 1.5G",
-     [](StandardList& l) {
-         VideoStandardCreator::add720_1g5(R::Rate60_1001, S::YCbCr422, C::Rec2020, D::Bit10, T::Hlg, yc, l);
-     },
+    {"720p59.94 1.5G", 0x84, {pP, tP, R::Rate60_1001, S::YCbCr422, W::Pixels1920, D::Bit10, C::Rec2020, A::Ratio16x9, T::Hlg}, false,
      "1280x720p59.94 YCbCr:422:10 1.5G HLG Rec.2020", "720p59.94", 1, SdiDataRate::Rate1G5, 1, M::None, 74250000,
      1650, 750, 1280, 720, 26, 370, 110, 1280, 0,
      1, 1, 1650, 750},
-    {"720p50 4:4:4 3G",
-     [](StandardList& l) {
-         VideoStandardCreator::add720_3g(R::Rate50, S::YCbCr444, C::Rec709, A::Ratio16x9, D::Bit10, T::SdrTv, yc, l);
-     },
+    {"720p50 4:4:4 3G", 0x88, {pP, tP, R::Rate50, S::YCbCr444}, false,
      "1280x720p50 YCbCr:444:10 3G A Rec.709", "720p50", 1, SdiDataRate::Rate3G, 1, M::None, 148500000,
      3960, 750, 2560, 720, 26, 1400, 440, 2560, 1,
      1, 1, 3960, 750},
-    {"1080p60 3G B",
-     p1080_b(PF::Progressive, TF::Interlaced, R::Rate60, S::YCbCr422, W::Pixels1920, D::Bit10),
+    {"1080p60 3G B", 0x8A, {pP, tI, R::Rate60}, false,
      "1920x1080p60 YCbCr:422:10 3G B Rec.709", "1080p60", 1, SdiDataRate::Rate3G, 1, M::None, 148500000,
      2200, 1125, 1920, 540, 21, 280, 176, 3840, 4,
      2, 1, 4400, 1125},
-    {"2160p50 12G",
-     [](StandardList& l) {
-         VideoStandardCreator::add2160_12g(PF::Progressive, TF::Progressive, R::Rate50, S::YCbCr422, C::Rec709,
-                                           A::Ratio16x9, W::Pixels1920, D::Bit10, noCopy, T::SdrTv, yc, l);
-     },
+    {"2160p50 12G", 0xCE, {}, false,
      "3840x2160p50 YCbCr:422:10 12G 2-SI Rec.709", "2160p50", 1, SdiDataRate::Rate12G, 4,
      M::TwoSampleInterleave, 148500000,
      2640, 1125, 1920, 1080, 82, 1440, 528, 7680, 0,
      1, 4, 2640, 1125},
-    {"2160p30 6G",
-     [](StandardList& l) {
-         VideoStandardCreator::add2160_6g(PF::Progressive, TF::Progressive, R::Rate30, S::YCbCr422, C::Rec709,
-                                          A::Ratio4x3, W::Pixels2048, D::Bit10, noCopy, T::SdrTv, yc, l);
-     },
+    {"2160p30 6G", 0xC0, {pP, tP, R::Rate30, S::YCbCr422, W::Pixels2048, D::Bit10, C::Rec709, A::Ratio4x3}, false,
      "4096x2160p30 YCbCr:422:10 6G 2-SI Rec.709", "2160p30", 1, SdiDataRate::Rate6G, 4,
      M::TwoSampleInterleave, 74250000,
      2200, 1125, 2048, 1080, 82, 304, 88, 8192, 0,
      1, 4, 2200, 1125},
-    {"2160p60 dual 6G",
-     [](StandardList& l) {
-         VideoStandardCreator::add2160_DualLink6g(PF::Progressive, TF::Progressive, R::Rate60, S::YCbCr422,
-                                                  C::Rec2020, A::Ratio16x9, W::Pixels1920, D::Bit10, noCopy,
-                                                  T::Pq, yc, l);
-     },
+    {"2160p60 dual 6G", 0xC2, {pP, tP, R::Rate60, S::YCbCr422, W::Pixels1920, D::Bit10, C::Rec2020, A::Ratio16x9, T::Pq}, false,
      "3840x2160p60 YCbCr:422:10 DL 6G 2-SI PQ Rec.2020", "2160p60", 2, SdiDataRate::Rate12G, 4,
      M::TwoSampleInterleave, 148500000,
      2200, 1125, 1920, 1080, 82, 560, 88, 3840, 0,
      1, 4, 2200, 1125},
-    {"2160p50 quad 3G A",
-     [](StandardList& l) {
-         VideoStandardCreator::add2160_QuadLink3g(PF::Progressive, TF::Progressive, R::Rate50, S::YCbCr422,
-                                                  C::Rec709, A::Ratio16x9, W::Pixels1920, D::Bit10, noCopy,
-                                                  T::SdrTv, yc, l);
-     },
+    {"2160p50 quad 3G A", 0x97, {}, false,
      "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Rec.709", "2160p50", 4, SdiDataRate::Rate12G, 4,
      M::TwoSampleInterleave, 148500000,
      2640, 1125, 1920, 1080, 82, 1440, 528, 1920, 0,
      1, 4, 2640, 1125},
-    {"2160p59.94 quad 3G B",
-     [](StandardList& l) {
-         VideoStandardCreator::add2160_QuadLinkLevelb3g(PF::Progressive, TF::Interlaced, R::Rate60_1001,
-                                                        S::YCbCr422, C::Rec709, A::Ratio16x9, W::Pixels1920,
-                                                        D::Bit10, noCopy, T::SdrTv, yc, l);
-     },
+    {"2160p59.94 quad 3G B", 0x98, {pP, tI, R::Rate60_1001}, false,
      "3840x2160p59.94 YCbCr:422:10 QL 3G B 2-SI Rec.709", "2160p59.94", 4, SdiDataRate::Rate12G, 4,
      M::TwoSampleInterleave, 148500000,
      2200, 1125, 1920, 540, 40, 560, 176, 3840, 4,
      2, 4, 4400, 1125},
-    {"2160p50 quadrants 3G A",
-     [](StandardList& l) {
-         VideoStandardCreator::add2160_QuadLink3gQuadrantMode(PF::Progressive, TF::Progressive, R::Rate50,
-                                                              S::YCbCr422, C::Rec709, A::Ratio16x9,
-                                                              W::Pixels1920, D::Bit10, T::SdrTv, yc, l);
-     },
+    {"2160p50 quadrants 3G A", 0x89, {}, true,
      "3840x2160p50 YCbCr:422:10 QL 3G A SQ Rec.709", "2160p50", 4, SdiDataRate::Rate12G, 4,
      M::SquareDivision, 148500000,
      2640, 1125, 1920, 1080, 42, 720, 528, 1920, 0,
      1, 4, 2640, 1125},
-    {"2160p59.94 quadrants 3G B",
-     [](StandardList& l) {
-         VideoStandardCreator::add2160_QuadLinkLevelb3gQuadrantMode(
-             PF::Progressive, TF::Interlaced, R::Rate60_1001, S::YCbCr422, C::Rec2020, A::Ratio4x3,
-             W::Pixels2048, D::Bit10, T::Hlg, yc, l);
-     },
+    {"2160p59.94 quadrants 3G B", 0x8A, {pP, tI, R::Rate60_1001, S::YCbCr422, W::Pixels2048, D::Bit10, C::Rec2020, A::Ratio4x3, T::Hlg}, true,
      "4096x2160p59.94 YCbCr:422:10 QL 3G B SQ HLG Rec.2020", "2160p59.94", 4, SdiDataRate::Rate12G, 4,
      M::SquareDivision, 148500000,
      2200, 1125, 2048, 540, 21, 152, 176, 4096, 4,
@@ -184,8 +109,8 @@ const Expected expected[] = {
 TEST(StandardFromPayloadIdentifier, GeometryAndTimingOfEveryInterface) {
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.name);
-        StandardList list;
-        const StandardFromPayloadIdentifier& s = build(e.builder, list);
+        const Standard built = e.build();
+        const StandardFromPayloadIdentifier& s = *built;
         EXPECT_EQ(s.getStandardAsShortText().toStdString(), e.shortText);
         EXPECT_EQ(s.getStandardAsLongText(), s.getStandardAsShortText());
         EXPECT_EQ(s.getStandardAsReferenceString().toStdString(), e.reference);
@@ -209,59 +134,39 @@ TEST(StandardFromPayloadIdentifier, GeometryAndTimingOfEveryInterface) {
         bool ok = false;
         const TqCircularBufferMetrics capture = s.getTransmissionMetrics(ok);
         EXPECT_TRUE(ok);
-        EXPECT_EQ(capture.getFieldCount(), e.fields);
+        EXPECT_EQ(capture.getFieldCount(), e.captureFields);
         EXPECT_EQ(capture.getSubImageCount(), e.lanes);
         EXPECT_EQ(capture.getFrameWidth(), e.captureWidth);
         EXPECT_EQ(capture.getFrameHeight(), e.captureHeight);
     }
+
+    // A mapping given by the caller overrides the standard's own.
+    const Standard quadrants = expected[11].build();
+    EXPECT_EQ(quadrants->getFirstLineOfActivePicture(true, M::TwoSampleInterleave), 82u);
+    EXPECT_EQ(
+        quadrants->getReconstructedPictureHorizontalblankingSize(true, M::TwoSampleInterleave),
+        1440u);
+    EXPECT_EQ(quadrants->getFirstLineOfActivePicture(true, M::SquareDivision), 42u);
 }
 
-TEST(StandardFromPayloadIdentifier, GivenMappingOverridesTheStandardsOwn) {
-    StandardList list;
-    const auto& quadrants = build(
-        [](StandardList& l) {
-            VideoStandardCreator::add2160_QuadLink3gQuadrantMode(
-                PF::Progressive, TF::Progressive, R::Rate50, S::YCbCr422, C::Rec709, A::Ratio16x9,
-                W::Pixels1920, D::Bit10, T::SdrTv, yc, l);
-        },
-        list);
-    EXPECT_EQ(quadrants.getFirstLineOfActivePicture(true, M::TwoSampleInterleave), 82u);
-    EXPECT_EQ(quadrants.getReconstructedPictureHorizontalblankingSize(true, M::TwoSampleInterleave),
-              1440u);
-    EXPECT_EQ(quadrants.getFirstLineOfActivePicture(true, M::SquareDivision), 42u);
-}
-
-TEST(StandardFromPayloadIdentifier, SampleDurationFollowsTheLinkRate) {
-    StandardList list;
-    const auto& s12g = build(expected[6].builder, list);
-    EXPECT_DOUBLE_EQ(s12g.get20BitSampleRateInMicroSeconds(), 1.0 / 594.0);
-    StandardList list2;
-    const auto& s1g5 = build(expected[2].builder, list2);
-    EXPECT_DOUBLE_EQ(s1g5.get20BitSampleRateInMicroSeconds(), 1.0 / 74.25);
-
+TEST(StandardFromPayloadIdentifier, SampleDurationAndTimingFrame) {
+    EXPECT_DOUBLE_EQ(expected[6].build()->get20BitSampleRateInMicroSeconds(), 1.0 / 594.0);
+    EXPECT_DOUBLE_EQ(expected[2].build()->get20BitSampleRateInMicroSeconds(), 1.0 / 74.25);
     const StandardFromPayloadIdentifier noSignal(
         {std::make_shared<const PayloadIdentifierBase>(0u)});
     EXPECT_TRUE(std::isinf(noSignal.get20BitSampleRateInMicroSeconds()));
-}
 
-TEST(StandardFromPayloadIdentifier, TimingFrameIsHalvedForExtendedColourModes) {
-    struct Case {
-        Build builder;
-        int width;
+    // The timing frame is halved for the extended colour modes.
+    const std::pair<Standard, int> cases[] = {
+        {expected[0].build(), 2640},  // 4:2:2 10-bit
+        {expected[1].build(), 2750},  // 4:4:4 10-bit
+        {standard(0x89, {pP, tP, R::Rate25, S::YCbCr422, W::Pixels2048, D::Bit12}), 2640},
     };
-    const Case cases[] = {
-        {expected[0].builder, 2640},  // 4:2:2 10-bit
-        {expected[1].builder, 2750},  // 4:4:4 10-bit
-        {p1080_3g(PF::Progressive, TF::Progressive, R::Rate25, S::YCbCr422, W::Pixels2048,
-                  D::Bit12),
-         2640},
-    };
-    for (const Case& c : cases) {
-        StandardList list;
+    for (const auto& [s, expectedWidth] : cases) {
         int width = 0;
         int height = 0;
-        build(c.builder, list).getWidthAndHeightOfSubImageFrameForTimingCalculations(width, height);
-        EXPECT_EQ(width, c.width);
+        s->getWidthAndHeightOfSubImageFrameForTimingCalculations(width, height);
+        EXPECT_EQ(width, expectedWidth);
         EXPECT_EQ(height, 1125);
     }
 }
@@ -286,76 +191,56 @@ TEST(StandardFromPayloadIdentifier, ClassifiesMappingModes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode);
-        StandardList list;
-        const auto& s = build(c.levelB ? p1080_b(PF::Progressive, TF::Progressive, R::Rate30,
-                                                 c.sampling, W::Pixels1920, c.depth)
-                                       : p1080_3g(PF::Progressive, TF::Progressive, R::Rate30,
-                                                  c.sampling, W::Pixels1920, c.depth),
-                              list);
-        EXPECT_EQ(s.getActivePictureMappingMode(), c.mode);
-        EXPECT_EQ(s.isExtendedColourMode(), c.extended);
-        EXPECT_EQ(s.isLevelBLineInterleaved(), c.lineInterleaved);
-        EXPECT_EQ(s.isChromaHalved(), c.chromaHalved);
-        EXPECT_EQ(s.hasAlphaChannel(), c.alpha);
+        const Standard s = standard(c.levelB ? 0x8A : 0x89,
+                                    {pP, tP, R::Rate30, c.sampling, W::Pixels1920, c.depth});
+        EXPECT_EQ(s->getActivePictureMappingMode(), c.mode);
+        EXPECT_EQ(s->isExtendedColourMode(), c.extended);
+        EXPECT_EQ(s->isLevelBLineInterleaved(), c.lineInterleaved);
+        EXPECT_EQ(s->isChromaHalved(), c.chromaHalved);
+        EXPECT_EQ(s->hasAlphaChannel(), c.alpha);
     }
 
-    Testing::LogCapture log;
-    StandardList list;
-    const auto& yuv420 = build(
-        p1080_b(PF::Progressive, TF::Progressive, R::Rate30, S::YCbCr420, W::Pixels1920, D::Bit10),
-        list);
-    EXPECT_EQ(yuv420.getActivePictureMappingMode(), 0u);
+    Corvane::Testing::LogCapture log;
+    EXPECT_EQ(standard(0x8A, {pP, tP, R::Rate30, S::YCbCr420})->getActivePictureMappingMode(), 0u);
     EXPECT_TRUE(log.contains("Shouldn't reach this return statement"));
 }
 
 TEST(StandardFromPayloadIdentifier, UnsupportedCaptureLayoutsFailWithAReason) {
-    struct Case {
-        const char* name;
-        Build builder;
-        const char* message;
+    const std::pair<Fields, const char*> cases[] = {
+        {{pP, tP, R::Rate30, S::YCbCr444}, "Don't support extended colour modes"},
+        {{PF::Interlaced, tI, R::Rate30, S::YCbCr444}, "Couldn't create metrics."},
     };
-    const Case cases[] = {
-        {"level B 4:4:4",
-         p1080_b(PF::Progressive, TF::Progressive, R::Rate30, S::YCbCr444, W::Pixels1920, D::Bit10),
-         "StandardFromPayloadIdentifier::getTransmissionMetrics: Don't support extended colour "
-         "modes"},
-        {"level B interlaced 4:4:4",
-         p1080_b(PF::Interlaced, TF::Interlaced, R::Rate30, S::YCbCr444, W::Pixels1920, D::Bit10),
-         "StandardFromPayloadIdentifier::getTransmissionMetrics: Couldn't create metrics."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Testing::LogCapture log;
-        StandardList list;
+    for (const auto& [fields, message] : cases) {
+        SCOPED_TRACE(message);
+        Corvane::Testing::LogCapture log;
         bool ok = true;
-        const TqCircularBufferMetrics capture = build(c.builder, list).getTransmissionMetrics(ok);
+        const TqCircularBufferMetrics capture = standard(0x8A, fields)->getTransmissionMetrics(ok);
         EXPECT_FALSE(ok);
         EXPECT_EQ(capture.getFieldCount(), 0u);
-        EXPECT_TRUE(log.contains(c.message));
+        EXPECT_TRUE(log.contains(
+            std::string("StandardFromPayloadIdentifier::getTransmissionMetrics: ") + message));
     }
 }
 
 TEST(StandardFromPayloadIdentifier, VirtualInterfacesPerLevelAndScanning) {
     struct Case {
         const char* name;
-        Build builder;
+        Standard s;
         unsigned count;
         std::size_t fields;
         unsigned secondFieldActiveTop;  // 0 when there is no second field
     };
     const Case cases[] = {
-        {"level A progressive", expected[0].builder, 1, 1, 0},
-        {"level A segmented", expected[1].builder, 1, 2, 584 - 1 - 563},
-        {"level B interlaced transport", expected[5].builder, 2, 2, 584 - 1 - 563},
-        {"level B progressive transport",
-         p1080_b(PF::Progressive, TF::Progressive, R::Rate30, S::YCbCr444, W::Pixels1920, D::Bit10),
-         2, 1, 0},
-        {"720 line on 1.5G", expected[3].builder, 1, 1, 0},
+        {"level A progressive", expected[0].build(), 1, 1, 0},
+        {"level A segmented", expected[1].build(), 1, 2, 584 - 1 - 563},
+        {"level B interlaced transport", expected[5].build(), 2, 2, 584 - 1 - 563},
+        {"level B progressive transport", standard(0x8A, {pP, tP, R::Rate30, S::YCbCr444}), 2, 1,
+         0},
+        {"720 line on 1.5G", expected[3].build(), 1, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        StandardList list;
-        const VirtualInterfaceMetrics vi = build(c.builder, list).getVirtualInterfaceMetrics();
+        const VirtualInterfaceMetrics vi = c.s->getVirtualInterfaceMetrics();
         EXPECT_EQ(vi.getVirtualInterfaceCount(), c.count);
         const auto& fields = vi.getFrameMetrics().getFieldMetrics();
         ASSERT_EQ(fields.size(), c.fields);
@@ -372,10 +257,8 @@ TEST(StandardFromPayloadIdentifier, VirtualInterfacesPerLevelAndScanning) {
 }
 
 TEST(StandardFromPayloadIdentifier, CreationRequiresMatchingInterfaceCodes) {
-    const uint32_t word = 0x89C98001;
-    const PayloadIdentifierPtr good = std::make_shared<const PayloadIdentifier1080_3g>(word);
-    const PayloadIdentifierPtr wrongCode =
-        std::make_shared<const PayloadIdentifier1080_3g>((word & 0x00FFFFFF) | 0x85000000);
+    const PayloadIdentifierPtr good = identifier(0x89C98001);
+    const PayloadIdentifierPtr wrongCode = identifier(0x85C98001, 0x89);
     using F = StandardFromPayloadIdentifier;
     EXPECT_EQ(F::createStandardFromPayloadIdentifier({}), nullptr);
     EXPECT_EQ(F::createStandardFromPayloadIdentifier({good, wrongCode}), nullptr);
@@ -388,46 +271,33 @@ TEST(StandardFromPayloadIdentifier, CreationRequiresMatchingInterfaceCodes) {
 }
 
 TEST(StandardFromPayloadIdentifier, IdentifiersOfASubImage) {
-    StandardList list;
-    const auto& s12g = build(expected[6].builder, list);
-    const auto all = s12g.getPayloadIdentifiers();
+    const Standard s12g = expected[6].build();
+    const auto all = s12g->getPayloadIdentifiers();
     ASSERT_EQ(all.size(), 8u);
-    const auto second = s12g.getPayloadIdentifiersForSubImage(1);
-    ASSERT_EQ(second.size(), 2u);
-    EXPECT_EQ(second[0], all[2]);
-    EXPECT_EQ(second[1], all[3]);
-    EXPECT_TRUE(s12g.getPayloadIdentifiersForSubImage(4).empty());
+    EXPECT_EQ(s12g->getPayloadIdentifiersForSubImage(1),
+              (StandardFromPayloadIdentifier::PayloadIdentifierList{all[2], all[3]}));
+    EXPECT_TRUE(s12g->getPayloadIdentifiersForSubImage(4).empty());
 
-    const PayloadIdentifierPtr id = all[0];
-    const StandardFromPayloadIdentifier three({id, id, id});
+    const StandardFromPayloadIdentifier three({all[0], all[0], all[0]});
     EXPECT_TRUE(three.getPayloadIdentifiersForSubImage(1).empty());
     EXPECT_EQ(three.getPayloadIdentifiersForSubImage(0).size(), 2u);
 
-    StandardList list2;
-    const auto& s1g5 = build(expected[2].builder, list2);
-    const auto only = s1g5.getPayloadIdentifiersForSubImage(3);
-    ASSERT_EQ(only.size(), 1u);
-    EXPECT_EQ(only[0], s1g5.getPayloadIdentifiers()[0]);
+    const Standard s1g5 = expected[2].build();
+    EXPECT_EQ(s1g5->getPayloadIdentifiersForSubImage(3), s1g5->getPayloadIdentifiers());
 }
 
 TEST(StandardFromPayloadIdentifier, EqualityComparesEveryWordInOrder) {
-    const uint32_t word = PayloadIdentifier2160_12g::getPayloadIdentifierWord(
-        TF::Progressive, PF::Progressive, R::Rate50, S::YCbCr422, C::Rec709, A::Ratio16x9,
-        W::Pixels1920, D::Bit10, noCopy, PayloadId::Channel::Channel1, T::SdrTv, yc);
-    auto make = [](uint32_t w) { return std::make_shared<const PayloadIdentifier2160_12g>(w); };
-    const StandardFromPayloadIdentifier a({make(word), make(word)});
-    const StandardFromPayloadIdentifier b({make(word), make(word)});
-    const StandardFromPayloadIdentifier otherChannel({make(word), make(word | 0x20)});
-    const StandardFromPayloadIdentifier shorter({make(word)});
-    EXPECT_EQ(a, b);
+    const PayloadIdentifierPtr id = identifier(0xCEC98001);
+    const PayloadIdentifierPtr otherChannel = identifier(0xCEC98021);
+    const StandardFromPayloadIdentifier a({id, id});
+    EXPECT_EQ(a, StandardFromPayloadIdentifier({identifier(0xCEC98001), id}));
     EXPECT_EQ(StandardFromPayloadIdentifier(a), a);
-    EXPECT_NE(a, otherChannel);
-    EXPECT_NE(a, shorter);
+    EXPECT_NE(a, StandardFromPayloadIdentifier({id, otherChannel}));
+    EXPECT_NE(a, StandardFromPayloadIdentifier({id}));
 
-    const PayloadIdentifierPtr q = std::make_shared<const PayloadIdentifier1080_3g>(0x89C98001);
-    const StandardFromPayloadIdentifier quadrants({q, q, q});
+    const PayloadIdentifierPtr q = identifier(0x89C98001);
     const StandardFromPayloadIdentifier withGap({q, q, nullptr});
-    EXPECT_NE(quadrants, withGap);
+    EXPECT_NE(StandardFromPayloadIdentifier({q, q, q}), withGap);
     EXPECT_EQ(withGap, StandardFromPayloadIdentifier({q, q, nullptr}));
 }
 
@@ -436,7 +306,7 @@ TEST(StandardFromPayloadIdentifier, QueriesOnAnEmptyStandardThrowOutOfRange) {
     EXPECT_THROW(empty.getSubImageFrameWidth(), std::out_of_range);
     EXPECT_TRUE(empty.getPayloadIdentifierWords().empty());
     bool ok = true;
-    Testing::LogCapture log;
+    Corvane::Testing::LogCapture log;
     EXPECT_EQ(empty.getTransmissionMetrics(ok).getFieldCount(), 0u);
     EXPECT_FALSE(ok);
 }
