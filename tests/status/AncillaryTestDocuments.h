@@ -1,8 +1,11 @@
 #pragma once
 
-// Builders for ancillary status documents shared by the status tests.
+// Builders for ancillary status documents, and a check of what all status
+// documents share.
 
 #include "status/AncillaryStatusJsonData.h"
+
+#include <gtest/gtest.h>
 
 #include <ostream>
 
@@ -64,6 +67,38 @@ inline AncillaryStatusEntryArrayJsonData ancDocument(
     AncillaryStatusEntryArrayJsonData d;
     d.getAncillaryStatusEntryArrayAsList() = entries;
     return d;
+}
+
+// What every status document shares: its class name, the keys it writes
+// against its table, a round trip, absent keys reading as the defaults, and
+// property access where an invalid value and the count are refused and an
+// index past the table is accepted and changes nothing.
+template <class Doc>
+void checkDocument(const Doc& full, const char* className) {
+    SCOPED_TRACE(className);
+    EXPECT_EQ(full.getClassName(), className);
+    const QJsonObject written = full.toQJsonObject();
+    QStringList keys;
+    for (const char* name : Doc::propertyNames) {
+        keys << QString::fromLatin1(name);
+    }
+    keys.sort();
+    EXPECT_EQ(written.keys(), keys);  // sorted on both sides, so no key twice
+
+    Doc back;
+    back.fromValidQJsonObject(written);
+    EXPECT_EQ(back.toQJsonObject(), written);
+    back.fromValidQJsonObject(QJsonObject());
+    EXPECT_EQ(back.toQJsonObject(), Doc().toQJsonObject());
+
+    Doc doc = full;
+    const auto past = static_cast<typename Doc::Properties>(Doc::PropertiesCount + 1);
+    EXPECT_FALSE(doc.setDataForProperty(static_cast<typename Doc::Properties>(0), QVariant()));
+    EXPECT_FALSE(doc.setDataForProperty(past, QVariant()));
+    EXPECT_FALSE(doc.setDataForProperty(Doc::PropertiesCount, 1));
+    EXPECT_TRUE(doc.setDataForProperty(past, 1));
+    EXPECT_FALSE(doc.getDataForProperty(Doc::PropertiesCount).isValid());
+    EXPECT_EQ(doc.toQJsonObject(), written);
 }
 
 }  // namespace Corvane::Testing

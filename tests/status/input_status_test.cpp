@@ -1,3 +1,4 @@
+#include "AncillaryTestDocuments.h"
 #include "status/InputStatusJsonData.h"
 
 #include <gtest/gtest.h>
@@ -29,49 +30,27 @@ TEST(LaneStatus, FrameDataTexts) {
     struct Case {
         int th, tv1, tv2, ah, av1, av2;
         bool levelB, progressive;
-        QStringList texts;
+        const char* texts;  // the six size properties, joined by '|'
     } cases[] = {
-        {2200,
-         1125,
-         0,
-         1920,
-         1080,
-         0,
-         false,
-         true,
-         {"2200", "1125", "progressive", "1920", "1080", "progressive"}},
-        {2200,
-         562,
-         563,
-         1920,
-         540,
-         540,
-         true,
-         false,
-         {"2200 (B mux)", "562", "563", "1920 (B mux)", "540", "540"}},
-        {864, 312, 313, 720, 288, 288, false, false, {"864", "312", "313", "720", "288", "288"}},
-        {4400,
-         2250,
-         7,
-         3840,
-         2160,
-         7,
-         true,
-         true,
-         {"4400 (B mux)", "2250", "progressive", "3840 (B mux)", "2160", "progressive"}},
+        {2200, 1125, 0, 1920, 1080, 0, false, true, "2200|1125|progressive|1920|1080|progressive"},
+        {2200, 562, 563, 1920, 540, 540, true, false, "2200 (B mux)|562|563|1920 (B mux)|540|540"},
+        {864, 312, 313, 720, 288, 288, false, false, "864|312|313|720|288|288"},
+        {4400, 2250, 7, 3840, 2160, 7, true, true,
+         "4400 (B mux)|2250|progressive|3840 (B mux)|2160|progressive"},
     };
+    const Lane before = distinctLane(1);
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.texts);
         Lane lane = distinctLane(1);
         lane.setFrameData(c.th, c.tv1, c.tv2, c.ah, c.av1, c.av2, c.levelB, c.progressive);
+        QStringList texts;
         for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(lane.getDataForProperty(static_cast<Lane::Properties>(i)).toString(),
-                      c.texts[i])
-                << i;
+            texts << lane.getDataForProperty(static_cast<Lane::Properties>(i)).toString();
         }
+        EXPECT_EQ(texts.join('|').toStdString(), c.texts);
         EXPECT_EQ(lane.getDataForProperty(Lane::IsLevelBFlag).toBool(), c.levelB);
         EXPECT_EQ(lane.getDataForProperty(Lane::IsProgressiveFlag).toBool(), c.progressive);
         // Everything else stays as it was.
-        const Lane before = distinctLane(1);
         for (int p = Lane::IsStableFlag; p < Lane::PropertiesCount; ++p) {
             const auto property = static_cast<Lane::Properties>(p);
             EXPECT_EQ(lane.getDataForProperty(property), before.getDataForProperty(property)) << p;
@@ -79,43 +58,21 @@ TEST(LaneStatus, FrameDataTexts) {
     }
 }
 
-TEST(LaneStatus, JsonRoundTripTypesAndMissingKeys) {
+TEST(LaneStatus, JsonTypes) {
     const Lane lane = distinctLane(0);
+    Testing::checkDocument(lane, "LaneStatusData");
     const QJsonObject json = lane.toQJsonObject();
-    ASSERT_EQ(json.size(), 17);
     for (int p = 0; p < Lane::PropertiesCount; ++p) {
         const QJsonValue value = json.value(QLatin1String(Lane::propertyNames[p]));
         EXPECT_EQ(value.type(), isFlag(p) ? QJsonValue::Bool : QJsonValue::String) << p;
     }
-
-    Lane back;
-    back.fromValidQJsonObject(json);
-    for (int p = 0; p < Lane::PropertiesCount; ++p) {
-        const auto property = static_cast<Lane::Properties>(p);
-        EXPECT_EQ(back.getDataForProperty(property), lane.getDataForProperty(property)) << p;
-    }
-
-    QJsonObject partial = json;
-    partial.remove("TotalHorizontalPixels");
-    partial.remove("IsStableFlag");
-    back.fromValidQJsonObject(partial);
-    EXPECT_EQ(back.getDataForProperty(Lane::TotalHorizontalPixels), QVariant(QString()));
-    EXPECT_EQ(back.getDataForProperty(Lane::IsStableFlag), QVariant(false));
-    EXPECT_EQ(back.getDataForProperty(Lane::ActiveHorizontalPixels), QVariant("value 3"));
-
-    EXPECT_FALSE(back.setDataForProperty(Lane::IsStableFlag, QVariant()));
-    EXPECT_FALSE(back.setDataForProperty(Lane::PropertiesCount, true));
-    EXPECT_TRUE(back.setDataForProperty(static_cast<Lane::Properties>(18), true));
-    EXPECT_FALSE(back.getDataForProperty(Lane::PropertiesCount).isValid());
-    EXPECT_EQ(lane.getClassName(), "LaneStatusData");
 }
 
 TEST(InputStatus, LanesInOrder) {
     InputStatusJsonData input;
-    EXPECT_EQ(input.getClassName(), "InputStatusData");
     input.getLaneStatusArray() << distinctLane(0) << distinctLane(5) << distinctLane(9);
+    Testing::checkDocument(input, "InputStatusData");
     const QJsonObject json = input.toQJsonObject();
-    ASSERT_EQ(json.keys(), QStringList{"LaneStatusArray"});
     const QJsonArray lanes = json.value("LaneStatusArray").toArray();
     ASSERT_EQ(lanes.size(), 3);
     EXPECT_EQ(lanes[1].toObject().value("TotalHorizontalPixels").toString(), "value 5");
@@ -124,17 +81,7 @@ TEST(InputStatus, LanesInOrder) {
     back.getLaneStatusArray() << Lane();  // reading replaces, never appends
     back.fromValidQJsonObject(json);
     EXPECT_EQ(back.toQJsonObject(), json);
-    back.fromValidQJsonObject(QJsonObject());
-    EXPECT_TRUE(back.getLaneStatusArray().isEmpty());
-
-    QJsonArray untouched{1};
-    back.getLaneStatusArray().toQJsonArray(untouched);
-    EXPECT_EQ(untouched, QJsonArray{1});
 
     EXPECT_FALSE(input.getDataForProperty(InputStatusJsonData::LaneStatusArray).isValid());
     EXPECT_FALSE(input.setDataForProperty(InputStatusJsonData::LaneStatusArray, 1));
-    EXPECT_FALSE(input.setDataForProperty(InputStatusJsonData::PropertiesCount, 1));
-    EXPECT_TRUE(input.setDataForProperty(2, 1));
-    EXPECT_FALSE(input.setDataForProperty(2, QVariant()));
-    EXPECT_EQ(input.getLaneStatusArray().size(), 3);
 }
