@@ -1,6 +1,7 @@
 #pragma once
 
 #include "packets/RawDataPacket.h"
+#include "packets/RawDataPacketFactory.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -28,6 +29,11 @@ inline QByteArray rawFrame(quint16 identifier, qint32 length, const QByteArray& 
 
 inline QByteArray rawFrame(quint16 identifier, const QByteArray& payload) {
     return rawFrame(identifier, payload.size(), payload);
+}
+
+// The next packet built from the front of `buffer`, which loses its frame.
+inline std::shared_ptr<RawDataPacket> take(QByteArray& buffer) {
+    return RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer);
 }
 
 // A 32-bit value as a default (big-endian) stream writes it.

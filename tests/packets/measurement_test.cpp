@@ -1,7 +1,6 @@
 #include "PacketTestHelpers.h"
 #include "packets/AudioMetersDataPacket.h"
 #include "packets/EyeHistogramData.h"
-#include "packets/RawDataPacketFactory.h"
 #include "packets/RawSdiJitterPacket.h"
 #include "packets/RawSdiSampleGridPacket.h"
 #include "packets/VideoIpIpatHistogramPacket.h"
@@ -20,10 +19,7 @@ using JitterInsertionAnalysisRegisterApi::WindowFunction;
 using Testing::be32;
 using Testing::frameOf;
 using Testing::rawFrame;
-
-std::shared_ptr<RawDataPacket> take(QByteArray& buffer) {
-    return RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer);
-}
+using Testing::take;
 
 template <typename T>
 std::shared_ptr<T> rebuilt(const QByteArray& frame) {
