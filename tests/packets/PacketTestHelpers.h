@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QDataStream>
 
+#include <gtest/gtest.h>
+
 namespace Corvane::Testing {
 
 // The frame a connection would send for `packet`.
@@ -34,6 +36,16 @@ inline QByteArray rawFrame(quint16 identifier, const QByteArray& payload) {
 // The next packet built from the front of `buffer`, which loses its frame.
 inline std::shared_ptr<RawDataPacket> take(QByteArray& buffer) {
     return RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer);
+}
+
+// The packet a connection would build from `frame`, if it is a T; the
+// whole frame must be used up.
+template <typename T>
+std::shared_ptr<T> rebuilt(const QByteArray& frame) {
+    QByteArray buffer = frame;
+    auto packet = std::dynamic_pointer_cast<T>(take(buffer));
+    EXPECT_TRUE(buffer.isEmpty());
+    return packet;
 }
 
 // A 32-bit value as a default (big-endian) stream writes it.

@@ -19,15 +19,8 @@ using JitterInsertionAnalysisRegisterApi::WindowFunction;
 using Testing::be32;
 using Testing::frameOf;
 using Testing::rawFrame;
+using Testing::rebuilt;
 using Testing::take;
-
-template <typename T>
-std::shared_ptr<T> rebuilt(const QByteArray& frame) {
-    QByteArray buffer = frame;
-    auto packet = std::dynamic_pointer_cast<T>(take(buffer));
-    EXPECT_TRUE(buffer.isEmpty());
-    return packet;
-}
 
 std::vector<MeterValue<float>> floatReadings() {
     return {{1, 2, 3, 4, 0.5f}, {255, -1, 0, INT32_MAX, -12.25f}};

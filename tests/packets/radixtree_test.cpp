@@ -1,6 +1,7 @@
+#include "PacketTestHelpers.h"
+
 #include <gtest/gtest.h>
 
-#include <QDataStream>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -20,17 +21,6 @@ RadixTreeNode leaf(const char* name) {
     return {name, {}};
 }
 
-// What a receiver does with a frame: parse the JSON packet, then adopt its
-// object into a radix tree packet.
-DatacorePathRadixTreePacket receive(const SerialisableDataPacket& sent) {
-    const QByteArray payload = sent.getSerialisedPayloadForTransmit();
-    const QByteArray frame = sent.generatePacketHeaderForPayload(payload) + payload;
-    const SerialisableDataPacket received(frame, payload.size());
-    DatacorePathRadixTreePacket packet(received.getPacketClassName());
-    packet.setJsonObject(received.getJsonObject());
-    return packet;
-}
-
 TEST(RadixTreePacket, DescribesTreesAndSurvivesTheWire) {
     DatacoreBase status("status", nullptr);
     DatacoreBase video("video", &status, "1080p");
@@ -46,7 +36,9 @@ TEST(RadixTreePacket, DescribesTreesAndSurvivesTheWire) {
               parse(R"({"Core":"status","Kids":[{"Core":"audio"},
                        {"Core":"video","Kids":[{"Core":"standard"}]}]})"));
 
-    const DatacorePathRadixTreePacket packet = receive(sent);
+    const auto received = Testing::rebuilt<DatacorePathRadixTreePacket>(Testing::frameOf(sent));
+    ASSERT_TRUE(received);
+    const DatacorePathRadixTreePacket& packet = *received;
     EXPECT_EQ(packet.getPacketClassName(), "DatacorePathRadixTreePacket");
     EXPECT_EQ(packet, sent);
     EXPECT_TRUE(packet.containsClientId());
