@@ -76,6 +76,10 @@ TEST(DatacoreTree, PathsAndAddressing) {
     EXPECT_EQ(top.getPath(), "top");
     EXPECT_EQ(b.getPath(), "top/a/b");
     ASSERT_EQ(top.getChildren(), std::deque<DatacoreBase*>{&a});  // first registration stays
+    QString head = "keep";
+    QString tail = "keep";
+    EXPECT_FALSE(top.splitPathAroundFirstDelimiter("/a", head, tail));
+    EXPECT_EQ(head + "|" + tail, "keep|keep");  // untouched on failure
 
     struct Address {
         const char* path;
