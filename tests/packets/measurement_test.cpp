@@ -89,11 +89,7 @@ TEST(MeasurementPackets, FactoryRebuildsEveryClassByteForByte) {
 }
 
 TEST(MeasurementPackets, EyeHistogramsDecodeAndReencode) {
-    const QByteArray payload = QByteArray::fromHex(
-        "00000003"
-        "00000001"
-        "ffffffff"
-        "00010000");
+    const QByteArray payload = QByteArray::fromHex("00000003 00000001 ffffffff 00010000");
     for (quint16 id : {quint16(0x1011), quint16(0x1012)}) {
         const QByteArray frame = rawFrame(id, payload);
         const auto eye = rebuilt<EyeHistogramData>(frame);
