@@ -62,13 +62,6 @@ TEST(PayloadIdentifierField, ApplyValueWritesOnlyItsBits) {
     }
 }
 
-TEST(PayloadIdentifierBase, SplitColourimetryFieldReadsBothBits) {
-    // byte 3 bit 7 is value bit 1, bit 4 value bit 0
-    EXPECT_EQ(PayloadIdentifier1080_1g5(0x85C78001).getColourimetry(), Colourimetry::Rec2020);
-    EXPECT_EQ(PayloadIdentifier1080_1g5(0x85C71001).getColourimetry(), Colourimetry::ColVancPacket);
-    EXPECT_EQ(PayloadIdentifier1080_3g(0x89C98001).getColourimetry(), Colourimetry::Rec709);
-}
-
 TEST(PayloadIdentifierBase, ZeroWordReadsNothing) {
     const PayloadIdentifier1080_3g p(0);
     EXPECT_EQ(p.toHumanReadable(), "No payload identifier");
