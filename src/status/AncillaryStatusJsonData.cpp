@@ -15,9 +15,11 @@ bool storeInt(const QVariant& value, int& field) {
     return ok;
 }
 
+// Unsigned fields take the same conversion as every integer property; the
+// bits of a negative number are kept, as the JSON form does.
 bool storeUInt(const QVariant& value, unsigned int& field) {
     bool ok = false;
-    field = value.toUInt(&ok);
+    field = static_cast<unsigned int>(value.toInt(&ok));
     return ok;
 }
 

@@ -112,7 +112,7 @@ public:
     // Virtual interface and packet type as unsigned integers; the events are
     // nested documents and give an invalid value.
     QVariant getDataForProperty(Properties property) const;
-    // The two integers via toUInt, true when the conversion succeeds; the
+    // The two integers via toInt, true when the conversion succeeds; the
     // nested events are never changed here and give false, like the count.
     bool setDataForProperty(Properties property, const QVariant& value);
 
