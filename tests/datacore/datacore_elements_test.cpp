@@ -164,7 +164,6 @@ TEST(DatacoreBool, ValidityFollowsStoredText) {
         {{"true"}, -1, true},
         {{"false"}, -1, false},
         {{"TRUE"}, DatacoreValidStatusMessage::notBoolean, false},
-        {{""}, DatacoreValidStatusMessage::notBoolean, false},
         {{}, DatacoreValidStatusMessage::arrayTooFewItems, false},
         {{"true", "true"}, DatacoreValidStatusMessage::arrayTooManyItems, true},
     };

@@ -61,7 +61,6 @@ TEST(RadixTreePacket, MalformedShapesRebuildLeniently) {
         {R"({"Core":5,"Kids":[{"Core":"a"}]})", {"", {leaf("a")}}},
         {R"({"Core":"r","Kids":[3,"x",{"Core":"b"}]})", {"r", {leaf(""), leaf(""), leaf("b")}}},
         {R"({"Core":"r","Kids":{"Core":"a"}})", leaf("r")},
-        {R"({"Core":"r","Kids":[[{"Core":"a"}]]})", {"r", {leaf("")}}},
     };
     const DatacorePathRadixTreePacket packet;
     for (const auto& [text, expected] : cases) {
