@@ -20,10 +20,10 @@ namespace Corvane::Sdi {
 // list of at least three 1080-line identifiers is the quadrant mode, a
 // 2160-line picture carried as four 1080-line quadrants.
 //
-// Queries other than the texts and identifier access expect a standard made
-// by createStandardFromPayloadIdentifier; on one built from an empty list
-// they throw std::out_of_range, as they do when an identifier lacks a field
-// position the query needs.
+// Every query but getPayloadIdentifiers and getPayloadIdentifierWords expects
+// a standard made by createStandardFromPayloadIdentifier; on one built from
+// an empty list they throw std::out_of_range, as they do when an identifier
+// lacks a field position the query needs.
 class StandardFromPayloadIdentifier {
 public:
     using PayloadIdentifierList = std::vector<PayloadIdentifierPtr>;

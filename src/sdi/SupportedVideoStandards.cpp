@@ -100,60 +100,59 @@ const ExtendedGroups extendedLevelB[] = {
     {pP, tP, W::Pixels2048, ycbcr422WithAlpha, D::Bit12, fiveRates},
 };
 
-// Calls `build(width, rate)` for every rate of every group, in order,
-// leaving out the analyser-only groups when building the generator list.
+// Calls `build(width, rates)` for every group, in order, leaving out the
+// analyser-only groups when building the generator list.
 template <typename Build, std::size_t N>
-void sweepRates(const RateGroup (&groups)[N], bool analyser, Build build) {
+void forEachGroup(const RateGroup (&groups)[N], bool analyser, Build build) {
     for (const RateGroup& group : groups) {
-        if (group.analyserOnly && !analyser) {
-            continue;
-        }
-        for (R rate : group.rates) {
-            build(group.width, rate);
+        if (!group.analyserOnly || analyser) {
+            build(group.width, group.rates);
         }
     }
 }
 
-template <typename Build, std::size_t N>
-void sweepExtended(const ExtendedGroups (&groups)[N], Build build) {
+// Calls `builder` once per rate, the rate in third place of its arguments.
+template <typename Builder, typename... After>
+void sweep(Builder builder, PF picture, TF transport, std::initializer_list<R> rates,
+           After&... after) {
+    for (R rate : rates) {
+        builder(picture, transport, rate, after...);
+    }
+}
+
+// The rate sweeps of the 2160-line and 1080-line builders.
+using Sweep2160 = void (*)(PF, TF, std::initializer_list<R>, S, C, A, W, D,
+                           PayloadId::AudioCopyStatus, T,
+                           PayloadId::LuminanceAndColourDifferenceSignal, StandardList&);
+using Sweep1080 = void (*)(PF, TF, std::initializer_list<R>, S, C, A, W, D, T,
+                           PayloadId::LuminanceAndColourDifferenceSignal, StandardList&);
+
+void add2160Family(Sweep2160 sweep2160, TF transport, C c, T t, StandardList& standards,
+                   bool analyser) {
+    forEachGroup(groups2160, analyser, [&](W width, std::initializer_list<R> rates) {
+        sweep2160(pP, transport, rates, S::YCbCr422, c, aspectFor(width), width, D::Bit10,
+                  noCopyStatus, t, ycbcr, standards);
+    });
+}
+
+void add1080Family(Sweep1080 sweep1080, const RateGroup (&groups)[3], TF transport, C c, T t,
+                   StandardList& standards, bool analyser) {
+    forEachGroup(groups, analyser, [&](W width, std::initializer_list<R> rates) {
+        sweep1080(pP, transport, rates, S::YCbCr422, c, aspectFor(width), width, D::Bit10, t, ycbcr,
+                  standards);
+    });
+}
+
+// Each listed sampling structure of a group is a group of its own.
+template <std::size_t N>
+void addExtendedFamily(Sweep1080 sweep1080, const ExtendedGroups (&groups)[N], C c, T t,
+                       StandardList& standards) {
     for (const ExtendedGroups& group : groups) {
         for (S sampling : group.samplings) {
-            for (R rate : group.rates) {
-                build(group, sampling, rate);
-            }
+            sweep1080(group.picture, group.transport, group.rates, sampling, c,
+                      aspectFor(group.width), group.width, group.depth, t, ycbcr, standards);
         }
     }
-}
-
-// The 2160-line builders share one argument list.
-using Builder2160 = void (*)(PF, TF, R, S, C, A, W, D, PayloadId::AudioCopyStatus, T,
-                             PayloadId::LuminanceAndColourDifferenceSignal, StandardList&);
-using Builder1080 = void (*)(PF, TF, R, S, C, A, W, D, T,
-                             PayloadId::LuminanceAndColourDifferenceSignal, StandardList&);
-
-void add2160Family(Builder2160 builder, TF transport, C c, T t, StandardList& standards,
-                   bool analyser) {
-    sweepRates(groups2160, analyser, [&](W width, R rate) {
-        builder(pP, transport, rate, S::YCbCr422, c, aspectFor(width), width, D::Bit10,
-                noCopyStatus, t, ycbcr, standards);
-    });
-}
-
-void add1080Family(Builder1080 builder, const RateGroup (&groups)[3], TF transport, C c, T t,
-                   StandardList& standards, bool analyser) {
-    sweepRates(groups, analyser, [&](W width, R rate) {
-        builder(pP, transport, rate, S::YCbCr422, c, aspectFor(width), width, D::Bit10, t, ycbcr,
-                standards);
-    });
-}
-
-template <std::size_t N>
-void addExtendedFamily(Builder1080 builder, const ExtendedGroups (&groups)[N], C c, T t,
-                       StandardList& standards) {
-    sweepExtended(groups, [&](const ExtendedGroups& group, S sampling, R rate) {
-        builder(group.picture, group.transport, rate, sampling, c, aspectFor(group.width),
-                group.width, group.depth, t, ycbcr, standards);
-    });
 }
 
 using Pair = std::pair<C, T>;
@@ -215,72 +214,67 @@ void SupportedVideoStandards::populateStandards(StandardList& standards, bool an
 
 void SupportedVideoStandards::add2160_12g_standards(C c, T t, StandardList& standards,
                                                     bool analyser) {
-    add2160Family(&VideoStandardCreator::add2160_12g, tP, c, t, standards, analyser);
+    add2160Family(&add2160_12g_RateSweep, tP, c, t, standards, analyser);
 }
 
 void SupportedVideoStandards::add2160_DualLink6g_standards(C c, T t, StandardList& standards,
                                                            bool analyser) {
-    add2160Family(&VideoStandardCreator::add2160_DualLink6g, tP, c, t, standards, analyser);
+    add2160Family(&add2160_DualLink6g_RateSweep, tP, c, t, standards, analyser);
 }
 
 void SupportedVideoStandards::add2160_6g_standards(C c, T t, StandardList& standards) {
     for (W width : {W::Pixels2048, W::Pixels1920}) {
-        for (R rate : sixGRates) {
-            VideoStandardCreator::add2160_6g(pP, tP, rate, S::YCbCr422, c, aspectFor(width), width,
-                                             D::Bit10, noCopyStatus, t, ycbcr, standards);
-        }
+        add2160_6g_RateSweep(pP, tP, sixGRates, S::YCbCr422, c, aspectFor(width), width, D::Bit10,
+                             noCopyStatus, t, ycbcr, standards);
     }
 }
 
 void SupportedVideoStandards::add2160_QuadLinkLevelb3g_standards(C c, T t, StandardList& standards,
                                                                  bool analyser) {
-    add2160Family(&VideoStandardCreator::add2160_QuadLinkLevelb3g, tI, c, t, standards, analyser);
+    add2160Family(&add2160_QuadLinkLevelb3g_RateSweep, tI, c, t, standards, analyser);
 }
 
 void SupportedVideoStandards::add2160_QuadLink3g_standards(C c, T t, StandardList& standards,
                                                            bool analyser) {
-    add2160Family(&VideoStandardCreator::add2160_QuadLink3g, tP, c, t, standards, analyser);
+    add2160Family(&add2160_QuadLink3g_RateSweep, tP, c, t, standards, analyser);
 }
 
 void SupportedVideoStandards::add2160_QuadLinkLevelb3gQuadrantMode_standards(
     C c, T t, StandardList& standards, bool analyser) {
-    add1080Family(&VideoStandardCreator::add2160_QuadLinkLevelb3gQuadrantMode, groups2160, tI, c, t,
-                  standards, analyser);
+    add1080Family(&add2160_QuadLinkLevelb3gQuadrantMode_RateSweep, groups2160, tI, c, t, standards,
+                  analyser);
 }
 
 void SupportedVideoStandards::add2160_QuadLink3gQuadrantMode_standards(C c, T t,
                                                                        StandardList& standards,
                                                                        bool analyser) {
-    add1080Family(&VideoStandardCreator::add2160_QuadLink3gQuadrantMode, groups2160, tP, c, t,
-                  standards, analyser);
+    add1080Family(&add2160_QuadLink3gQuadrantMode_RateSweep, groups2160, tP, c, t, standards,
+                  analyser);
 }
 
 void SupportedVideoStandards::add1080_3gLevelb_422_10_standards(C c, T t, StandardList& standards,
                                                                 bool analyser) {
-    add1080Family(&VideoStandardCreator::add1080_Levelb3g, groups1080_3g, tI, c, t, standards,
-                  analyser);
+    add1080Family(&add1080_Levelb3g_RateSweep, groups1080_3g, tI, c, t, standards, analyser);
 }
 
 void SupportedVideoStandards::add1080_3gLevelb_extended_standards(C c, T t,
                                                                   StandardList& standards) {
-    addExtendedFamily(&VideoStandardCreator::add1080_Levelb3g, extendedLevelB, c, t, standards);
+    addExtendedFamily(&add1080_Levelb3g_RateSweep, extendedLevelB, c, t, standards);
 }
 
 void SupportedVideoStandards::add1080_3g_422_10_standards(C c, T t, StandardList& standards,
                                                           bool analyser) {
-    add1080Family(&VideoStandardCreator::add1080_3g, groups1080_3g, tP, c, t, standards, analyser);
+    add1080Family(&add1080_3g_RateSweep, groups1080_3g, tP, c, t, standards, analyser);
 }
 
 void SupportedVideoStandards::add1080_3g_extended_standards(C c, T t, StandardList& standards) {
-    addExtendedFamily(&VideoStandardCreator::add1080_3g, extendedLevelA, c, t, standards);
+    addExtendedFamily(&add1080_3g_RateSweep, extendedLevelA, c, t, standards);
 }
 
 void SupportedVideoStandards::add720_3g_444_standards(C c, T t, StandardList& standards) {
     for (S sampling : rgbAndYcbcr444) {
-        for (R rate : {R::Rate60, R::Rate60_1001, R::Rate50, R::Rate30, R::Rate30_1001}) {
-            VideoStandardCreator::add720_3g(rate, sampling, c, A::Ratio16x9, D::Bit10, t, ycbcr,
-                                            standards);
-        }
+        add720_3g_RateSweep({R::Rate60, R::Rate60_1001, R::Rate50, R::Rate30, R::Rate30_1001},
+                            sampling, c, A::Ratio16x9, D::Bit10, t, ycbcr, standards);
     }
 }
 
@@ -311,6 +305,71 @@ void SupportedVideoStandards::add720_1g5_standards(C c, T t, StandardList& stand
     for (R rate : {R::Rate25, R::Rate30_1001, R::Rate30, R::Rate50, R::Rate60_1001, R::Rate60}) {
         VideoStandardCreator::add720_1g5(rate, S::YCbCr422, c, D::Bit10, t, ycbcr, standards);
     }
+}
+
+void SupportedVideoStandards::add720_3g_RateSweep(Rates rates, S s, C c, A a, D d, T t, L l,
+                                                  StandardList& standards) {
+    for (R rate : rates) {
+        VideoStandardCreator::add720_3g(rate, s, c, a, d, t, l, standards);
+    }
+}
+
+void SupportedVideoStandards::add1080_3g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w,
+                                                   D d, T t, L l, StandardList& standards) {
+    sweep(&VideoStandardCreator::add1080_3g, p, tf, rates, s, c, a, w, d, t, l, standards);
+}
+
+void SupportedVideoStandards::add1080_Levelb3g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a,
+                                                         W w, D d, T t, L l,
+                                                         StandardList& standards) {
+    sweep(&VideoStandardCreator::add1080_Levelb3g, p, tf, rates, s, c, a, w, d, t, l, standards);
+}
+
+void SupportedVideoStandards::add2160_12g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w,
+                                                    D d, Copy copy, T t, L l,
+                                                    StandardList& standards) {
+    sweep(&VideoStandardCreator::add2160_12g, p, tf, rates, s, c, a, w, d, copy, t, l, standards);
+}
+
+void SupportedVideoStandards::add2160_6g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w,
+                                                   D d, Copy copy, T t, L l,
+                                                   StandardList& standards) {
+    sweep(&VideoStandardCreator::add2160_6g, p, tf, rates, s, c, a, w, d, copy, t, l, standards);
+}
+
+void SupportedVideoStandards::add2160_DualLink6g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a,
+                                                           W w, D d, Copy copy, T t, L l,
+                                                           StandardList& standards) {
+    sweep(&VideoStandardCreator::add2160_DualLink6g, p, tf, rates, s, c, a, w, d, copy, t, l,
+          standards);
+}
+
+void SupportedVideoStandards::add2160_QuadLink3g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a,
+                                                           W w, D d, Copy copy, T t, L l,
+                                                           StandardList& standards) {
+    sweep(&VideoStandardCreator::add2160_QuadLink3g, p, tf, rates, s, c, a, w, d, copy, t, l,
+          standards);
+}
+
+void SupportedVideoStandards::add2160_QuadLinkLevelb3g_RateSweep(PF p, TF tf, Rates rates, S s, C c,
+                                                                 A a, W w, D d, Copy copy, T t, L l,
+                                                                 StandardList& standards) {
+    sweep(&VideoStandardCreator::add2160_QuadLinkLevelb3g, p, tf, rates, s, c, a, w, d, copy, t, l,
+          standards);
+}
+
+void SupportedVideoStandards::add2160_QuadLink3gQuadrantMode_RateSweep(PF p, TF tf, Rates rates,
+                                                                       S s, C c, A a, W w, D d, T t,
+                                                                       L l,
+                                                                       StandardList& standards) {
+    sweep(&VideoStandardCreator::add2160_QuadLink3gQuadrantMode, p, tf, rates, s, c, a, w, d, t, l,
+          standards);
+}
+
+void SupportedVideoStandards::add2160_QuadLinkLevelb3gQuadrantMode_RateSweep(
+    PF p, TF tf, Rates rates, S s, C c, A a, W w, D d, T t, L l, StandardList& standards) {
+    sweep(&VideoStandardCreator::add2160_QuadLinkLevelb3gQuadrantMode, p, tf, rates, s, c, a, w, d,
+          t, l, standards);
 }
 
 }  // namespace Corvane::Sdi

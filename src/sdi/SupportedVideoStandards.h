@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 #include "sdi/SdiTypes.h"
@@ -30,8 +31,17 @@ public:
     const StandardPointers& getSupportedGeneratorStandards() const { return generator_; }
 
 private:
+    using PF = PayloadId::PictureFormat;
+    using TF = PayloadId::TransportFormat;
+    using Rates = std::initializer_list<PayloadId::PictureRate>;
+    using S = PayloadId::SampleStructure;
     using C = PayloadId::Colourimetry;
+    using A = PayloadId::AspectRatio;
+    using W = PayloadId::HorizontalPixelArraySize;
+    using D = PayloadId::BitDepth;
+    using Copy = PayloadId::AudioCopyStatus;
     using T = PayloadId::TransferCurve;
+    using L = PayloadId::LuminanceAndColourDifferenceSignal;
 
     static void populateStandards(StandardList& standards, bool analyser);
 
@@ -52,6 +62,31 @@ private:
     static void add720_3g_444_standards(C c, T t, StandardList& standards);
     static void add1080_1g5_standards(C c, T t, StandardList& standards);
     static void add720_1g5_standards(C c, T t, StandardList& standards);
+
+    // The builder of the same name once per rate, in the order given.
+    static void add720_3g_RateSweep(Rates rates, S s, C c, A a, D d, T t, L l,
+                                    StandardList& standards);
+    static void add1080_3g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w, D d, T t, L l,
+                                     StandardList& standards);
+    static void add1080_Levelb3g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w, D d, T t,
+                                           L l, StandardList& standards);
+    static void add2160_12g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w, D d, Copy copy,
+                                      T t, L l, StandardList& standards);
+    static void add2160_6g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w, D d, Copy copy,
+                                     T t, L l, StandardList& standards);
+    static void add2160_DualLink6g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w, D d,
+                                             Copy copy, T t, L l, StandardList& standards);
+    static void add2160_QuadLink3g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w, D d,
+                                             Copy copy, T t, L l, StandardList& standards);
+    static void add2160_QuadLinkLevelb3g_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a, W w,
+                                                   D d, Copy copy, T t, L l,
+                                                   StandardList& standards);
+    static void add2160_QuadLink3gQuadrantMode_RateSweep(PF p, TF tf, Rates rates, S s, C c, A a,
+                                                         W w, D d, T t, L l,
+                                                         StandardList& standards);
+    static void add2160_QuadLinkLevelb3gQuadrantMode_RateSweep(PF p, TF tf, Rates rates, S s, C c,
+                                                               A a, W w, D d, T t, L l,
+                                                               StandardList& standards);
 
     StandardList analyserStandards_;
     StandardList generatorStandards_;
