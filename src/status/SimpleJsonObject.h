@@ -72,9 +72,9 @@ public:
         json.insert(QLatin1String(key_), array);
     }
 
-    // Reading replaces the list with the array's elements.
+    // Reading appends one document per array element, in array order, to
+    // whatever the list already holds.
     void fromValidQJsonObject(const QJsonObject& json) override {
-        list_.clear();
         list_.appendFromQJsonArray(json.value(QLatin1String(key_)).toArray());
     }
 

@@ -88,8 +88,9 @@ void checkDocument(const Doc& full, const char* className) {
     Doc back;
     back.fromValidQJsonObject(written);
     EXPECT_EQ(back.toQJsonObject(), written);
-    back.fromValidQJsonObject(QJsonObject());
-    EXPECT_EQ(back.toQJsonObject(), Doc().toQJsonObject());
+    Doc absent;  // lists read by appending, so absent keys need a fresh document
+    absent.fromValidQJsonObject(QJsonObject());
+    EXPECT_EQ(absent.toQJsonObject(), Doc().toQJsonObject());
 
     Doc doc = full;
     const auto past = static_cast<typename Doc::Properties>(Doc::PropertiesCount + 1);

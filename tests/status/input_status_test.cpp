@@ -78,9 +78,10 @@ TEST(InputStatus, LanesInOrder) {
     EXPECT_EQ(lanes[1].toObject().value("TotalHorizontalPixels").toString(), "value 5");
 
     InputStatusJsonData back;
-    back.getLaneStatusArray() << Lane();  // reading replaces, never appends
     back.fromValidQJsonObject(json);
     EXPECT_EQ(back.toQJsonObject(), json);
+    back.fromValidQJsonObject(json);  // reading appends to what is there
+    EXPECT_EQ(back.getLaneStatusArray().size(), 6);
 
     EXPECT_FALSE(input.getDataForProperty(InputStatusJsonData::LaneStatusArray).isValid());
     EXPECT_FALSE(input.setDataForProperty(InputStatusJsonData::LaneStatusArray, 1));
