@@ -32,6 +32,13 @@ TEST(VpidTool, DecodesAOneLinkIdentifier) {
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("PictureRate")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("validation: valid"));
+    // No channel field: the one word stands for both data streams.
+    EXPECT_TRUE(
+        run.out.contains("Standard: 1920x1080p50 YCbCr:422:10 3G A Rec.709\n"
+                         "  (the same identifier on all 2 data streams)"))
+        << run.out.toStdString();
+    // Level B words carry their stream in the channel field: one is not enough.
+    EXPECT_TRUE(vpid({"decode", "0x8A492001"}).out.contains("Standard: incomplete"));
 }
 
 TEST(VpidTool, CompleteListGivesTheStandardsTiming) {

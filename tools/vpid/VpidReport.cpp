@@ -360,6 +360,15 @@ QJsonObject decodeWords(const std::vector<std::uint32_t>& words) {
         }
     }
     const std::vector<std::size_t> counts = completeCounts(*list.front());
+    // An interface without a channel field carries the very same identifier
+    // on every data stream, so the one word read off the wire is the whole
+    // standard's: repeat it rather than ask for copies of it.
+    if (list.size() == 1 && counts.front() > 1 &&
+        !list.front()->hasField(PayloadIdentifierBase::FieldType::Channel)) {
+        list.resize(counts.front(), list.front());
+        report["note"] =
+            QStringLiteral("the same identifier on all %1 data streams").arg(counts.front());
+    }
     if (std::find(counts.begin(), counts.end(), list.size()) == counts.end()) {
         report["note"] = QStringLiteral(
                              "incomplete: %1 identifier(s) given, the whole standard has "
@@ -461,6 +470,9 @@ QString formatDecodeReport(const QJsonObject& report) {
     const QJsonObject s = report["standard"].toObject();
     const QJsonObject t = s["timing"].toObject();
     lines << "Standard: " + s["shortText"].toString();
+    if (report.contains("note")) {
+        lines << "  (" + report["note"].toString() + ")";
+    }
     lines << "  reference " + s["reference"].toString();
     lines << QStringLiteral("  %1 link(s) at %2, total %3; %4 sub-image(s), mapping %5")
                  .arg(s["links"].toInt())
