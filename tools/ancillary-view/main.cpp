@@ -190,16 +190,16 @@ int main(int argc, char* argv[]) {
     if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    if (!screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        return fail(QStringLiteral("no display to show the window on; use --screenshot"));
-    }
-
+    // The document first: a bad file is the more useful complaint.
     const QString path = parser.positionalArguments().constFirst();
     AncillaryStatusEntryArrayJsonData document;
     QString error;
     if (!readDocument(path, document, error)) {
         return fail(error);
+    }
+    if (!screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return fail(QStringLiteral("no display to show the window on; use --screenshot"));
     }
 
     QApplication app(argc, argv);
