@@ -93,27 +93,23 @@ bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, QTcpSocket& socke
                 processWriteTransaction(t);
                 return true;
             } else if constexpr (std::is_same_v<T, AxiReadRequestNetworkTransaction>) {
-                if (!AxiNetworkUtil::sendPacket(
-                        AxiNetworkUtil::encodeTransaction(processReadRequestTransaction(t)),
-                        socket)) {
-                    logServer(LogLevel::info, "Error sending transaction");
-                    return false;
-                }
-                return true;
+                return answer(processReadRequestTransaction(t), socket);
             } else if constexpr (std::is_same_v<T, MezzanineVersionRequestNetworkTransaction>) {
-                if (!AxiNetworkUtil::sendPacket(AxiNetworkUtil::encodeTransaction(
-                                                    processMezzanineVersionRequestTransaction(t)),
-                                                socket)) {
-                    logServer(LogLevel::info, "Error sending transaction");
-                    return false;
-                }
-                return true;
+                return answer(processMezzanineVersionRequestTransaction(t), socket);
             } else {
                 logServer(LogLevel::error, "Got a Bad transaction");
                 return true;
             }
         },
         decoded);
+}
+
+bool AxiTcpServer::answer(const AxiNetworkTransaction& response, QTcpSocket& socket) {
+    if (!AxiNetworkUtil::sendPacket(AxiNetworkUtil::encodeTransaction(response), socket)) {
+        logServer(LogLevel::info, "Error sending transaction");
+        return false;
+    }
+    return true;
 }
 
 void AxiTcpServer::finish(QTcpSocket* socket) {

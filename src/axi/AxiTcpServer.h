@@ -35,6 +35,8 @@ private:
     bool listen();
     // Serves one decoded packet; false when the connection's service ends.
     bool serve(const AxiDecodedTransaction& decoded, QTcpSocket& socket);
+    // Sends a response; false (after a log line) when the socket refused it.
+    bool answer(const AxiNetworkTransaction& response, QTcpSocket& socket);
     void finish(QTcpSocket* socket);
 
     unsigned int port_;
