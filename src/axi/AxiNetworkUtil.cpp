@@ -51,9 +51,6 @@ bool AxiNetworkUtil::sendPacket(std::deque<unsigned int> words, QTcpSocket& sock
         logLine(LogLevel::error, "Error sending data");
         return false;
     }
-    // Hand the bytes to the kernel now: without an event loop nothing else
-    // would until the next wait. flush() does not block.
-    socket.flush();
     return true;
 }
 

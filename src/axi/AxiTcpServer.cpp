@@ -71,6 +71,12 @@ void AxiTcpServer::go() {
     QTcpSocket* socket = waitForClient();
     logServer(LogLevel::info, "Got a connection");
     while (serve(AxiNetworkUtil::receiveTransaction(*socket), *socket)) {
+        // Answers queue on the socket while more requests are already here
+        // and leave together once the client's pipeline is drained: one
+        // send for many answers. flush() does not block.
+        if (socket->bytesAvailable() == 0) {
+            socket->flush();
+        }
     }
     finish(socket);
 }

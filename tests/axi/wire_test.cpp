@@ -210,6 +210,7 @@ TEST_F(AxiWireTcp, CompletePacketBeforeCloseIsStillRead) {
 
 TEST_F(AxiWireTcp, SendPacketDeliversTheFramedBytes) {
     EXPECT_TRUE(AxiNetworkUtil::sendPacket({2, 1, 4, 258}, *socket));
+    socket->waitForBytesWritten(5000);  // the socket only buffered them
     QByteArray got(17, '\0');
     int received = 0;
     while (received < got.size()) {
