@@ -16,6 +16,8 @@ namespace {
 
 constexpr const char* kPrefix = "TQ Network AXI server: ";
 constexpr int kAcceptWaitMs = 1000;
+constexpr qint64 kFlushBytes = 64 * 1024;
+constexpr qint64 kMaxQueuedBytes = 1024 * 1024;
 
 void logServer(LogLevel level, std::string_view text) {
     logf(level, "{}{}", kPrefix, text);
@@ -74,8 +76,14 @@ void AxiTcpServer::go() {
         // Answers queue on the socket while more requests are already here
         // and leave together once the client's pipeline is drained: one
         // send for many answers. flush() does not block.
-        if (socket->bytesAvailable() == 0) {
+        if (socket->bytesAvailable() == 0 || socket->bytesToWrite() >= kFlushBytes) {
             socket->flush();
+        }
+        // A client that keeps sending but never reads must not grow the
+        // queue without limit: wait for it to take its answers.
+        while (socket->bytesToWrite() >= kMaxQueuedBytes &&
+               socket->state() == QAbstractSocket::ConnectedState) {
+            socket->waitForBytesWritten(AxiNetworkUtil::receiveWaitMs);
         }
     }
     finish(socket);
