@@ -71,6 +71,9 @@ QTcpSocket* AxiTcpServer::waitForClient() {
 void AxiTcpServer::go() {
     logServer(LogLevel::info, "Waiting for connection");
     QTcpSocket* socket = waitForClient();
+    // Requests are taken from the kernel as they are served, not hoarded:
+    // a client far ahead of its answers meets TCP's own flow control.
+    socket->setReadBufferSize(kFlushBytes);
     logServer(LogLevel::info, "Got a connection");
     while (serve(AxiNetworkUtil::receiveTransaction(*socket), *socket)) {
         // Answers queue on the socket while more requests are already here

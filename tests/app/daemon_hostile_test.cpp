@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <random>
 #include <thread>
@@ -147,6 +148,41 @@ TEST(DaemonHostile, QueuedClientsAreTakenWithoutAnAcceptStall) {
     // per queued client would take ten seconds.
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 5000);
+}
+
+long residentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+TEST(DaemonHostile, AClientThatNeverReadsIsHeldBackNotBuffered) {
+    RunningDaemon daemon(boardWithMarker());
+    expectServing(daemon);
+    const long before = residentKiB(daemon.pid());
+    ASSERT_GT(before, 0);
+    // 500,000 pipelined reads: 8.5 MB of answers the client does not take yet.
+    constexpr int requests = 500000;
+    std::string burst;
+    for (int i = 0; i < requests; ++i) {
+        burst += WireClient::packet({1, 4, 4});
+    }
+    WireClient greedy;
+    std::thread sender([&] { greedy.send(burst); });
+    std::this_thread::sleep_for(1500ms);
+    // Held back, the daemon grows by about 1.5 MB; queueing everything took
+    // 8 MB.
+    EXPECT_LT(residentKiB(daemon.pid()) - before, 4 * 1024);
+    int answered = 0;
+    while (answered < requests && greedy.receive() == std::vector<std::uint32_t>{2, 4, 4, 0x4444}) {
+        ++answered;
+    }
+    sender.join();
+    EXPECT_EQ(answered, requests);  // held back, nothing lost
 }
 
 }  // namespace
