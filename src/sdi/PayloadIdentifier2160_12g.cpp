@@ -1,75 +1,10 @@
 #include "sdi/PayloadIdentifier2160_12g.h"
 
+#include "sdi/PayloadIdentifier2160InterleavedImpl.h"
+
 namespace Corvane::Sdi {
 
-PayloadIdentifier2160_12g::PayloadIdentifier2160_12g(std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
-
-const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_12g::fieldLayout() {
-    using Bit = PayloadIdentifierField::Bit;
-    static const FieldLayout& layout = *new FieldLayout(
-        multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit5, Bit::Bit6, Bit::Bit7})));
-    return layout;
-}
-
-std::uint32_t PayloadIdentifier2160_12g::getPayloadIdentifierWord(
-    PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
-    PayloadId::PictureRate pictureRate, PayloadId::SampleStructure sampleStructure,
-    PayloadId::Colourimetry colourimetry, PayloadId::AspectRatio aspectRatio,
-    PayloadId::HorizontalPixelArraySize horizontalPixelArraySize, PayloadId::BitDepth bitDepth,
-    PayloadId::AudioCopyStatus audioCopyStatus, PayloadId::Channel channel,
-    PayloadId::TransferCurve transferCurve,
-    PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal) {
-    return composeWordFromFields(fieldLayout(), payloadAndDigitalInterface, transportFormat,
-                                 pictureFormat, pictureRate, sampleStructure, colourimetry,
-                                 aspectRatio, horizontalPixelArraySize, bitDepth, audioCopyStatus,
-                                 channel, transferCurve, luminanceAndColourDifferenceSignal);
-}
-
-SubImagePixelMappingFormat PayloadIdentifier2160_12g::getSubImagePixelMappingFormat() const {
-    return SubImagePixelMappingFormat::TwoSampleInterleave;
-}
-unsigned int PayloadIdentifier2160_12g::getNumPhysicalConnections() const {
-    return 1;
-}
-SdiDataRate PayloadIdentifier2160_12g::getDataRatePerPhysicalConnection() const {
-    return SdiDataRate::Rate12G;
-}
-unsigned int PayloadIdentifier2160_12g::getLevel() const {
-    return SdiLevel::A;
-}
-unsigned int PayloadIdentifier2160_12g::getNumSubPictures() const {
-    return 4;
-}
-unsigned int PayloadIdentifier2160_12g::getPicutreInterlacedProgressivePsf() const {
-    return scanningKindFromScanningBits();
-}
-std::vector<unsigned int> PayloadIdentifier2160_12g::getFieldHeights() const {
-    return fieldHeights1125Lines();
-}
-std::vector<unsigned int> PayloadIdentifier2160_12g::getFieldFirstLineNumbersOfActivePicture()
-    const {
-    return firstActiveLines1125Lines();
-}
-unsigned int PayloadIdentifier2160_12g::getFieldActivePictureWidthInSamples() const {
-    return doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(subImageWidth1080());
-}
-unsigned int PayloadIdentifier2160_12g::getFieldActivePictureHeight() const {
-    return isPictureProgressive() ? 1080 : 540;
-}
-unsigned int PayloadIdentifier2160_12g::getReconstructedImageWidthInPixels() const {
-    return 2 * subImageWidth1080();
-}
-unsigned int PayloadIdentifier2160_12g::getReconstructedImageHeightInPixels() const {
-    return 2160;
-}
-
-bool PayloadIdentifier2160_12g::hasCorrectpayloadAndDigitalInterface() const {
-    return getPayloadAndDigitialInterface() == payloadAndDigitalInterface;
-}
-
-QStringList PayloadIdentifier2160_12g::doSmpteValidationChecks() const {
-    return checkPayloadCode(payloadAndDigitalInterface);
-}
+template class PayloadIdentifier2160Interleaved<
+    PayloadId::PayloadAndDigitalInterface::Payload2160_12g, 1, SdiDataRate::Rate12G>;
 
 }  // namespace Corvane::Sdi

@@ -1,46 +1,18 @@
 #pragma once
 
-#include "sdi/PayloadIdentifierBase.h"
+#include "sdi/PayloadIdentifier2160Interleaved.h"
 
 namespace Corvane::Sdi {
 
+extern template class PayloadIdentifier2160Interleaved<
+    PayloadId::PayloadAndDigitalInterface::Payload2160_12g, 1, SdiDataRate::Rate12G>;
+
 // 2160-line picture on one 12G link (ST 2082-10) in two-sample interleave.
-class PayloadIdentifier2160_12g final : public PayloadIdentifierBase {
+class PayloadIdentifier2160_12g final
+    : public PayloadIdentifier2160Interleaved<
+          PayloadId::PayloadAndDigitalInterface::Payload2160_12g, 1, SdiDataRate::Rate12G> {
 public:
-    static constexpr PayloadId::PayloadAndDigitalInterface payloadAndDigitalInterface =
-        PayloadId::PayloadAndDigitalInterface::Payload2160_12g;
-
-    explicit PayloadIdentifier2160_12g(std::uint32_t payloadIdentifierWord);
-
-    // The bit layout of this interface's identifier, built once per process.
-    static const FieldLayout& fieldLayout();
-    static const FieldMap& createFieldMap() { return fieldLayout().fieldMap(); }
-
-    // A word with this interface's code and the given field values; a value
-    // that does not fit its field is left out.
-    static std::uint32_t getPayloadIdentifierWord(
-        PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
-        PayloadId::PictureRate pictureRate, PayloadId::SampleStructure sampleStructure,
-        PayloadId::Colourimetry colourimetry, PayloadId::AspectRatio aspectRatio,
-        PayloadId::HorizontalPixelArraySize horizontalPixelArraySize, PayloadId::BitDepth bitDepth,
-        PayloadId::AudioCopyStatus audioCopyStatus, PayloadId::Channel channel,
-        PayloadId::TransferCurve transferCurve,
-        PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal);
-
-    SubImagePixelMappingFormat getSubImagePixelMappingFormat() const override;
-    unsigned int getNumPhysicalConnections() const override;
-    SdiDataRate getDataRatePerPhysicalConnection() const override;
-    unsigned int getLevel() const override;
-    unsigned int getNumSubPictures() const override;
-    unsigned int getPicutreInterlacedProgressivePsf() const override;
-    std::vector<unsigned int> getFieldHeights() const override;
-    std::vector<unsigned int> getFieldFirstLineNumbersOfActivePicture() const override;
-    unsigned int getFieldActivePictureWidthInSamples() const override;
-    unsigned int getFieldActivePictureHeight() const override;
-    unsigned int getReconstructedImageWidthInPixels() const override;
-    unsigned int getReconstructedImageHeightInPixels() const override;
-    bool hasCorrectpayloadAndDigitalInterface() const override;
-    QStringList doSmpteValidationChecks() const override;
+    using PayloadIdentifier2160Interleaved::PayloadIdentifier2160Interleaved;
 };
 
 }  // namespace Corvane::Sdi
