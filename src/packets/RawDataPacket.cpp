@@ -44,7 +44,8 @@ void RawDataPacket::writeHeaderToDataStream(const Header& header, QDataStream& o
 
 RawDataPacket::Header RawDataPacket::peekHeader(const QByteArray& buffer) {
     Header header = decodeHeader(buffer);
-    if (!PacketIdentifier::isValid(header.packetIdentifier) || header.payloadLength < 0) {
+    if (!PacketIdentifier::isValid(header.packetIdentifier) || header.payloadLength < 0 ||
+        header.payloadLength > maxPayloadLength) {
         header.packetIdentifier = PacketIdentifier::garbageMarker;
     } else if (buffer.size() < headerSize ||
                qint64(headerSize) + header.payloadLength > buffer.size()) {

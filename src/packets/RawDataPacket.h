@@ -55,6 +55,13 @@ public:
     };
 
     static constexpr int headerSize = 8;
+    // The largest payload a receiver waits for. The biggest packet the
+    // instrument sends is a raw sample grid; a whole 2160-line frame at
+    // 24 Hz (5500 x 2250 words, luma and chroma, 4 bytes each) is 99 MB, so
+    // 128 MiB holds any real grid with room to spare. A longer header can
+    // only be garbage or hostile: treating it as such keeps a receiver's
+    // buffer bounded and lets the stream resynchronise past it.
+    static constexpr qint32 maxPayloadLength = 128 * 1024 * 1024;
 
     RawDataPacket() = default;
     // Reads the header from the front of `frame` and takes the payload that
@@ -82,9 +89,10 @@ public:
     // Reads the header at the front of `buffer` without consuming anything.
     // The identifier is replaced by PacketIdentifier::garbageMarker when it is
     // not a packet identifier, and by incompleteMarker when the frame is not
-    // wholly buffered yet. A negative payload length can never describe a
-    // frame, so it is reported as garbage too: a receive loop then drops one
-    // byte and resynchronises instead of waiting for ever.
+    // wholly buffered yet. A negative payload length, or one above
+    // maxPayloadLength, can never describe a frame, so it is reported as
+    // garbage too: a receive loop then drops one byte and resynchronises
+    // instead of waiting for ever (or buffering without bound).
     static Header peekHeader(const QByteArray& buffer);
 
     QByteArray generatePacketHeaderForPayload(const QByteArray& payload) const;

@@ -13,6 +13,7 @@ public:
     // removes that frame. Returns no packet and leaves the buffer untouched
     // when fewer than 8 bytes are buffered, the frame is not complete yet,
     // its identifier is not a packet identifier or its length is negative
+    // or above RawDataPacket::maxPayloadLength
     // (the caller resynchronises past garbage).
     //
     // JSON frames come back as the most derived class their "Class" names

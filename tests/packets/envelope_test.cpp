@@ -46,7 +46,10 @@ TEST(PacketHeader, PeekClassifiesBuffer) {
         {"zero identifier", rawFrame(0, payload), 0},
         {"negative length", rawFrame(0x1010, -1, payload), 0},
         {"most negative length", rawFrame(0x1010, INT32_MIN, payload), 0},
-        {"huge length", rawFrame(0x1010, INT32_MAX, payload), 1},
+        {"longest allowed length", rawFrame(0x1010, RawDataPacket::maxPayloadLength, payload), 1},
+        {"length above the maximum", rawFrame(0x1010, RawDataPacket::maxPayloadLength + 1, payload),
+         0},
+        {"largest length", rawFrame(0x1010, INT32_MAX, payload), 0},
     };
     for (const Case& c : cases) {
         const QByteArray before = c.buffer;
