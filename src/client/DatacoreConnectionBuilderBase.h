@@ -50,10 +50,6 @@ private slots:
     void onRegistryPopulated();
 
 private:
-    const QString configCoreRouter_;
-    const QString statusCoreRouter_;
-    const QString commandCoreRouter_;
-    const QString persistentConfigCoreRouter_;
     std::deque<ClientDatacore*> utilisedDatacores_;
 };
 

@@ -36,6 +36,10 @@ public:
     NetworkConnection(const NetworkConnection&) = delete;
     NetworkConnection& operator=(const NetworkConnection&) = delete;
 
+    // Replaced and disconnected sockets are closed at once and deleted from
+    // the event loop, so these may be called from any slot, including one
+    // connected to disconnectedFromHost().
+    //
     // Replaces any socket with a new one and waits up to 500 ms for the
     // connection. On failure the new socket stays installed, unconnected,
     // and the identifier keeps its previous value.
@@ -75,6 +79,7 @@ private slots:
 
 private:
     void installSocket(std::unique_ptr<QTcpSocket> socket);
+    void retire(std::unique_ptr<QTcpSocket> socket);
     void initialiseQtConnectionsToBiDirectionalConnection();
     void send(const RawDataPacket& packet);
     void cutFrames();
