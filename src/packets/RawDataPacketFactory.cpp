@@ -70,17 +70,26 @@ std::shared_ptr<RawDataPacket> createPacket(quint16 identifier, const QByteArray
 
 std::shared_ptr<RawDataPacket> RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(
     QByteArray& buffer) {
-    if (buffer.size() < RawDataPacket::headerSize) {
+    std::shared_ptr<RawDataPacket> packet = createPacketFromDataBufferAt(buffer, 0);
+    if (packet) {
+        buffer.remove(0, RawDataPacket::headerSize + packet->getHeaderFromPacket().payloadLength);
+    }
+    return packet;
+}
+
+std::shared_ptr<RawDataPacket> RawDataPacketFactory::createPacketFromDataBufferAt(
+    const QByteArray& buffer, int offset) {
+    if (offset < 0 || buffer.size() - offset < RawDataPacket::headerSize) {
         return nullptr;
     }
-    const RawDataPacket::Header header = RawDataPacket::peekHeader(buffer);
+    // A view, not a copy: the packets copy the payload they keep.
+    const QByteArray frame =
+        QByteArray::fromRawData(buffer.constData() + offset, buffer.size() - offset);
+    const RawDataPacket::Header header = RawDataPacket::peekHeader(frame);
     if (!PacketIdentifier::isValid(header.packetIdentifier)) {
         return nullptr;  // garbage or incomplete
     }
-    std::shared_ptr<RawDataPacket> packet =
-        createPacket(header.packetIdentifier, buffer, header.payloadLength);
-    buffer.remove(0, RawDataPacket::headerSize + header.payloadLength);
-    return packet;
+    return createPacket(header.packetIdentifier, frame, header.payloadLength);
 }
 
 }  // namespace Corvane

@@ -21,6 +21,13 @@ public:
     // SerialisableDataPacket.
     static std::shared_ptr<RawDataPacket> createPacketAndRemovePacketFromDataBuffer(
         QByteArray& buffer);
+
+    // The same for the frame that starts at `offset` in `buffer`, which is
+    // left as it is, so a receive loop can consume many frames by advancing
+    // an offset and cut the buffer once. An offset outside the buffer gives
+    // no packet.
+    static std::shared_ptr<RawDataPacket> createPacketFromDataBufferAt(const QByteArray& buffer,
+                                                                       int offset);
 };
 
 }  // namespace Corvane

@@ -180,7 +180,14 @@ TEST(Factory, NothingBuiltNothingConsumed) {
         QByteArray buffer = bytes;
         EXPECT_FALSE(take(buffer)) << bytes.toHex().constData();
         EXPECT_EQ(buffer, bytes);
+        // The same bytes behind a complete frame, reached by offset.
+        EXPECT_FALSE(
+            RawDataPacketFactory::createPacketFromDataBufferAt(frame + bytes, frame.size()))
+            << bytes.toHex().constData();
     }
+    EXPECT_TRUE(RawDataPacketFactory::createPacketFromDataBufferAt("xy" + frame, 2));
+    EXPECT_FALSE(RawDataPacketFactory::createPacketFromDataBufferAt(frame, -1));
+    EXPECT_FALSE(RawDataPacketFactory::createPacketFromDataBufferAt(frame, frame.size() + 1));
 }
 
 TEST(Factory, UnparsableJsonGivesEmptyClassAndLogLine) {
