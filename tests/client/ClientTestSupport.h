@@ -1,0 +1,85 @@
+#pragma once
+
+#include "packets/PacketTestHelpers.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <functional>
+#include <memory>
+
+namespace Corvane::Testing {
+
+// Runs the event loop until `done` holds or `ms` have passed; says whether
+// it holds.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// Lets the event loop run for a moment, long enough for loopback bytes.
+inline void settle(int ms = 5) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+}
+
+// The far end of a client's link, played by the test on a free loopback
+// port: accepts one client at a time, sends bytes and reads back packets.
+class ScriptedServer {
+public:
+    ScriptedServer() { server_.listen(QHostAddress::LocalHost, 0); }
+
+    quint16 port() const { return server_.serverPort(); }
+    QTcpSocket* client() const { return client_.get(); }
+    std::unique_ptr<QTcpSocket> takeClient() { return std::move(client_); }
+
+    bool accept() {
+        if (!waitUntil([this] { return server_.hasPendingConnections(); })) {
+            return false;
+        }
+        client_.reset(server_.nextPendingConnection());
+        buffer_.clear();
+        return true;
+    }
+    void send(const QByteArray& bytes) {
+        client_->write(bytes);
+        client_->flush();
+    }
+    void send(const RawDataPacket& packet) { send(frameOf(packet)); }
+
+    // The next packet the client sent, as the packet factory builds it.
+    template <typename T>
+    std::shared_ptr<T> next() {
+        std::shared_ptr<RawDataPacket> packet;
+        waitUntil([this, &packet] {
+            buffer_ += client_->readAll();
+            packet = RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer_);
+            return packet != nullptr;
+        });
+        return std::dynamic_pointer_cast<T>(packet);
+    }
+    // Whether the client sent nothing more within a moment.
+    bool quiet() {
+        settle(20);
+        return buffer_.isEmpty() && client_->bytesAvailable() == 0;
+    }
+
+private:
+    QTcpServer server_;
+    std::unique_ptr<QTcpSocket> client_;
+    QByteArray buffer_;
+};
+
+}  // namespace Corvane::Testing

@@ -1,0 +1,103 @@
+#include "client/ClientDatacore.h"
+#include "client/DatacoreConnectionBuilderBase.h"
+#include "client/DatacoreStatusWidget.h"
+#include "datacore/DatacoreValidStatusMessage.h"
+#include "packets/DatacorePacket.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QLabel>
+#include <cstdlib>
+#include <functional>
+
+namespace Corvane {
+namespace {
+
+const QString waiting = "<b>Waiting for response from Server!</b>";
+
+// The colour of the icon's disc, away from the white symbol on it.
+QRgb discColour(const DatacoreStatusWidget& widget) {
+    const QImage image = widget.getLabel().pixmap(Qt::ReturnByValue).toImage();
+    EXPECT_EQ(image.size(), QSize(22, 22));
+    return image.isNull() ? 0 : image.pixel(11, 3);
+}
+
+bool near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) < 16 && std::abs(qGreen(a) - qGreen(b)) < 16 &&
+           std::abs(qBlue(a) - qBlue(b)) < 16;
+}
+
+TEST(DatacoreStatusWidget, IconAndToolTipInEveryState) {
+    using Step = std::function<void(DatacoreStatusWidget&)>;
+    const Step sync = [](DatacoreStatusWidget& w) { w.onDatacoreGainsSyncWithServer(); };
+    const Step unsync = [](DatacoreStatusWidget& w) { w.onDatacoreLosesSyncWithServer(); };
+    const Step valid = [](DatacoreStatusWidget& w) { w.onDatacoreHasBecomeValid(); };
+    const Step invalid = [](DatacoreStatusWidget& w) {
+        QStringList reasons{"a", "b"};
+        w.onDatacoreHasBecomeInvalid(reasons);
+    };
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        QRgb icon;
+        QString toolTip;
+    };
+    const Case cases[] = {
+        {"fresh", {}, DatacoreStatusColours::warning, waiting},
+        {"in sync and valid", {sync}, DatacoreStatusColours::good, ""},
+        {"in sync, invalid", {sync, invalid}, DatacoreStatusColours::error, "-> a-> b"},
+        {"waiting, invalid", {invalid}, DatacoreStatusColours::error, waiting + "-> a-> b"},
+        {"valid again", {invalid, sync, valid}, DatacoreStatusColours::good, ""},
+        {"sync lost", {sync, unsync}, DatacoreStatusColours::warning, waiting},
+    };
+    for (const Case& c : cases) {
+        DatacoreStatusWidget widget;
+        for (const Step& step : c.steps) {
+            step(widget);
+        }
+        EXPECT_TRUE(near(discColour(widget), c.icon)) << c.what;
+        EXPECT_EQ(widget.getLabel().toolTip(), c.toolTip) << c.what;
+    }
+}
+
+TEST(DatacoreStatusWidget, FollowsAConnectedDatacore) {
+    ClientDatacore datacore("ClientDatacore", "sdi1", nullptr, "statusCoreRouter/sdi1");
+    DatacoreStatusWidget widget;
+    DatacoreConnectionBuilderBase::connectClientDatacoreToDatacoreStatusWidget(&datacore, nullptr);
+    DatacoreConnectionBuilderBase::connectClientDatacoreToDatacoreStatusWidget(&datacore, &widget);
+
+    const DatacoreValidStatusMessage reason(MessageBase::error, DatacoreValidStatusMessage::notInt);
+    DatacorePacket fromServer(
+        QJsonObject{{"sdi1", QJsonObject{{"data", QJsonArray{"x"}},
+                                         {"reasonsForBeingInvalid",
+                                          QJsonArray{reason.serialiseMessage()}}}}},
+        "statusCoreRouter/sdi1");
+    datacore.populateDataFromDatacorePacket(fromServer, false);
+    EXPECT_TRUE(near(discColour(widget), DatacoreStatusColours::error));
+    EXPECT_EQ(widget.getLabel().toolTip(), "-> " + reason.getText());
+
+    fromServer.setDatacoreJsonObject(
+        QJsonObject{{"sdi1", QJsonObject{{"data", QJsonArray{"7"}},
+                                         {"reasonsForBeingInvalid", QJsonArray{}}}}});
+    datacore.populateDataFromDatacorePacket(fromServer, false);
+    EXPECT_TRUE(near(discColour(widget), DatacoreStatusColours::good));
+
+    datacore.setDataInt(8);  // now waiting for the server's echo
+    EXPECT_TRUE(near(discColour(widget), DatacoreStatusColours::warning));
+    EXPECT_EQ(widget.getLabel().toolTip(), waiting);
+}
+
+}  // namespace
+}  // namespace Corvane
+
+int main(int argc, char** argv) {
+    // No display is needed, nor wanted on a build machine.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
