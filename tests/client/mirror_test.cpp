@@ -1,0 +1,201 @@
+#include "ClientTestSupport.h"
+#include "client/ClientDatacore.h"
+#include "client/ClientDatacoreRegistry.h"
+#include "client/DatacoreConnectionBuilderBase.h"
+#include "client/NetworkConnection.h"
+#include "client/TqClientDatacoreManager.h"
+#include "datacore/DatacoreBase.h"
+#include "packets/DatacorePacket.h"
+#include "packets/DatacorePathRadixTreePacket.h"
+#include "packets/SerialisableDataPacketDistributor.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+namespace Corvane {
+namespace {
+
+using Testing::waitUntil;
+
+const QString sdi1Path = "statusCoreRouter/input/sdi1";
+
+// Wants the one status datacore input/sdi1.
+class Builder : public DatacoreConnectionBuilderBase {
+public:
+    using DatacoreConnectionBuilderBase::DatacoreConnectionBuilderBase;
+    ClientDatacore* sdi1 = nullptr;
+
+protected:
+    void connectDatacoresToGui() override {
+        sdi1 = getDatacoreFromOrphanedPathAndRegisterUsage("input/sdi1", ServerCommon::statusTree);
+    }
+};
+
+// The status tree statusCoreRouter/input/{sdi1, sdi2}, plus `extra` under input.
+DatacorePathRadixTreePacket trees(const QString& extra = QString()) {
+    DatacoreBase root("statusCoreRouter", nullptr);
+    DatacoreBase input("input", &root);
+    DatacoreBase sdi1("sdi1", &input);
+    DatacoreBase sdi2("sdi2", &input);
+    DatacoreBase more(extra, extra.isEmpty() ? nullptr : &input);
+    DatacorePathRadixTreePacket packet;
+    packet.setStatusTree(root);
+    return packet;
+}
+
+// The names of a datacore's signals in the order they come; lostPackets
+// with its count.
+QStringList& recordSignals(ClientDatacore* datacore, QStringList& log) {
+    QObject::connect(datacore, &ClientDatacore::datacoreUpdated, [&log] { log << "updated"; });
+    QObject::connect(datacore, &ClientDatacore::clientDatacoreHasUpdateForServer,
+                     [&log] { log << "forServer"; });
+    QObject::connect(datacore, &ClientDatacore::datacoreOutOfSyncWithServer,
+                     [&log] { log << "outOfSync"; });
+    QObject::connect(datacore, &ClientDatacore::datacoreInSyncWithServer,
+                     [&log] { log << "inSync"; });
+    QObject::connect(datacore, &ClientDatacore::datacoreDataIsValid, [&log] { log << "valid"; });
+    QObject::connect(datacore, &ClientDatacore::datacoreDataIsInvalid,
+                     [&log] { log << "invalid"; });
+    QObject::connect(datacore, &ClientDatacore::lostPackets,
+                     [&log](int lost) { log << QString("lost %1").arg(lost); });
+    return log;
+}
+
+class Mirror : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(link()); }
+
+    // Connects, and the server describes its trees.
+    bool link() {
+        builder.sdi1 = nullptr;
+        if (!connection.connectToHost(QHostAddress(QHostAddress::LocalHost), server.port()) ||
+            !server.accept()) {
+            return false;
+        }
+        server.send(trees());
+        if (!waitUntil([&] { return builder.sdi1 != nullptr; })) {
+            return false;
+        }
+        recordSignals(builder.sdi1, log);
+        return true;
+    }
+    // What the server sends back for sdi1: `data` under packet identifier
+    // `packetId`, for the client `client` (this one unless said otherwise).
+    DatacorePacket echo(int packetId, const QString& data, QString client = QString()) {
+        if (client.isNull()) {
+            client = NetworkConnection::makeUniqueIdentifier(server.client()->peerAddress(),
+                                                             server.client()->peerPort());
+        }
+        return DatacorePacket(client, packetId, QJsonObject{{"sdi1", QJsonObject{{"data", data}}}},
+                              sdi1Path);
+    }
+    // The packet identifier of the next change the client sends.
+    int nextSentId() {
+        const auto sent = server.next<DatacorePacket>();
+        return sent ? sent->getPacketID() : -100;
+    }
+    bool holds(const QString& data) {
+        return waitUntil([&] { return builder.sdi1 && builder.sdi1->getData() == data; });
+    }
+
+    Testing::LogCapture capture;
+    Testing::ScriptedServer server;
+    NetworkConnection connection;
+    SerialisableDataPacketDistributor distributor;
+    TqClientDatacoreManager manager{connection, distributor};
+    Builder builder{manager.getClientDatacoreRegistry()};
+    QStringList log;
+};
+
+TEST_F(Mirror, LocalChangeGoesOutAndItsEchoBringsTheServersState) {
+    builder.sdi1->setDataInt(5);
+    EXPECT_EQ(log, QStringList({"updated", "valid", "outOfSync", "forServer"}));
+    const auto sent = server.next<DatacorePacket>();
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(*sent, echo(0, "5"));  // client, packet identifier, path, data only
+
+    log.clear();
+    server.send(echo(0, "4"));  // the server had its own idea
+    EXPECT_TRUE(holds("4"));
+    EXPECT_EQ(log, QStringList({"inSync", "updated", "valid"}));
+    EXPECT_TRUE(server.quiet());  // what came from the server does not go back
+}
+
+TEST_F(Mirror, QuickChangesAreAppliedOnceAtTheLastEcho) {
+    builder.sdi1->setDataInt(1);
+    builder.sdi1->setDataInt(2);
+    EXPECT_EQ(nextSentId(), 0);
+    EXPECT_EQ(nextSentId(), 1);
+    log.clear();
+    server.send(echo(0, "1"));
+    server.send(echo(1, "2s"));
+    EXPECT_TRUE(holds("2s"));
+    EXPECT_EQ(log, QStringList({"inSync", "updated", "valid"}));
+
+    builder.sdi1->setDataInt(3);  // in sync again: identifiers start over
+    EXPECT_EQ(nextSentId(), 0);
+}
+
+TEST_F(Mirror, AnEchoThatSkipsChangesCountsThemLost) {
+    for (int value : {1, 2, 3}) {
+        builder.sdi1->setDataInt(value);
+        nextSentId();
+    }
+    log.clear();
+    server.send(echo(2, "3s"));
+    EXPECT_TRUE(holds("3s"));
+    EXPECT_EQ(log, QStringList({"lost 3", "inSync", "updated", "valid"}));
+}
+
+TEST_F(Mirror, OthersChangesApplyAtOnceWhileOursArePending) {
+    builder.sdi1->setDataInt(1);
+    EXPECT_EQ(nextSentId(), 0);
+    log.clear();
+    server.send(echo(0, "9", "someone else"));
+    EXPECT_TRUE(holds("9"));
+    EXPECT_EQ(log, QStringList({"updated", "valid"}));  // still waiting for ours
+
+    server.send(echo(5, "never"));  // not ours to wait for
+    server.send(echo(0, "1"));
+    EXPECT_TRUE(holds("1"));
+    EXPECT_EQ(log, QStringList({"updated", "valid", "inSync", "updated", "valid"}));
+}
+
+TEST_F(Mirror, LaterTreesAreIgnoredUntilTheLinkDrops) {
+    ClientDatacoreRegistry& registry = manager.getClientDatacoreRegistry();
+    QSignalSpy gained(&builder, &DatacoreConnectionBuilderBase::connectionToDatacoresGained);
+    QSignalSpy lost(&builder, &DatacoreConnectionBuilderBase::connectionToDatacoresLost);
+    server.send(trees("sdi3"));
+    server.send(DatacorePacket(QJsonObject(), "statusCoreRouter/input/sdi3"));
+    EXPECT_TRUE(waitUntil([&] {
+        return capture.contains(
+            "Client datacore populator: Registry does not contain datacore with path: "
+            "statusCoreRouter/input/sdi3");
+    }));
+    EXPECT_EQ(gained.count(), 0);
+
+    server.client()->disconnectFromHost();
+    EXPECT_TRUE(waitUntil([&] { return lost.count() == 1; }));
+    EXPECT_TRUE(registry.isEmpty());
+    builder.requestUtilisedDatacoresPopulateConnectedGuiItems();  // nothing left to refresh
+
+    ASSERT_TRUE(link());
+    EXPECT_EQ(gained.count(), 1);
+    EXPECT_EQ(lost.count(), 1);
+    for (const QString& path : {QString("statusCoreRouter"), QString("statusCoreRouter/input"),
+                                sdi1Path, QString("statusCoreRouter/input/sdi2")}) {
+        EXPECT_TRUE(registry.lookupDatacoreFromPath(path)) << path.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace Corvane
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
