@@ -7,9 +7,9 @@
 
 #include <QMetaType>
 #include <QTcpSocket>
+#include <QVarLengthArray>
 #include <iterator>
 #include <utility>
-#include <vector>
 
 namespace Corvane {
 namespace {
@@ -186,8 +186,11 @@ void NetworkConnection::onReadyRead() {
 void NetworkConnection::cutFrames() {
     using Registry = RawDataPacketReceiverInterfaceBase;
     while (receiveBuffer_.size() - receiveOffset_ >= RawDataPacket::headerSize) {
-        const RawDataPacket::Header header = RawDataPacket::peekHeader(QByteArray::fromRawData(
-            receiveBuffer_.constData() + receiveOffset_, receiveBuffer_.size() - receiveOffset_));
+        // The rest of the buffer, not copied; it serves the peek and the
+        // factory, and dies before any receiver can change the buffer.
+        const QByteArray rest = QByteArray::fromRawData(receiveBuffer_.constData() + receiveOffset_,
+                                                        receiveBuffer_.size() - receiveOffset_);
+        const RawDataPacket::Header header = RawDataPacket::peekHeader(rest);
         if (header.packetIdentifier == PacketIdentifier::incompleteMarker) {
             return;
         }
@@ -195,17 +198,20 @@ void NetworkConnection::cutFrames() {
             ++receiveOffset_;  // resynchronise one byte at a time
             continue;
         }
-        const int frameStart = receiveOffset_;
-        const QList<Registry*> found = Registry::registry.values(
-            Registry::makeRegistryKey(header.packetIdentifier, header.sourceInstanceIdentifier));
-        // A copy: receivers (un)registered during delivery count from the
-        // next frame on.
-        const std::vector<Registry*> receivers(found.begin(), found.end());
-        std::shared_ptr<const RawDataPacket> packet;
-        if (!receivers.empty()) {
-            packet = RawDataPacketFactory::createPacketFromDataBufferAt(receiveBuffer_, frameStart);
+        // A copy, newest first: receivers (un)registered during delivery
+        // count from the next frame on.
+        QVarLengthArray<Registry*, 8> receivers;
+        const unsigned int key =
+            Registry::makeRegistryKey(header.packetIdentifier, header.sourceInstanceIdentifier);
+        for (auto it = Registry::registry.constFind(key);
+             it != Registry::registry.cend() && it.key() == key; ++it) {
+            receivers.append(it.value());
         }
-        receiveOffset_ = frameStart + RawDataPacket::headerSize + header.payloadLength;
+        std::shared_ptr<const RawDataPacket> packet;
+        if (!receivers.isEmpty()) {
+            packet = RawDataPacketFactory::createPacketFromDataBufferAt(rest, 0);
+        }
+        receiveOffset_ += RawDataPacket::headerSize + header.payloadLength;
         if (!packet) {
             continue;
         }

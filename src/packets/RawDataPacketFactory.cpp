@@ -84,7 +84,8 @@ std::shared_ptr<RawDataPacket> RawDataPacketFactory::createPacketFromDataBufferA
     }
     // A view, not a copy: the packets copy the payload they keep.
     const QByteArray frame =
-        QByteArray::fromRawData(buffer.constData() + offset, buffer.size() - offset);
+        offset == 0 ? buffer
+                    : QByteArray::fromRawData(buffer.constData() + offset, buffer.size() - offset);
     const RawDataPacket::Header header = RawDataPacket::peekHeader(frame);
     if (!PacketIdentifier::isValid(header.packetIdentifier)) {
         return nullptr;  // garbage or incomplete
