@@ -26,15 +26,6 @@ inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
     return true;
 }
 
-// Lets the event loop run for a moment, long enough for loopback bytes.
-inline void settle(int ms = 5) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-}
-
 // The far end of a client's link, played by the test on a free loopback
 // port: accepts one client at a time, sends bytes and reads back packets.
 class ScriptedServer {
@@ -72,7 +63,7 @@ public:
     }
     // Whether the client sent nothing more within a moment.
     bool quiet() {
-        settle(20);
+        waitUntil([] { return false; }, 20);
         return buffer_.isEmpty() && client_->bytesAvailable() == 0;
     }
 

@@ -1,12 +1,8 @@
 #include "client/ClientDatacore.h"
 #include "client/ClientDatacoreMonitor.h"
 #include "client/ClientDatacoreRegistry.h"
-#include "client/DatacoreConnectionBuilderBase.h"
 #include "client/NetworkConnection.h"
 #include "client/SdiOutputGroupLaneMapModel.h"
-#include "client/TqClientDatacoreManager.h"
-#include "packets/RadixTreeNode.h"
-#include "packets/SerialisableDataPacketDistributor.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -26,30 +22,19 @@ QStringList dataOf(const ClientDatacore& datacore) {
 TEST(ClientDatacore, SetDataConvertsToText) {
     using Set = std::function<void(ClientDatacore&)>;
     const std::pair<Set, QStringList> cases[] = {
-        {[](ClientDatacore& d) { d.setDataString("text"); }, {"text"}},
         {[](ClientDatacore& d) {
              d.setDataStringList({"a", "", "c"});
          },
          {"a", "", "c"}},
-        {[](ClientDatacore& d) { d.setDataBool(true); }, {"true"}},
         {[](ClientDatacore& d) { d.setDataBool(false); }, {"false"}},
-        {[](ClientDatacore& d) { d.setDataInt(-42); }, {"-42"}},
         {[](ClientDatacore& d) { d.setDataInt16(-32768); }, {"-32768"}},
         {[](ClientDatacore& d) { d.setDataUint(4294967295u); }, {"4294967295"}},
         {[](ClientDatacore& d) { d.setDataInt64(std::numeric_limits<int64_t>::min()); },
          {"-9223372036854775808"}},
-        {[](ClientDatacore& d) { d.setDataUint64(std::numeric_limits<uint64_t>::max()); },
-         {"18446744073709551615"}},
-        {[](ClientDatacore& d) { d.setDataUint16(65535); }, {"65535"}},
         {[](ClientDatacore& d) {
              d.setDataIntList({3, -1, 0});
          },
          {"3", "-1", "0"}},
-        {[](ClientDatacore& d) {
-             d.setDataInt16List({-7, 7});
-         },
-         {"-7", "7"}},
-        {[](ClientDatacore& d) { d.setDataUint16List({65535}); }, {"65535"}},
         {[](ClientDatacore& d) {
              d.setDataUint64List({0, 18446744073709551615u});
          },
@@ -57,7 +42,6 @@ TEST(ClientDatacore, SetDataConvertsToText) {
         {[](ClientDatacore& d) { d.setDataInt64List({}); }, {}},
         {[](ClientDatacore& d) { d.setDataDouble(0.1); }, {"0.10000000000000000555"}},
         {[](ClientDatacore& d) { d.setDataFloat(0.1f); }, {"0.10000000149011611938"}},
-        {[](ClientDatacore& d) { d.setDataDouble(-2.5); }, {"-2.5"}},
         {[](ClientDatacore& d) {
              d.setDataPoint({3, -4});
          },
@@ -76,17 +60,6 @@ TEST(ClientDatacore, SetDataConvertsToText) {
         set(datacore);  // the value it already holds is no change
         EXPECT_EQ(sent.count(), 1) << expected.join(',').toStdString();
     }
-}
-
-TEST(ClientDatacore, EchoesOutsideTheQueueChangeNothing) {
-    ClientDatacore datacore("ClientDatacore", "d", nullptr, "root/d");
-    std::list<DatacoreJsonMessage> messages;
-    const QJsonObject json{{"d", QJsonObject{{"data", "x"}}}};
-    EXPECT_FALSE(datacore.trackPacketAndPopulateDataFromJson(0, "", json, false, messages));
-    EXPECT_EQ(datacore.getNextPacketID(), 0);
-    EXPECT_FALSE(datacore.trackPacketAndPopulateDataFromJson(5, "", json, false, messages));
-    EXPECT_EQ(datacore.getData(), "");
-    EXPECT_EQ(datacore.getNextPacketID(), 1);  // 0 still outstanding
 }
 
 TEST(ClientDatacoreRegistry, PopulatesFromPathsOnceAndClears) {
@@ -129,48 +102,10 @@ TEST(ClientDatacoreRegistry, PopulatesFromPathsOnceAndClears) {
         EXPECT_EQ(registry.lookupDatacoreFromPath("x/y") != nullptr, c.paths.isEmpty());
         EXPECT_EQ(populated.count(), c.paths.isEmpty() ? 2 : 1);
 
-        QSignalSpy lookedUp(&registry, &ClientDatacoreRegistry::lookupRequestResult);
-        registry.requestLookupDatacoreFromPath("nowhere");
-        ASSERT_EQ(lookedUp.count(), 1);
-        EXPECT_EQ(lookedUp[0][0].value<ClientDatacore*>(), nullptr);
-
         registry.onDisconnectedFromServer();
         EXPECT_TRUE(registry.isEmpty());
         EXPECT_EQ(cleared.count(), 1);
     }
-}
-
-TEST(TqClientDatacoreManager, PathsOfATreeInPreOrder) {
-    NetworkConnection connection;
-    SerialisableDataPacketDistributor distributor;
-    TqClientDatacoreManager manager(connection, distributor);
-    const RadixTreeNode tree{"statusCoreRouter",
-                             {{"input", {{"sdi1", {}}, {"sdi2", {}}}}, {"output", {}}}};
-    EXPECT_EQ(
-        manager.generateDatacorePathsFromRadixTreeNode(tree),
-        QStringList({"statusCoreRouter", "statusCoreRouter/input", "statusCoreRouter/input/sdi1",
-                     "statusCoreRouter/input/sdi2", "statusCoreRouter/output"}));
-    EXPECT_TRUE(manager.canAcceptPacket("DatacorePathRadixTreePacket"));
-    EXPECT_FALSE(manager.canAcceptPacket("datacorepathradixtreepacket"));
-}
-
-TEST(DatacoreConnectionBuilderBase, UnknownTreeOrPathGivesNull) {
-    struct Builder : DatacoreConnectionBuilderBase {
-        using DatacoreConnectionBuilderBase::DatacoreConnectionBuilderBase;
-        void connectDatacoresToGui() override {}
-    };
-    Testing::LogCapture log;
-    NetworkConnection connection;
-    ClientDatacoreRegistry registry(connection);
-    Builder builder(registry);
-    EXPECT_FALSE(builder.getDatacoreFromOrphanedPathAndRegisterUsage(
-        "input/sdi1", static_cast<ServerCommon::DatacoreTree>(4)));
-    EXPECT_FALSE(
-        builder.getDatacoreFromOrphanedPathAndRegisterUsage("x", ServerCommon::configTree));
-    EXPECT_EQ(log.lines(),
-              (std::vector<std::string>{"Invalid server side datatree specified",
-                                        "Invalid path, constructed from  and input/sdi1",
-                                        "Invalid path, constructed from configCoreRouter and x"}));
 }
 
 TEST(SdiOutputGroupLaneMapModel, KeepsAtLeastFourLanesAndNeverShrinks) {
