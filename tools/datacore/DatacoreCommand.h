@@ -1,0 +1,64 @@
+#pragma once
+
+// What corvane-datacore was asked to do, and how it prints what it found.
+// Everything here is checked or formatted without a connection, so a typo
+// costs no round trip to the server.
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+#include <vector>
+
+#include "client/DatacoreValueText.h"
+
+namespace Corvane::Tools {
+
+// A failure worth one line on stderr; usage errors exit 2, the rest 1.
+struct ToolError : std::runtime_error {
+    explicit ToolError(const QString& message, int code = 1)
+        : std::runtime_error(message.toStdString()), exitCode(code) {}
+    int exitCode;
+};
+
+// One PATH=VALUE[,VALUE...] of `set`.
+struct Assignment {
+    QString path;
+    QStringList values;
+};
+
+struct DatacoreCommand {
+    enum class Verb { paths, get, set, watch };
+
+    Verb verb = Verb::paths;
+    // get and watch: the paths as given; set: each touched path once, in
+    // the order of first use.
+    QStringList paths;
+    std::vector<Assignment> assignments;  // set, in argument order
+    quint32 count = 0;                    // watch: updates to wait for, 0 = no limit
+};
+
+// The command and its arguments after the options; `countText` is the
+// --count value, or a null string when the option was not given.
+DatacoreCommand parseCommand(const QStringList& arguments, const QString& countText);
+
+// VALUE[,VALUE...] is read by splitValues and data is printed by
+// joinValues (client/DatacoreValueText.h), as the monitor window does.
+
+// What the client knows about one datacore at a moment.
+struct DatacoreState {
+    QString path;
+    QStringList data;
+    QStringList messages;  // why it is invalid, in the server's order
+    bool valid = true;
+    bool active = true;
+    bool inSync = true;
+    int lostPackets = 0;
+};
+
+// "path = data [valid, active]", then one indented line per reason. The
+// lost packet count is shown when `withLostPackets` (after a set).
+QString stateText(const DatacoreState& state, bool withLostPackets);
+QJsonObject stateJson(const DatacoreState& state);
+
+}  // namespace Corvane::Tools
