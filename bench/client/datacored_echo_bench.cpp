@@ -1,0 +1,261 @@
+// Datacore changes per second that one client pushes through a
+// ClientDatacore and gets echoed by corvane-datacored over loopback, lock-step
+// and with 64 outstanding. The baselines write the same change frames to a
+// bare loopback socket whose far end echoes them from a thread, so the
+// client's and the server's share of a round trip shows as the "x_baseline"
+// counter: time per change as a multiple of the baseline's time per frame.
+//
+// Times are wall-clock: the server is another process, and waiting for it is
+// the point.
+
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <chrono>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "DatacoredProcess.h"
+#include "client/ClientDatacore.h"
+#include "client/ClientDatacoreRegistry.h"
+#include "client/NetworkConnection.h"
+#include "client/TqClientDatacoreManager.h"
+#include "packets/DatacorePacket.h"
+#include "packets/SerialisableDataPacketDistributor.h"
+
+namespace {
+
+using namespace Corvane;
+using Clock = std::chrono::steady_clock;
+
+// A configuration datacore of the example, which the server lets clients
+// change.
+const QString changedPath = QStringLiteral("configCoreRouter/generator/audio/levelDbfs");
+constexpr int window = 64;
+
+// Seconds per change of the last run of each baseline.
+std::map<std::string, double> baselineSeconds;
+
+// Ends a run: changes and bytes per second for the table; without a
+// `baseline` the run is remembered as `name`'s, otherwise it is stated as a
+// multiple of that baseline's.
+void finishRun(benchmark::State& state, Clock::time_point start, qint64 frameBytes,
+               const std::string& name, const std::string& baseline) {
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double perChange =
+        seconds / static_cast<double>(std::max<int64_t>(1, state.iterations()));
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * frameBytes);
+    if (baseline.empty()) {
+        baselineSeconds[name] = perChange;
+    } else if (const auto b = baselineSeconds.find(baseline); b != baselineSeconds.end()) {
+        state.counters["x_baseline"] = perChange / b->second;
+    }
+}
+
+// The frame the monitor sends for one change of the benchmark's datacore.
+QByteArray changeFrame(const QString& clientId, const QString& value) {
+    const QString name = changedPath.section(QLatin1Char('/'), -1);
+    QByteArray frame;
+    QBuffer device(&frame);
+    device.open(QIODevice::WriteOnly);
+    DatacorePacket(clientId, 0, {{name, QJsonObject{{"data", value}}}}, changedPath)
+        .serialisePacketAndWriteToDevice(device);
+    return frame;
+}
+
+// One client of the server, counting the echoes of its own changes to the
+// benchmark's datacore.
+class ChangingClient : public SerialisableDataPacketAcceptorInterface {
+public:
+    explicit ChangingClient(quint16 port) : manager_(connection_, distributor_) {
+        // After the manager: a packet is counted once its populator applied it.
+        distributor_.registerPacketAcceptor(this, QLatin1String(DatacorePacket::className));
+        connection_.connectToHost(QStringLiteral("127.0.0.1"), port);
+        heartbeat_.start(100);
+    }
+    bool canAcceptPacket(QString className) override {
+        return className == QLatin1String(DatacorePacket::className);
+    }
+    void acceptPacket(const SerialisableDataPacket& packet) override {
+        DatacorePacket p(QLatin1String(DatacorePacket::className));
+        p.setJsonObject(packet.getJsonObject());
+        if (p.getDatacorePath() != changedPath) {
+            return;
+        }
+        if (p.getClientID() == connection_.getUniqueConnectionID()) {
+            --outstanding;
+        } else {
+            stateArrived = true;
+        }
+    }
+
+    // Runs the event loop until `done`; the heartbeat wakes it, so a server
+    // that falls silent ends the run instead of hanging it.
+    template <typename Done>
+    bool pumpUntil(Done&& done) {
+        const QDeadlineTimer deadline(10000);
+        while (!done()) {
+            if (deadline.hasExpired()) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        return true;
+    }
+    ClientDatacore* datacore() {
+        return manager_.getClientDatacoreRegistry().lookupDatacoreFromPath(changedPath);
+    }
+    const QString& id() { return connection_.getUniqueConnectionID(); }
+
+    int outstanding = 0;
+    bool stateArrived = false;
+
+private:
+    NetworkConnection connection_;
+    SerialisableDataPacketDistributor distributor_;
+    TqClientDatacoreManager manager_;
+    QTimer heartbeat_;
+};
+
+void changesEchoedByDatacored(benchmark::State& state, int inFlight, const std::string& baseline) {
+    Testing::DatacoredProcess server;
+    ChangingClient client(server.port());
+    if (server.port() == 0 || !client.pumpUntil([&] { return client.stateArrived; })) {
+        state.SkipWithError("corvane-datacored did not serve its example");
+        return;
+    }
+    ClientDatacore* datacore = client.datacore();
+    int value = 0;
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        if (!client.pumpUntil([&] { return client.outstanding < inFlight; })) {
+            state.SkipWithError("no echo from corvane-datacored");
+            return;
+        }
+        ++client.outstanding;
+        datacore->setDataString(QString::number(++value));
+    }
+    if (!client.pumpUntil([&] { return client.outstanding == 0; })) {
+        state.SkipWithError("no echo from corvane-datacored");
+        return;
+    }
+    finishRun(state, start, changeFrame(client.id(), "0").size(), {}, baseline);
+}
+
+// All `size` bytes through `io` (::read or ::write), however the kernel
+// splits them; false when the peer is gone.
+template <typename Io, typename Byte>
+bool whole(Io io, int fd, Byte* data, ssize_t size) {
+    while (size > 0) {
+        const ssize_t n = io(fd, data, static_cast<size_t>(size));
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// The two ends of a fresh loopback TCP connection, as blocking sockets.
+struct LoopbackPair {
+    int near = -1;
+    int far = -1;
+
+    LoopbackPair() {
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (listener >= 0 && ::bind(listener, any, sizeof address) == 0 &&
+            ::listen(listener, 1) == 0 && ::getsockname(listener, any, &length) == 0) {
+            near = ::socket(AF_INET, SOCK_STREAM, 0);
+            if (near >= 0 && ::connect(near, any, sizeof address) == 0) {
+                far = ::accept(listener, nullptr, nullptr);
+            }
+        }
+        if (listener >= 0) {
+            ::close(listener);
+        }
+    }
+    ~LoopbackPair() {
+        for (const int fd : {near, far}) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+};
+
+void framesEchoedByBareSocket(benchmark::State& state, int inFlight, const std::string& name) {
+    // A client identifier as long as a real one: 127.0.0.1 and a port.
+    const QByteArray frame = changeFrame(QStringLiteral("213070643354321"), "0");
+    LoopbackPair pair;
+    if (pair.near < 0 || pair.far < 0) {
+        state.SkipWithError("no loopback connection");
+        return;
+    }
+    std::thread echo([fd = pair.far] {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0 || !whole(::write, fd, buffer, n)) {
+                return;
+            }
+        }
+    });
+    QByteArray back(frame.size(), '\0');
+    int outstanding = 0;
+    bool ok = true;
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        if (outstanding == inFlight) {
+            ok = ok && whole(::read, pair.near, back.data(), back.size());
+            --outstanding;
+        }
+        ok = ok && whole(::write, pair.near, frame.constData(), frame.size());
+        ++outstanding;
+    }
+    for (; outstanding > 0; --outstanding) {
+        ok = ok && whole(::read, pair.near, back.data(), back.size());
+    }
+    ::shutdown(pair.near, SHUT_WR);
+    echo.join();
+    if (!ok || back != frame) {
+        state.SkipWithError("the echo lost or changed bytes");
+        return;
+    }
+    finishRun(state, start, frame.size(), name, {});
+}
+
+void BM_BareEchoLockStep(benchmark::State& state) {
+    framesEchoedByBareSocket(state, 1, "BM_BareEchoLockStep");
+}
+BENCHMARK(BM_BareEchoLockStep)->UseRealTime();
+
+void BM_DatacoredChangeLockStep(benchmark::State& state) {
+    changesEchoedByDatacored(state, 1, "BM_BareEchoLockStep");
+}
+BENCHMARK(BM_DatacoredChangeLockStep)->UseRealTime();
+
+void BM_BareEcho64Outstanding(benchmark::State& state) {
+    framesEchoedByBareSocket(state, window, "BM_BareEcho64Outstanding");
+}
+BENCHMARK(BM_BareEcho64Outstanding)->UseRealTime();
+
+void BM_DatacoredChange64Outstanding(benchmark::State& state) {
+    changesEchoedByDatacored(state, window, "BM_BareEcho64Outstanding");
+}
+BENCHMARK(BM_DatacoredChange64Outstanding)->UseRealTime();
+
+}  // namespace
