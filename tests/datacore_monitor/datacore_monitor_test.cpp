@@ -1,0 +1,313 @@
+// The monitor window against the real corvane-datacored serving its example:
+// in-process for the mirror, the edits and the reconnection, and the real
+// binary for its screenshot and command line.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+
+#include "DatacoreMonitor.h"
+#include "DatacoreTreeModel.h"
+#include "LaneMapWidget.h"
+#include "MonitorWindow.h"
+#include "ServedDatacoreTrees.h"
+#include "client/ClientTestSupport.h"
+#include "client/DatacoreStatusWidget.h"
+#include "client/DatacoreValueText.h"
+#include "datacore_cli/DatacoredProcess.h"
+
+using namespace Corvane;
+using Corvane::Testing::DatacoredProcess;
+using Corvane::Testing::waitUntil;
+
+namespace {
+
+using Lane = SdiOutputGroupLaneMapModel::LaneSource;
+
+struct ToolRun {
+    int exitCode = -1;  // -1: crashed or did not finish
+    QString out;
+    QString err;
+};
+
+// Runs a program to its end with this process's event loop going, so that a
+// relay in it keeps relaying.
+ToolRun run(const char* program, const QStringList& arguments) {
+    QProcess process;
+    QEventLoop loop;
+    QObject::connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop,
+                     &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    process.start(QString::fromLatin1(program), arguments);
+    loop.exec();
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// A link that passes everything the server says and loses everything the
+// client sends, so the client's changes are never answered.
+class OneWayRelay {
+public:
+    explicit OneWayRelay(quint16 serverPort) {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this, serverPort] {
+            QTcpSocket* client = server_.nextPendingConnection();
+            auto* upstream = new QTcpSocket(client);
+            upstream->connectToHost(QHostAddress::LocalHost, serverPort);
+            QObject::connect(upstream, &QTcpSocket::readyRead, client,
+                             [client, upstream] { client->write(upstream->readAll()); });
+            QObject::connect(client, &QTcpSocket::readyRead, client,
+                             [this, client] { lost_ += client->readAll().size(); });
+        });
+    }
+    QString portText() const { return QString::number(server_.serverPort()); }
+    qint64 lostBytes() const { return lost_; }
+
+private:
+    QTcpServer server_;
+    qint64 lost_ = 0;
+};
+
+// Pixels within a small distance of `colour`, as antialiasing leaves them.
+int pixelsNear(const QImage& image, const QRect& rect, QRgb colour) {
+    int count = 0;
+    const QRect area = rect & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            count += qAbs(qRed(p) - qRed(colour)) + qAbs(qGreen(p) - qGreen(colour)) +
+                         qAbs(qBlue(p) - qBlue(colour)) <
+                     40;
+        }
+    }
+    return count;
+}
+
+class MonitorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(server_->port(), 0) << "corvane-datacored did not start";
+        monitor_.start();
+        ASSERT_TRUE(waitUntil([this] { return model().isComplete(); }));
+    }
+
+    DatacoreTreeModel& model() { return monitor_.model(); }
+    QModelIndex at(const QString& path, int column) { return model().indexOfPath(path, column); }
+    QString value(const QString& path) {
+        return at(path, DatacoreTreeModel::valueColumn).data().toString();
+    }
+    const DatacoreStatusWidget* statusWidget(const QString& path) {
+        const QModelIndex cell =
+            window_.proxy().mapFromSource(at(path, DatacoreTreeModel::statusColumn));
+        return qobject_cast<const DatacoreStatusWidget*>(window_.view().indexWidget(cell));
+    }
+    QList<Lane> lanes(int group) { return window_.laneMaps().at(group)->laneMap().getLaneModel(); }
+    // The data another client reads from the server.
+    QJsonArray serverData(const QString& path) {
+        const ToolRun r =
+            run(CORVANE_DATACORE, {"--port", server_->portText(), "--json", "get", path});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out.toUtf8())["datacores"][0]["data"].toArray();
+    }
+
+    std::unique_ptr<DatacoredProcess> server_ = std::make_unique<DatacoredProcess>();
+    DatacoreMonitor monitor_{QStringLiteral("127.0.0.1"), server_->port()};
+    MonitorWindow window_{monitor_};
+};
+
+TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
+    QString error;
+    const auto trees = ServedDatacoreTrees::fromFile(CORVANE_DATACORED_EXAMPLE, error);
+    ASSERT_TRUE(trees) << error.toStdString();
+    EXPECT_EQ(model().datacoreCount(), static_cast<int>(trees->nodes().size()));
+    for (const DatacoreBase* node : trees->nodes()) {
+        const QString path = node->getPath();
+        ASSERT_TRUE(at(path, 0).isValid()) << path.toStdString();
+        const std::deque<QString>& data = node->getDataArray();
+        EXPECT_EQ(value(path), joinValues(QStringList(data.begin(), data.end())))
+            << path.toStdString();
+        EXPECT_EQ(at(path, DatacoreTreeModel::validityColumn).data().toString().startsWith("valid"),
+                  node->isValid())
+            << path.toStdString();
+        EXPECT_EQ(
+            at(path, DatacoreTreeModel::activityColumn).data().toString().startsWith("active"),
+            node->isActive())
+            << path.toStdString();
+        // In sync: the icon's tool tip holds exactly the reasons for being invalid.
+        const DatacoreStatusWidget* widget = statusWidget(path);
+        ASSERT_NE(widget, nullptr) << path.toStdString();
+        EXPECT_EQ(widget->getLabel().toolTip().isEmpty(), node->isValid()) << path.toStdString();
+    }
+    ASSERT_EQ(window_.laneMaps().size(), 2);
+    EXPECT_EQ(lanes(0), (QList<Lane>{Lane::generator, Lane::inputLoopThrough, Lane::ipReceiver,
+                                     Lane::clipPlayer}));
+    EXPECT_TRUE(window_.laneMaps()[0]->isGroupActive());
+    EXPECT_FALSE(window_.laneMaps()[1]->isGroupActive());
+    EXPECT_TRUE(window_.statusText().contains("connected | 80 datacores | 0 lost packets"))
+        << window_.statusText().toStdString();
+}
+
+TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
+    struct Case {
+        bool inWindow;  // else by another client
+        const char* path;
+        const char* typed;
+        QStringList held;  // by the server afterwards
+    } cases[] = {
+        {true, "configCoreRouter/generator/pattern", "75% Colour Bars", {"75% Colour Bars"}},
+        {true, "persistentConfigCoreRouter/instrument/name", "Bay 4\\, rack 2", {"Bay 4, rack 2"}},
+        {true, "configCoreRouter/generator/audio/channelsEnabled", "1,2", {"1", "2"}},
+        // The status tree is read-only: the answer brings the old value back.
+        {true, "statusCoreRouter/system/fpgaVersion", "9.9.9", {"1.4.2+311"}},
+        {false, "configCoreRouter/analyser/inputSelect", "sdi2", {"sdi2"}},
+        {false, "configCoreRouter/output/group1/laneSources", "4,3,2,1", {"4", "3", "2", "1"}},
+    };
+    for (const Case& c : cases) {
+        const QString path = QLatin1String(c.path);
+        SCOPED_TRACE(path.toStdString());
+        const QModelIndex cell = at(path, DatacoreTreeModel::valueColumn);
+        if (c.inWindow) {
+            ASSERT_TRUE(window_.proxy().setData(window_.proxy().mapFromSource(cell), c.typed));
+            EXPECT_EQ(value(path), QLatin1String(c.typed));
+            EXPECT_TRUE(statusWidget(path)->getLabel().toolTip().contains("Waiting for response"));
+        } else {
+            const ToolRun r = run(CORVANE_DATACORE, {"--port", server_->portText(), "set",
+                                                     path + '=' + QLatin1String(c.typed)});
+            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        }
+        EXPECT_TRUE(waitUntil([&] {
+            return cell.data(DatacoreTreeModel::inSyncRole).toBool() &&
+                   value(path) == joinValues(c.held);
+        })) << value(path).toStdString();
+        EXPECT_EQ(serverData(path), QJsonArray::fromStringList(c.held));
+        EXPECT_TRUE(statusWidget(path)->getLabel().toolTip().isEmpty());
+    }
+    EXPECT_EQ(lanes(0), (QList<Lane>{Lane::clipPlayer, Lane::ipReceiver, Lane::inputLoopThrough,
+                                     Lane::generator}));
+    EXPECT_EQ(model().lostPackets(), 0);
+}
+
+TEST_F(MonitorTest, ServerRestartEmptiesTheWindowAndFillsItAgain) {
+    const quint16 port = server_->port();
+    server_.reset();
+    ASSERT_TRUE(waitUntil([this] { return monitor_.state() == DatacoreMonitor::State::lost; }));
+    EXPECT_EQ(model().rowCount(), 0);
+    EXPECT_TRUE(window_.laneMaps().isEmpty());
+    EXPECT_TRUE(window_.statusText().contains("lost, retrying every second | 0 datacores"))
+        << window_.statusText().toStdString();
+
+    server_ = std::make_unique<DatacoredProcess>(port);
+    ASSERT_EQ(server_->port(), port);
+    ASSERT_TRUE(waitUntil([this] { return model().isComplete(); }, 5000));
+    EXPECT_EQ(monitor_.state(), DatacoreMonitor::State::connected);
+    EXPECT_EQ(model().datacoreCount(), 80);
+    EXPECT_EQ(window_.laneMaps().size(), 2);
+    EXPECT_NE(statusWidget("statusCoreRouter/input/sdi1/locked"), nullptr);
+}
+
+TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarningIcon) {
+    DatacoredProcess server;
+    ASSERT_NE(server.port(), 0);
+    OneWayRelay relay(server.port());
+    QTemporaryDir dir;
+    const QString png = dir.filePath("monitor.png");
+    const QString geometry = dir.filePath("rows.json");
+    const ToolRun r =
+        run(CORVANE_MONITOR,
+            {"--port", relay.portText(), "--screenshot", png, "--geometry-json", geometry,
+             "--filter", "input/sdi3", "--set", "statusCoreRouter/input/sdi3/signalPresent=true"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_GT(relay.lostBytes(), 0);  // the change did go out
+
+    QFile file(geometry);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QMap<QString, QRect> icons;
+    for (const QJsonValue row : QJsonDocument::fromJson(file.readAll())["rows"].toArray()) {
+        const QJsonArray r = row["status"].toArray();
+        icons.insert(row["path"].toString(),
+                     QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()));
+    }
+    const QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    const QRgb colours[] = {DatacoreStatusColours::good, DatacoreStatusColours::warning,
+                            DatacoreStatusColours::error};
+    const struct {
+        const char* path;
+        QRgb shown;
+    } rows[] = {
+        {"statusCoreRouter/input/sdi3/dataRate", DatacoreStatusColours::error},
+        {"statusCoreRouter/input/sdi3/signalPresent", DatacoreStatusColours::warning},
+        {"statusCoreRouter/input/sdi3/locked", DatacoreStatusColours::good},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(icons.contains(row.path)) << row.path;
+        for (const QRgb colour : colours) {
+            const int n = pixelsNear(image, icons.value(row.path), colour);
+            EXPECT_EQ(n > 20, colour == row.shown)
+                << row.path << " " << std::hex << colour << std::dec << ": " << n << " pixels";
+        }
+    }
+}
+
+TEST(MonitorCommandLine, ExitCodesAndMessages) {
+    DatacoredProcess server;
+    ASSERT_NE(server.port(), 0);
+    QTemporaryDir dir;
+    const QString png = dir.filePath("x.png");
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost, 0);
+    const QString nobody = QString::number(closed.serverPort());
+    closed.close();
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* said;
+    } cases[] = {
+        {{"--help"}, 0, "--geometry-json"},
+        {{"--port", "70000"}, 2, "--port: '70000' is not a port"},
+        {{"--after", "5"}, 2, "--after needs --screenshot"},
+        {{"--set", "=1"}, 2, "'=1' is not PATH=VALUE"},
+        {{"extra"}, 2, "unexpected argument 'extra'"},
+        {{"--port", server.portText(), "--screenshot", png, "--set", "no/such=1"},
+         1,
+         "the server has no datacore 'no/such'"},
+        {{"--port", nobody, "--screenshot", png, "--after", "300", "--set", "a/b=1"},
+         1,
+         "no complete state"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = run(CORVANE_MONITOR, c.arguments);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).contains(c.said)) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(png));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever the desktop: these windows are never shown to anyone.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace Corvane {
+
+class ClientDatacore;
+
+// The mirrored datacores of one server as a tree, a row per datacore path:
+// its last path segment, a cell for the status icon, its data, validity and
+// activity. Rows are made once per connection (populate) and removed when it
+// is lost (clear); between the two, updates only change cells.
+//
+// A value edited through setData goes to the datacore's typed slot: one
+// value through setDataString, several (split as splitValues does) through
+// setDataStringList.
+class DatacoreTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    enum Column : int {
+        nameColumn,
+        statusColumn,  // left empty: the view puts a DatacoreStatusWidget there
+        valueColumn,
+        validityColumn,
+        activityColumn,
+        columnTotal,
+    };
+    enum Role : int {
+        pathRole = Qt::UserRole + 1,  // the full path on the server
+        inSyncRole,                   // bool: no local change awaits its echo
+        stateArrivedRole,             // bool: the server's state has been applied
+        invalidReasonsRole,           // QStringList, empty when valid
+    };
+
+    using Entry = std::pair<QString, ClientDatacore*>;
+
+    explicit DatacoreTreeModel(QObject* parent = nullptr);
+    ~DatacoreTreeModel() override;
+
+    // Rows for every path, in the order given (a parent before its children,
+    // as the server lists them); a missing parent gets a row without a
+    // datacore. Each datacore's signals update its row until clear().
+    void populate(const std::vector<Entry>& datacores);
+    // Forgets every row and datacore pointer: the datacores are being
+    // destroyed.
+    void clear();
+    // The server's state for `path` has been applied to its datacore; once
+    // every datacore has had one, populationComplete() is emitted.
+    void noteStateArrived(const QString& path);
+
+    int datacoreCount() const { return datacoreCount_; }
+    bool isComplete() const { return datacoreCount_ > 0 && arrivedCount_ == datacoreCount_; }
+    int lostPackets() const { return lostPackets_; }
+    QModelIndex indexOfPath(const QString& path, int column = nameColumn) const;
+    ClientDatacore* datacoreAt(const QModelIndex& index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+signals:
+    void populationComplete();
+    // The total of packets the datacores reported lost since start.
+    void lostPacketsChanged(int total);
+
+private:
+    struct Node;
+
+    Node* nodeAt(const QModelIndex& index) const;
+    QModelIndex indexOf(const Node& node, int column) const;
+    Node& nodeFor(const QString& path);
+    void watch(Node& node);
+    // Copies data, reasons and activity from the node's datacore.
+    void readDatacore(Node& node);
+    void rowChanged(const Node& node);
+
+    std::unique_ptr<Node> root_;
+    QHash<QString, Node*> byPath_;
+    int datacoreCount_ = 0;
+    int arrivedCount_ = 0;
+    int lostPackets_ = 0;
+};
+
+}  // namespace Corvane

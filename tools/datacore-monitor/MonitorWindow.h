@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QMainWindow>
+#include <QSet>
+#include <QSortFilterProxyModel>
+#include <QString>
+
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QTreeView;
+
+namespace Corvane {
+
+class DatacoreMonitor;
+class LaneMapWidget;
+
+// The monitor's window: the server's datacores as one filterable tree with a
+// status icon per datacore, double-click to edit a value; below it the lane
+// map of every output group that has lane sources; the server, connection
+// state and counts in the status bar.
+class MonitorWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int defaultWidth = 1000;
+    static constexpr int defaultHeight = 700;
+
+    explicit MonitorWindow(DatacoreMonitor& monitor, QWidget* parent = nullptr);
+    ~MonitorWindow() override;
+
+    QTreeView& view() { return *view_; }
+    QSortFilterProxyModel& proxy() { return proxy_; }
+    // Shows only the rows whose path contains `text` (any case), with the
+    // rows above them.
+    void setFilter(const QString& text);
+    const QList<LaneMapWidget*>& laneMaps() const { return laneMaps_; }
+    // The status bar's texts, joined by " | ".
+    QString statusText() const;
+    // Every row inside the visible part of the tree: {"rows": [{"path",
+    // "row": [x, y, width, height], "status": [...]}]} in this window's
+    // coordinates, which are the pixels of a grab() of it.
+    QJsonObject rowGeometry() const;
+
+private:
+    void onDatacoresGained();
+    void onDatacoresLost();
+    void updateStatusBar();
+    // Gives every shown row with a datacore a status widget; the view
+    // destroys them with rows the filter hides.
+    void addStatusWidgets(const QModelIndex& parent);
+    void scheduleStatusWidgets();
+    void expandRows();
+    void addLaneMaps();
+
+    DatacoreMonitor& monitor_;
+    QSortFilterProxyModel proxy_;
+    QLineEdit* filter_;
+    QTreeView* view_;
+    QGroupBox* laneBox_;
+    QHBoxLayout* laneLayout_;
+    QList<LaneMapWidget*> laneMaps_;
+    QLabel* serverLabel_;
+    QLabel* stateLabel_;
+    QLabel* countLabel_;
+    QLabel* lostLabel_;
+    QSet<QString> collapsed_;  // paths the user folded, kept across reconnections
+    bool statusWidgetsPending_ = false;
+    bool expanding_ = false;
+};
+
+}  // namespace Corvane
