@@ -1,5 +1,7 @@
 #include "DatacoreServer.h"
 
+#include <sys/socket.h>
+
 #include <QStringList>
 #include <QTcpSocket>
 #include <vector>
@@ -74,7 +76,7 @@ void DatacoreServer::onNewConnection() {
         // Requests held back by a full queue go on once it drains.
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { serve(socket); });
         connect(socket, &QTcpSocket::disconnected, this,
-                [this, socket] { drop(socket, LogLevel::info, QStringLiteral("disconnected")); });
+                [this, socket] { drop(socket, QStringLiteral("disconnected"), false); });
         logf(LogLevel::info, "Datacore server: {} connected ({} clients)", name, clients_.size());
         sendInitialState(*socket);
     }
@@ -105,14 +107,15 @@ void DatacoreServer::serve(QTcpSocket* socket) {
         if (buffer.size() >= RawDataPacket::headerSize) {
             const RawDataPacket::Header header = RawDataPacket::peekHeader(buffer);
             if (header.packetIdentifier == PacketIdentifier::garbageMarker) {
-                drop(socket, LogLevel::warning, QStringLiteral("sent bytes that are not a frame"));
+                drop(socket, QStringLiteral("sent bytes that are not a frame"), true);
                 return;
             }
             if (header.payloadLength > maxFramePayload) {
-                drop(socket, LogLevel::warning,
+                drop(socket,
                      QStringLiteral("announced a frame of %1 bytes (at most %2)")
                          .arg(header.payloadLength)
-                         .arg(maxFramePayload));
+                         .arg(maxFramePayload),
+                     true);
                 return;
             }
             if (header.packetIdentifier != PacketIdentifier::incompleteMarker) {
@@ -210,13 +213,14 @@ void DatacoreServer::applyChange(QTcpSocket* socket, const DatacorePacket& reque
 void DatacoreServer::send(QTcpSocket* socket, const QByteArray& frames) {
     socket->write(frames);
     if (socket->bytesToWrite() > maxQueuedBytes) {
-        drop(socket, LogLevel::warning,
+        drop(socket,
              QStringLiteral("does not read what it is sent (%1 bytes unsent)")
-                 .arg(socket->bytesToWrite()));
+                 .arg(socket->bytesToWrite()),
+             true);
     }
 }
 
-void DatacoreServer::drop(QTcpSocket* socket, LogLevel level, const QString& why) {
+void DatacoreServer::drop(QTcpSocket* socket, const QString& why, bool misbehaved) {
     const auto client = clients_.find(socket);
     if (client == clients_.end()) {
         return;
@@ -225,9 +229,17 @@ void DatacoreServer::drop(QTcpSocket* socket, LogLevel level, const QString& why
     clients_.erase(client);
     // Disconnected first, so aborting does not come back here.
     socket->disconnect(this);
+    if (misbehaved) {
+        // A reset: what the kernel still holds for the client is dropped at
+        // once, rather than trickling out to a peer that may never read it.
+        const linger reset{1, 0};
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+                     sizeof reset);
+    }
     socket->abort();
     socket->deleteLater();
-    logf(level, "Datacore server: {} {} ({} clients)", name, why, clients_.size());
+    logf(misbehaved ? LogLevel::warning : LogLevel::info, "Datacore server: {} {} ({} clients)",
+         name, why, clients_.size());
 }
 
 }  // namespace Corvane

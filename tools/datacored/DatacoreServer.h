@@ -7,7 +7,6 @@
 #include <map>
 
 #include "ServedDatacoreTrees.h"
-#include "app/Logging.h"
 
 class QTcpSocket;
 
@@ -75,7 +74,8 @@ private:
     void applyChange(QTcpSocket* socket, const DatacorePacket& request);
     // Writes frames; drops the client when that overfills its queue.
     void send(QTcpSocket* socket, const QByteArray& frames);
-    void drop(QTcpSocket* socket, LogLevel level, const QString& why);
+    // Ends a client's connection; one that misbehaved is reset.
+    void drop(QTcpSocket* socket, const QString& why, bool misbehaved);
     bool isClient(QTcpSocket* socket) const { return clients_.count(socket) != 0; }
 
     static QByteArray frameOf(const RawDataPacket& packet);

@@ -1,0 +1,337 @@
+// corvane-datacored on loopback: raw clients speaking frames built with the
+// packets library, and the datacore client library mirroring the server.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "client/ClientDatacore.h"
+#include "client/ClientDatacoreRegistry.h"
+#include "client/ClientTestSupport.h"
+#include "client/NetworkConnection.h"
+#include "client/TqClientDatacoreManager.h"
+#include "datacore_cli/DatacoredProcess.h"
+#include "packets/DatacorePacket.h"
+#include "packets/DatacorePathRadixTreePacket.h"
+#include "packets/SerialisableDataPacketDistributor.h"
+
+using namespace Corvane;
+using namespace Corvane::Testing;
+
+namespace {
+
+const QString patternPath = QStringLiteral("configCoreRouter/generator/pattern");
+const QString lanesPath = QStringLiteral("configCoreRouter/output/group1/laneSources");
+
+QJsonObject dataOf(const QString& name, const QJsonValue& data) {
+    return {{name, QJsonObject{{"data", data}}}};
+}
+
+// What a client sends for a local change.
+DatacorePacket change(const QString& path, const QJsonValue& data, int packetId = 1) {
+    return DatacorePacket(QStringLiteral("client-1"), packetId,
+                          dataOf(path.section(QLatin1Char('/'), -1), data), path);
+}
+
+// The node object inside a datacore packet.
+QJsonObject nodeOf(const DatacorePacket& packet) {
+    const QJsonObject datacore = packet.getDatacoreJsonObject();
+    return datacore.value(packet.getDatacorePath().section(QLatin1Char('/'), -1)).toObject();
+}
+
+void appendPaths(const RadixTreeNode& node, const QString& prefix, QStringList& paths) {
+    paths << prefix + node.name;
+    for (const RadixTreeNode& child : node.children) {
+        appendPaths(child, prefix + node.name + QLatin1Char('/'), paths);
+    }
+}
+
+// A client on a raw socket.
+class Peer {
+public:
+    explicit Peer(quint16 port) {
+        socket_.connectToHost(QHostAddress::LocalHost, port);
+        EXPECT_TRUE(socket_.waitForConnected(5000));
+    }
+    void send(const QByteArray& bytes) {
+        socket_.write(bytes);
+        socket_.flush();
+    }
+    void send(const RawDataPacket& packet) { send(frameOf(packet)); }
+
+    // The next packet the server sent; an empty one when none came in time.
+    template <typename T = DatacorePacket>
+    std::shared_ptr<T> next() {
+        std::shared_ptr<RawDataPacket> packet;
+        waitUntil([this, &packet] {
+            buffer_ += socket_.readAll();
+            packet = RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer_);
+            return packet != nullptr;
+        });
+        auto typed = std::dynamic_pointer_cast<T>(packet);
+        EXPECT_NE(typed, nullptr);
+        return typed ? typed : std::make_shared<T>(QStringLiteral("none"));
+    }
+    // What every connection starts with: the path tree, then each path's
+    // state, untracked. Returns the paths in the order a client lists them.
+    QStringList readGreeting() {
+        const auto tree = next<DatacorePathRadixTreePacket>();
+        QStringList paths;
+        for (const RadixTreeNode& root :
+             {tree->getRootNodeForConfigTree(), tree->getRootNodeForStatusTree(),
+              tree->getRootNodeForCommandTree(), tree->getRootNodeForPersistentConfigTree()}) {
+            appendPaths(root, QString(), paths);
+        }
+        states_.clear();
+        for (const QString& path : paths) {
+            states_.push_back(next());
+            EXPECT_EQ(states_.back()->getDatacorePath(), path);
+            EXPECT_FALSE(states_.back()->containsClientID() || states_.back()->containsPacketID());
+        }
+        return paths;
+    }
+    const std::vector<std::shared_ptr<DatacorePacket>>& states() const { return states_; }
+    // Neither Qt nor (much) the kernel takes more: what the server sends
+    // stays in its queue.
+    void stopReading() {
+        socket_.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        socket_.setReadBufferSize(1);
+    }
+    bool closedByServer() {
+        socket_.setReadBufferSize(0);  // to reach the end of what was sent
+        return waitUntil([this] {
+            socket_.readAll();
+            return socket_.state() == QAbstractSocket::UnconnectedState;
+        });
+    }
+
+private:
+    QTcpSocket socket_;
+    QByteArray buffer_;
+    std::vector<std::shared_ptr<DatacorePacket>> states_;
+};
+
+struct ServerRun {
+    int exitCode = -1;
+    QString err;
+};
+
+ServerRun runServer(const QStringList& args) {
+    QProcess server;
+    server.start(QStringLiteral(CORVANE_DATACORED), args);
+    if (!server.waitForFinished(10000)) {
+        server.kill();
+        server.waitForFinished();
+        return {};
+    }
+    return {server.exitStatus() == QProcess::NormalExit ? server.exitCode() : -1,
+            QString::fromUtf8(server.readAllStandardError())};
+}
+
+TEST(Datacored, RefusedRequestsAnswerOnlyTheSender) {
+    struct Row {
+        const char* what;
+        SerialisableDataPacket request;
+        QJsonValue answeredData;  // Undefined: no answer
+    };
+    const Row rows[] = {
+        {"status tree is read-only",
+         change("statusCoreRouter/input/sdi1/locked", QStringLiteral("false")),
+         QStringLiteral("true")},
+        {"object names another datacore",
+         DatacorePacket("client-1", 1, dataOf("enabled", "false"), patternPath),
+         QStringLiteral("100% Colour Bars")},
+        {"unknown path", change("configCoreRouter/generator/nothing", QStringLiteral("x")),
+         QJsonValue::Undefined},
+        {"another class",
+         SerialisableDataPacket::fromJson(
+             {{"Class", "DatacorePathRadixTreePacket"}, {"Path", patternPath}}),
+         QJsonValue::Undefined},
+    };
+    DatacoredProcess server;
+    Peer sender(server.port()), other(server.port());
+    sender.readGreeting();
+    other.readGreeting();
+    int sentinel = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        sender.send(row.request);
+        // A change that is applied afterwards: whatever the refused request
+        // caused must come before its answer.
+        sender.send(change("commandCoreRouter/identify", QString::number(++sentinel), 100));
+        if (!row.answeredData.isUndefined()) {
+            const auto answer = sender.next();
+            EXPECT_EQ(answer->getPacketID(), 1);
+            EXPECT_EQ(nodeOf(*answer).value("data"), row.answeredData);
+        }
+        EXPECT_EQ(sender.next()->getPacketID(), 100);
+        EXPECT_EQ(nodeOf(*other.next()).value("data"), QString::number(sentinel));
+    }
+}
+
+TEST(Datacored, GarbageOrAnOversizedFrameEndsThatClientOnly) {
+    const std::pair<const char*, QByteArray> rows[] = {
+        {"not a frame", QByteArray(8, '\xff')},
+        {"2 GiB length", rawFrame(PacketIdentifier::serialisable, 0x7fffffff, QByteArray())},
+        {"64 MiB length", rawFrame(PacketIdentifier::serialisable, 64 << 20, QByteArray(4, 0))},
+    };
+    DatacoredProcess server;
+    Peer good(server.port());
+    good.readGreeting();
+    int value = 0;
+    for (const auto& [what, bytes] : rows) {
+        SCOPED_TRACE(what);
+        Peer bad(server.port());
+        bad.readGreeting();
+        bad.send(bytes);
+        EXPECT_TRUE(bad.closedByServer());
+        ++value;
+        good.send(change(patternPath, QString::number(value), value));
+        EXPECT_EQ(good.next()->getPacketID(), value);
+    }
+}
+
+TEST(Datacored, AClientThatDoesNotReadIsDroppedOnceItsQueueIsFull) {
+    DatacoredProcess server;
+    Peer good(server.port());
+    good.readGreeting();
+    Peer idle(server.port());
+    idle.stopReading();
+    // 1 MiB a change, broadcast to the idle client: past its 64 MiB queue
+    // and the few MiB the kernel holds.
+    for (int i = 0; i < 72; ++i) {
+        good.send(change(patternPath, QString(1 << 20, QChar('a' + i % 26)), i));
+        ASSERT_EQ(good.next()->getPacketID(), i);
+    }
+    EXPECT_TRUE(idle.closedByServer());
+}
+
+TEST(Datacored, RefusesBadFilesAndOptions) {
+    QTemporaryDir dir;
+    const auto file = [&dir](const char* name, const QByteArray& text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    };
+    const QByteArray roots =
+        R"("statusCoreRouter":{},"commandCoreRouter":{},"persistentConfigCoreRouter":{})";
+    QByteArray deep = "{}";
+    for (int i = 0; i < 70; ++i) {
+        deep = "{\"n\":" + deep + "}";
+    }
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+
+    const struct {
+        QStringList args;
+        int exitCode;
+        const char* says;
+    } rows[] = {
+        {{"--file", file("a", "{")}, 1, "not JSON"},
+        {{"--file", file("b", "[]")}, 1, "not a JSON object"},
+        {{"--file", file("c", "{" + roots + "}")}, 1, "no configCoreRouter tree"},
+        {{"--file", file("d", "{\"configCoreRouter\":{\"x\":3}," + roots + "}")},
+         1,
+         "configCoreRouter: 'x' is neither"},
+        {{"--file", file("e", "{\"configCoreRouter\":" + deep + "," + roots + "}")},
+         1,
+         "deeper than 64"},
+        {{"--file",
+          file("f", R"({"configCoreRouter":{"reasonsForBeingInvalid":[{"x":1}]},)" + roots + "}")},
+         1,
+         "not an array of its messages"},
+        {{"--file", dir.filePath("missing")}, 1, "cannot read"},
+        {{"--port", QString::number(taken.serverPort())}, 1, "cannot listen on 127.0.0.1:"},
+        {{"--port", "65536"}, 2, "--port"},
+        {{"--listen", "nowhere"}, 2, "--listen"},
+        {{"--frobnicate"}, 2, "frobnicate"},
+        {{"extra"}, 2, "unexpected argument"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const ServerRun run = runServer(row.args);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_TRUE(run.err.startsWith("corvane-datacored: ")) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(row.says)) << run.err.toStdString();
+    }
+}
+
+// The client library against the real server: every path mirrored, a local
+// change confirmed and passed on, another client's change applied, and the
+// server keeping both.
+TEST(Datacored, ClientLibraryMirrorsTheServerAndChangesTravel) {
+    DatacoredProcess server;
+    Peer peer(server.port());
+    const QStringList paths = peer.readGreeting();
+
+    SerialisableDataPacketDistributor distributor;
+    NetworkConnection connection;
+    TqClientDatacoreManager manager(connection, distributor, nullptr);
+    ClientDatacoreRegistry& registry = manager.getClientDatacoreRegistry();
+    ASSERT_TRUE(connection.connectToHost(QHostAddress(QHostAddress::LocalHost), server.port()));
+    const auto mirrorOf = [&registry](const QString& path) {
+        return registry.lookupDatacoreFromPath(path);
+    };
+    // A mirror's class is its own; everything else comes from the server.
+    const auto mirrored = [&](int i) {
+        QJsonObject json;
+        std::list<DatacoreJsonMessage> messages;
+        if (const ClientDatacore* mirror = mirrorOf(paths[i])) {
+            mirror->appendDataToJson(QString(), json, false, false, messages);
+        }
+        QJsonObject node = json.value(paths[i].section('/', -1)).toObject();
+        node["class"] = nodeOf(*peer.states()[i]).value("class");
+        return node;
+    };
+    // States arrive in order: once the last has landed, all have.
+    const int last = paths.size() - 1;
+    ASSERT_TRUE(waitUntil([&] { return mirrored(last) == nodeOf(*peer.states()[last]); }));
+    for (int i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(mirrored(i), nodeOf(*peer.states()[i])) << paths[i].toStdString();
+    }
+    // The file's reasons travel too: the server does not recompute them.
+    const int noSignal = paths.indexOf("statusCoreRouter/input/sdi3/payloadIdentifier");
+    ASSERT_GE(noSignal, 0);
+    const QJsonArray reasons = mirrored(noSignal).value("reasonsForBeingInvalid").toArray();
+    EXPECT_EQ(reasons[0]["MessageBase"]["identifier"].toInt(), 20);
+
+    ClientDatacore* pattern = mirrorOf(patternPath);
+    QSignalSpy inSync(pattern, &ClientDatacore::datacoreInSyncWithServer);
+    pattern->setDataString(QStringLiteral("SMPTE Bars"));
+    ASSERT_TRUE(waitUntil([&] { return inSync.count() > 0; }));
+    EXPECT_EQ(pattern->getData(), "SMPTE Bars");
+    const auto passedOn = peer.next();
+    EXPECT_FALSE(passedOn->containsClientID() || passedOn->containsPacketID());
+    EXPECT_EQ(nodeOf(*passedOn).value("data"), "SMPTE Bars");
+
+    const QJsonArray lanes{"2", "2", "0", "0"};
+    peer.send(change(lanesPath, lanes, 7));
+    const auto echo = peer.next();
+    EXPECT_EQ(echo->getClientID(), "client-1");
+    EXPECT_EQ(echo->getPacketID(), 7);
+    EXPECT_EQ(nodeOf(*echo).value("data"), lanes);
+    EXPECT_TRUE(waitUntil([&] {
+        return mirrorOf(lanesPath)->getDataArray() == std::deque<QString>{"2", "2", "0", "0"};
+    }));
+
+    Peer newcomer(server.port());
+    const QStringList newPaths = newcomer.readGreeting();
+    EXPECT_EQ(nodeOf(*newcomer.states()[newPaths.indexOf(patternPath)]).value("data"),
+              "SMPTE Bars");
+    EXPECT_EQ(nodeOf(*newcomer.states()[newPaths.indexOf(lanesPath)]).value("data"), lanes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
