@@ -106,6 +106,7 @@ class MonitorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(server_->port(), 0) << "corvane-datacored did not start";
+        window_.show();
         monitor_.start();
         ASSERT_TRUE(waitUntil([this] { return model().isComplete(); }));
     }
@@ -115,10 +116,17 @@ protected:
     QString value(const QString& path) {
         return at(path, DatacoreTreeModel::valueColumn).data().toString();
     }
+    // Status widgets exist for the rows in view: the filter brings the row there.
     const DatacoreStatusWidget* statusWidget(const QString& path) {
-        const QModelIndex cell =
-            window_.proxy().mapFromSource(at(path, DatacoreTreeModel::statusColumn));
-        return qobject_cast<const DatacoreStatusWidget*>(window_.view().indexWidget(cell));
+        window_.setFilter(path);
+        const DatacoreStatusWidget* widget = nullptr;
+        waitUntil([&] {
+            const QModelIndex cell =
+                window_.proxy().mapFromSource(at(path, DatacoreTreeModel::statusColumn));
+            widget = qobject_cast<const DatacoreStatusWidget*>(window_.view().indexWidget(cell));
+            return widget != nullptr;
+        });
+        return widget;
     }
     QList<Lane> lanes(int group) { return window_.laneMaps().at(group)->laneMap().getLaneModel(); }
     // The data another client reads from the server.
@@ -185,10 +193,12 @@ TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
         const QString path = QLatin1String(c.path);
         SCOPED_TRACE(path.toStdString());
         const QModelIndex cell = at(path, DatacoreTreeModel::valueColumn);
+        const DatacoreStatusWidget* widget = statusWidget(path);
+        ASSERT_NE(widget, nullptr);
         if (c.inWindow) {
             ASSERT_TRUE(window_.proxy().setData(window_.proxy().mapFromSource(cell), c.typed));
             EXPECT_EQ(value(path), QLatin1String(c.typed));
-            EXPECT_TRUE(statusWidget(path)->getLabel().toolTip().contains("Waiting for response"));
+            EXPECT_TRUE(widget->getLabel().toolTip().contains("Waiting for response"));
         } else {
             const ToolRun r = run(CORVANE_DATACORE, {"--port", server_->portText(), "set",
                                                      path + '=' + QLatin1String(c.typed)});
@@ -199,7 +209,7 @@ TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
                    value(path) == joinValues(c.held);
         })) << value(path).toStdString();
         EXPECT_EQ(serverData(path), QJsonArray::fromStringList(c.held));
-        EXPECT_TRUE(statusWidget(path)->getLabel().toolTip().isEmpty());
+        EXPECT_TRUE(widget->getLabel().toolTip().isEmpty());
     }
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::clipPlayer, Lane::ipReceiver, Lane::inputLoopThrough,
                                      Lane::generator}));

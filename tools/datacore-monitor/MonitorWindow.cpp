@@ -1,16 +1,19 @@
 #include "MonitorWindow.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <functional>
+#include <utility>
 
 #include "DatacoreMonitor.h"
 #include "DatacoreTreeModel.h"
@@ -113,13 +116,19 @@ MonitorWindow::MonitorWindow(DatacoreMonitor& monitor, QWidget* parent)
     connect(&proxy_, &QAbstractItemModel::layoutChanged, this,
             &MonitorWindow::scheduleStatusWidgets);
     connect(&proxy_, &QAbstractItemModel::modelReset, this, &MonitorWindow::scheduleStatusWidgets);
+    connect(&proxy_, &QAbstractItemModel::rowsRemoved, this, &MonitorWindow::scheduleStatusWidgets);
+    connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &MonitorWindow::scheduleStatusWidgets);
+    view_->viewport()->installEventFilter(this);
     connect(view_, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
         if (!expanding_) {
             collapsed_.insert(index.data(DatacoreTreeModel::pathRole).toString());
         }
+        scheduleStatusWidgets();
     });
     connect(view_, &QTreeView::expanded, this, [this](const QModelIndex& index) {
         collapsed_.remove(index.data(DatacoreTreeModel::pathRole).toString());
+        scheduleStatusWidgets();
     });
 
     resize(defaultWidth, defaultHeight);
@@ -167,10 +176,17 @@ QJsonObject MonitorWindow::rowGeometry() const {
     return {{"rows", rows}};
 }
 
+bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_->viewport() && event->type() == QEvent::Resize) {
+        scheduleStatusWidgets();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MonitorWindow::onDatacoresGained() {
     // Synchronously, so that no state the server sends next is missed.
     expandRows();
-    addStatusWidgets(QModelIndex());
+    refreshStatusWidgets();
     addLaneMaps();
     updateStatusBar();
 }
@@ -200,15 +216,32 @@ void MonitorWindow::updateStatusBar() {
     lostLabel_->setText(QStringLiteral("%1 lost packets").arg(model.lostPackets()));
 }
 
-void MonitorWindow::addStatusWidgets(const QModelIndex& parent) {
-    forEachRow(proxy_, parent, [this](const QModelIndex& index) {
-        const QModelIndex cell = index.siblingAtColumn(DatacoreTreeModel::statusColumn);
+void MonitorWindow::refreshStatusWidgets() {
+    // The status column of every row in view.
+    QList<QPersistentModelIndex> wanted;
+    const int bottom = view_->viewport()->height();
+    for (QModelIndex index = view_->indexAt(QPoint(0, 0));
+         index.isValid() && view_->visualRect(index).top() < bottom;
+         index = view_->indexBelow(index)) {
+        wanted.append(index.siblingAtColumn(DatacoreTreeModel::statusColumn));
+    }
+    for (const QPersistentModelIndex& cell : std::as_const(statusCells_)) {
+        if (cell.isValid() && !wanted.contains(cell)) {
+            view_->setIndexWidget(cell, nullptr);  // deletes the widget
+        }
+    }
+    statusCells_.clear();
+    for (const QPersistentModelIndex& cell : std::as_const(wanted)) {
         ClientDatacore* datacore = monitor_.model().datacoreAt(proxy_.mapToSource(cell));
-        if (datacore == nullptr || view_->indexWidget(cell) != nullptr) {
-            return;
+        if (datacore == nullptr) {
+            continue;
+        }
+        statusCells_.append(cell);
+        if (view_->indexWidget(cell) != nullptr) {
+            continue;
         }
         auto* widget = new DatacoreStatusWidget();
-        // A widget made after the datacore's last news starts from the row.
+        // Made after the datacore's last news: it starts from the row.
         if (cell.data(DatacoreTreeModel::inSyncRole).toBool()) {
             widget->onDatacoreGainsSyncWithServer();
         }
@@ -219,7 +252,7 @@ void MonitorWindow::addStatusWidgets(const QModelIndex& parent) {
         DatacoreConnectionBuilderBase::connectClientDatacoreToDatacoreStatusWidget(datacore,
                                                                                    widget);
         view_->setIndexWidget(cell, widget);
-    });
+    }
 }
 
 // Later, once the view has taken in the change of rows.
@@ -230,7 +263,7 @@ void MonitorWindow::scheduleStatusWidgets() {
     statusWidgetsPending_ = true;
     QTimer::singleShot(0, this, [this] {
         statusWidgetsPending_ = false;
-        addStatusWidgets(QModelIndex());
+        refreshStatusWidgets();
     });
 }
 

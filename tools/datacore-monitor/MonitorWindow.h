@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QSet>
 #include <QSortFilterProxyModel>
 #include <QString>
@@ -44,13 +45,17 @@ public:
     // coordinates, which are the pixels of a grab() of it.
     QJsonObject rowGeometry() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void onDatacoresGained();
     void onDatacoresLost();
     void updateStatusBar();
-    // Gives every shown row with a datacore a status widget; the view
-    // destroys them with rows the filter hides.
-    void addStatusWidgets(const QModelIndex& parent);
+    // Gives each row in view that has a datacore a status widget, and takes
+    // them from rows out of view: thousands of widgets in one viewport make
+    // every repaint crawl.
+    void refreshStatusWidgets();
     void scheduleStatusWidgets();
     void expandRows();
     void addLaneMaps();
@@ -66,7 +71,8 @@ private:
     QLabel* stateLabel_;
     QLabel* countLabel_;
     QLabel* lostLabel_;
-    QSet<QString> collapsed_;  // paths the user folded, kept across reconnections
+    QList<QPersistentModelIndex> statusCells_;  // those with a status widget
+    QSet<QString> collapsed_;                   // paths the user folded, kept across reconnections
     bool statusWidgetsPending_ = false;
     bool expanding_ = false;
 };
