@@ -37,14 +37,14 @@ class SerialisableDataPacket;
 // that client's connection only. Each client's queues are bounded: while
 // more than readPauseBytes of its answers are unsent, its requests wait
 // (and TCP holds it back); past maxQueuedBytes, which only its initial
-// state and the changes of others can reach, it is disconnected.
+// state and the changes of others can reach, its connection is reset.
 class DatacoreServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int maxClients = 64;
-    // A change carries one datacore; the largest a file can hold is far
-    // below this.
-    static constexpr qint32 maxFramePayload = 16 * 1024 * 1024;
+    // A change carries one datacore, which cannot be larger than the file
+    // the trees came from.
+    static constexpr qint32 maxFramePayload = ServedDatacoreTrees::maxFileBytes;
     static constexpr qint64 readPauseBytes = 1024 * 1024;
     static constexpr qint64 maxQueuedBytes = 64 * 1024 * 1024;
 
@@ -55,7 +55,6 @@ public:
     QString errorString() const { return server_.errorString(); }
     QHostAddress serverAddress() const { return server_.serverAddress(); }
     quint16 serverPort() const { return server_.serverPort(); }
-    int clientCount() const { return static_cast<int>(clients_.size()); }
 
     // "address:port", an IPv6 address in brackets.
     static QString endpointText(const QHostAddress& address, quint16 port);
@@ -76,7 +75,6 @@ private:
     void send(QTcpSocket* socket, const QByteArray& frames);
     // Ends a client's connection; one that misbehaved is reset.
     void drop(QTcpSocket* socket, const QString& why, bool misbehaved);
-    bool isClient(QTcpSocket* socket) const { return clients_.count(socket) != 0; }
 
     static QByteArray frameOf(const RawDataPacket& packet);
 
