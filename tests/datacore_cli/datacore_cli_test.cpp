@@ -103,11 +103,8 @@ TEST_F(DatacoreTool, PathsListEveryNodeOfTheExampleInClientOrder) {
     EXPECT_EQ(text.out, expected.join('\n') + "\n");
 
     const ToolRun json = run({"--json", "paths"});
-    EXPECT_EQ(json.out,
-              QString::fromUtf8(
-                  QJsonDocument(QJsonObject{{"paths", QJsonArray::fromStringList(expected)}})
-                      .toJson(QJsonDocument::Compact)) +
-                  "\n");
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())["paths"].toArray(),
+              QJsonArray::fromStringList(expected));
 }
 
 TEST_F(DatacoreTool, GetPrintsDataValidityAndActivity) {
@@ -141,13 +138,12 @@ TEST_F(DatacoreTool, SetReachesTheServerAndOtherClients) {
               "configCoreRouter/output/group1/laneSources = 4,3,2,1 [valid, active, lost "
               "packets: 0]\n");
 
-    const ToolRun json = run({"--json", "get", "configCoreRouter/generator/pattern",
-                              "configCoreRouter/output/group1/laneSources"});
-    const QJsonArray datacores =
-        QJsonDocument::fromJson(json.out.toUtf8()).object().value("datacores").toArray();
-    ASSERT_EQ(datacores.size(), 2) << json.out.toStdString();
-    EXPECT_EQ(datacores[0]["data"], QJsonArray{"Ramp, full"});
-    EXPECT_EQ(datacores[1]["data"], (QJsonArray{"4", "3", "2", "1"}));
+    // Another client sees one value with a comma in it, and a list.
+    const ToolRun get = run({"get", "configCoreRouter/generator/pattern",
+                             "configCoreRouter/output/group1/laneSources"});
+    EXPECT_EQ(get.out,
+              "configCoreRouter/generator/pattern = Ramp\\, full [valid, active]\n"
+              "configCoreRouter/output/group1/laneSources = 4,3,2,1 [valid, active]\n");
 }
 
 TEST_F(DatacoreTool, WatchFollowsAnotherClientsChangesUntilCountOrSignal) {
@@ -216,7 +212,6 @@ TEST_F(DatacoreTool, FailuresAreOneLineOnStderr) {
         {{}, 2, "no command given", false},
         {{"list"}, 2, "unknown command 'list'", false},
         {{"get"}, 2, "usage: corvane-datacore get PATH...", false},
-        {{"paths", "extra"}, 2, "usage: corvane-datacore paths", false},
         {{"set", "configCoreRouter"}, 2, "'configCoreRouter' is not PATH=VALUE", false},
         {{"set", "=1"}, 2, "'=1' names no datacore", false},
         {{"get", "a", "--count", "1"}, 2, "--count belongs to watch", false},
