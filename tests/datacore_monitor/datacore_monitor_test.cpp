@@ -28,6 +28,7 @@
 #include "client/DatacoreStatusWidget.h"
 #include "client/DatacoreValueText.h"
 #include "datacore_cli/DatacoredProcess.h"
+#include "packets/RawDataPacket.h"
 
 using namespace Corvane;
 using Corvane::Testing::DatacoredProcess;
@@ -63,28 +64,42 @@ ToolRun run(const char* program, const QStringList& arguments) {
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// A link that passes everything the server says and loses everything the
-// client sends, so the client's changes are never answered.
-class OneWayRelay {
+// A link that passes everything the server says and loses the first
+// `framesToLose` frames the client sends (all for -1), as a bad network
+// would: changes it loses are never answered.
+class LossyRelay {
 public:
-    explicit OneWayRelay(quint16 serverPort) {
+    LossyRelay(quint16 serverPort, int framesToLose) {
         server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this, serverPort] {
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [=] {
             QTcpSocket* client = server_.nextPendingConnection();
             auto* upstream = new QTcpSocket(client);
             upstream->connectToHost(QHostAddress::LocalHost, serverPort);
             QObject::connect(upstream, &QTcpSocket::readyRead, client,
                              [client, upstream] { client->write(upstream->readAll()); });
-            QObject::connect(client, &QTcpSocket::readyRead, client,
-                             [this, client] { lost_ += client->readAll().size(); });
+            QObject::connect(client, &QTcpSocket::readyRead, client, [=] {
+                buffer_ += client->readAll();
+                while (framesLost_ != framesToLose) {
+                    const RawDataPacket::Header h = RawDataPacket::peekHeader(buffer_);
+                    if (buffer_.size() < RawDataPacket::headerSize ||
+                        h.packetIdentifier == PacketIdentifier::incompleteMarker) {
+                        return;
+                    }
+                    buffer_.remove(0, RawDataPacket::headerSize + h.payloadLength);
+                    ++framesLost_;
+                }
+                upstream->write(buffer_);
+                buffer_.clear();
+            });
         });
     }
-    QString portText() const { return QString::number(server_.serverPort()); }
-    qint64 lostBytes() const { return lost_; }
+    quint16 port() const { return server_.serverPort(); }
+    int framesLost() const { return framesLost_; }
 
 private:
     QTcpServer server_;
-    qint64 lost_ = 0;
+    QByteArray buffer_;
+    int framesLost_ = 0;
 };
 
 // Pixels within a small distance of `colour`, as antialiasing leaves them.
@@ -234,19 +249,40 @@ TEST_F(MonitorTest, ServerRestartEmptiesTheWindowAndFillsItAgain) {
     EXPECT_NE(statusWidget("statusCoreRouter/input/sdi1/locked"), nullptr);
 }
 
+TEST(MonitorLostPackets, AnswerThatSkipsALostChangeIsCountedInTheStatusBar) {
+    DatacoredProcess server;
+    ASSERT_NE(server.port(), 0);
+    LossyRelay relay(server.port(), 1);
+    DatacoreMonitor monitor(QStringLiteral("127.0.0.1"), relay.port());
+    MonitorWindow window(monitor);
+    monitor.start();
+    ASSERT_TRUE(waitUntil([&] { return monitor.model().isComplete(); }));
+    const QModelIndex cell = monitor.model().indexOfPath("configCoreRouter/generator/pattern",
+                                                         DatacoreTreeModel::valueColumn);
+    // Two changes on their way at once; the first is lost, the answer to the
+    // second reports both.
+    monitor.model().setData(cell, "Black");
+    monitor.model().setData(cell, "Pluge");
+    EXPECT_TRUE(waitUntil([&] { return cell.data(DatacoreTreeModel::inSyncRole).toBool(); }));
+    EXPECT_EQ(cell.data().toString(), "Pluge");
+    EXPECT_EQ(relay.framesLost(), 1);
+    EXPECT_TRUE(window.statusText().endsWith("| 2 lost packets"))
+        << window.statusText().toStdString();
+}
+
 TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarningIcon) {
     DatacoredProcess server;
     ASSERT_NE(server.port(), 0);
-    OneWayRelay relay(server.port());
+    LossyRelay relay(server.port(), -1);
     QTemporaryDir dir;
     const QString png = dir.filePath("monitor.png");
     const QString geometry = dir.filePath("rows.json");
     const ToolRun r =
-        run(CORVANE_MONITOR,
-            {"--port", relay.portText(), "--screenshot", png, "--geometry-json", geometry,
-             "--filter", "input/sdi3", "--set", "statusCoreRouter/input/sdi3/signalPresent=true"});
+        run(CORVANE_MONITOR, {"--port", QString::number(relay.port()), "--screenshot", png,
+                              "--geometry-json", geometry, "--filter", "input/sdi3", "--set",
+                              "statusCoreRouter/input/sdi3/signalPresent=true"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_GT(relay.lostBytes(), 0);  // the change did go out
+    EXPECT_EQ(relay.framesLost(), 1);  // the change did go out
 
     QFile file(geometry);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
