@@ -15,8 +15,8 @@
 #include <variant>
 #include <vector>
 
-#include "NumberText.h"
 #include "axi/AxiNetworkUtil.h"
+#include "common/NumberText.h"
 
 using namespace Corvane;
 

@@ -15,7 +15,7 @@
 #include <stdexcept>
 
 #include "SimulatedBoard.h"
-#include "axi/NumberText.h"
+#include "common/NumberText.h"
 
 using Corvane::Sim::BoardConfig;
 using Corvane::Tools::parseNumber;

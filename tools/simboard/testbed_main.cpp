@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SimulatedBoard.h"
+#include "Launch.h"
 
 // The board services open /dev, /sys and /proc paths themselves; with the
 // preload loaded they find the testbed's files there instead.
