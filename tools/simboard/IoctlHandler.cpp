@@ -14,6 +14,14 @@ IoctlHandler::~IoctlHandler() {
     g_object_unref(base_);
 }
 
+IoctlHandler::ClientMemory IoctlHandler::resolve(UMockdevIoctlData* parent, std::size_t offset,
+                                                 std::size_t length) {
+    GError* error = nullptr;
+    ClientMemory data(umockdev_ioctl_data_resolve(parent, offset, length, &error));
+    g_clear_error(&error);
+    return data;
+}
+
 void IoctlHandler::onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
     static_cast<IoctlHandler*>(self)->clientConnected(client);
 }

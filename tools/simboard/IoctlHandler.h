@@ -2,7 +2,9 @@
 
 #include <umockdev.h>
 
+#include <cstddef>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 namespace Corvane::Sim {
@@ -28,25 +30,30 @@ protected:
     virtual bool handleIoctl(UMockdevIoctlClient*) { return false; }
     virtual bool handleWrite(UMockdevIoctlClient*) { return false; }
 
-    // Maps the T that the client's argument points at into this process
-    // and hands it to use; what use changes travels back when the request
-    // completes. Nested pointers (a message array, each message's buffer)
-    // resolve the same way from the data this gives. False when the client's
-    // memory cannot be read.
+    // Client memory mapped into this process: length bytes at the address
+    // stored at offset in parent (the ioctl's argument, or memory resolved
+    // from it, for nested pointers such as a message array and each
+    // message's buffer). What is changed in it travels back when the request
+    // completes. Null when the client's memory cannot be read.
+    struct Unref {
+        void operator()(UMockdevIoctlData* data) const { g_object_unref(data); }
+    };
+    using ClientMemory = std::unique_ptr<UMockdevIoctlData, Unref>;
+    static ClientMemory resolve(UMockdevIoctlData* parent, std::size_t offset, std::size_t length);
+
+    // Hands use a copy of the T the argument points at and writes it back;
+    // false when the client's memory cannot be read.
     template <typename T, typename F>
     static bool withPointee(UMockdevIoctlData* arg, F&& use) {
         static_assert(std::is_trivially_copyable_v<T>);
-        GError* error = nullptr;
-        UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, sizeof(T), &error);
-        if (data == nullptr) {
-            g_clear_error(&error);
+        const ClientMemory data = resolve(arg, 0, sizeof(T));
+        if (!data) {
             return false;
         }
         T value{};
         std::memcpy(&value, data->data, sizeof value);
         use(value);
         std::memcpy(data->data, &value, sizeof value);
-        g_object_unref(data);
         return true;
     }
 

@@ -43,6 +43,16 @@ Testbed::~Testbed() {
     g_object_unref(testbed_);
 }
 
+void Testbed::put(const std::string& devicePath, const std::string& bytes) const {
+    const fs::path path = pathOf(devicePath);
+    fs::create_directories(path.parent_path());
+    writeFile(path, bytes);
+}
+
+void Testbed::remove(const std::string& devicePath) const {
+    fs::remove_all(pathOf(devicePath));
+}
+
 void Testbed::attach(const std::string& devicePath, IoctlHandler& handler,
                      const std::string& what) {
     GError* error = nullptr;

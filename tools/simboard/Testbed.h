@@ -32,6 +32,11 @@ public:
     // "/dev/xdma0_user" -> "<root>/dev/xdma0_user".
     std::string pathOf(const std::string& devicePath) const { return root_ + devicePath; }
 
+    // A file-tree device's files: put writes the file at devicePath,
+    // creating its directories; remove takes a file or a whole directory.
+    void put(const std::string& devicePath, const std::string& bytes) const;
+    void remove(const std::string& devicePath) const;
+
     // Takes the device and puts it into the testbed.
     template <typename Device>
     Device& install(std::unique_ptr<Device> device) {

@@ -1,12 +1,9 @@
 #include "BoardIdLines.h"
 
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 #include "Testbed.h"
-
-namespace fs = std::filesystem;
 
 namespace Corvane::Sim {
 
@@ -32,14 +29,13 @@ void BoardIdLines::set(const Testbed& testbed, Board board, std::optional<int> i
                                     std::to_string(lines.size()) + " lines");
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string dir = testbed.pathOf("/sys/class/gpio/gpio" + std::to_string(lines[i]));
+        const std::string line = "/sys/class/gpio/gpio" + std::to_string(lines[i]);
         if (!id) {
-            fs::remove_all(dir);
+            testbed.remove(line);
             continue;
         }
-        fs::create_directories(dir);
         const int bit = (*id >> (lines.size() - 1 - i)) & 1;
-        writeFile(dir + "/value", bit ? "1\n" : "0\n");
+        testbed.put(line + "/value", bit ? "1\n" : "0\n");
     }
 }
 

@@ -21,7 +21,7 @@ void FlashRecord::setBytes(const Testbed& testbed, const std::string& bytes) {
     // An erased NOR partition reads as 0xFF beyond the record.
     std::string image(64 * 1024, '\xff');
     image.replace(0, std::min(bytes.size(), image.size()), bytes.substr(0, image.size()));
-    writeFile(testbed.pathOf(devicePath), image);
+    testbed.put(devicePath, image);
 }
 
 }  // namespace Corvane::Sim

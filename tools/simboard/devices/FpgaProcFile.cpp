@@ -1,6 +1,5 @@
 #include "FpgaProcFile.h"
 
-#include <filesystem>
 #include <sstream>
 
 #include "Testbed.h"
@@ -17,11 +16,11 @@ void FpgaProcFile::install(Testbed& testbed) {
 }
 
 void FpgaProcFile::setText(const Testbed& testbed, const std::string& text) {
-    writeFile(testbed.pathOf(devicePath), text);
+    testbed.put(devicePath, text);
 }
 
 void FpgaProcFile::remove(const Testbed& testbed) {
-    std::filesystem::remove(testbed.pathOf(devicePath));
+    testbed.remove(devicePath);
 }
 
 }  // namespace Corvane::Sim

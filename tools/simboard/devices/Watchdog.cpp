@@ -212,7 +212,7 @@ Watchdog::Watchdog() : emulation_(std::make_unique<Emulation>()) {}
 Watchdog::~Watchdog() = default;
 
 void Watchdog::install(Testbed& testbed) {
-    writeFile(testbed.pathOf(devicePath), "");
+    testbed.put(devicePath, "");
     testbed.attach(devicePath, *emulation_, "watchdog emulation");
 }
 
