@@ -71,14 +71,16 @@ TEST(BoardIdentity, ReadFromTheLinesOnceAndOnlyWhenReadable) {
 TEST(Led, ColourBytesDriveTheThreeChannels) {
     struct Case {
         unsigned int colour;
+        bool on;
         const char* red;  // expected duty cycles in ns
         const char* green;
         const char* blue;
     };
     const Case cases[] = {
-        {0x00FF00, "0", "255000", "0"},
-        {0x123456, "86000", "52000", "18000"},
-        {0xFF000001, "1000", "0", "0"},  // the top byte is ignored
+        {0x00FF00, true, "0", "255000", "0"},
+        {0x123456, true, "86000", "52000", "18000"},
+        {0xFF000001, true, "1000", "0", "0"},  // the top byte is ignored
+        {TqTypes::LED_WHITE, false, "0", "0", "0"},
     };
     SimulatedBoard board;
     TqPlatformAbstraction platform;
@@ -86,22 +88,16 @@ TEST(Led, ColourBytesDriveTheThreeChannels) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.colour);
         board.clearPwmFiles();
-        EXPECT_EQ(platform.setLED(static_cast<TqTypes::ledRGB>(c.colour), true), 0);
+        EXPECT_EQ(platform.setLED(static_cast<TqTypes::ledRGB>(c.colour), c.on), 0);
         const char* duties[3] = {c.red, c.green, c.blue};
         for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "pwm0/duty_cycle")),
-                      duties[i]);
-            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "pwm0/period")), "255000");
-            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "pwm0/enable")), "1");
-            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chipOf[i], "export")), "0");
-        }
-    }
-    board.clearPwmFiles();
-    EXPECT_EQ(platform.setLED(TqTypes::LED_WHITE, false), 0);
-    for (int chip = 0; chip < 3; ++chip) {
-        for (const char* attribute : {"pwm0/period", "pwm0/duty_cycle", "pwm0/enable"}) {
-            EXPECT_EQ(SimulatedBoard::readFile(board.pwmPath(chip, attribute)), "0")
-                << chip << " " << attribute;
+            const auto attribute = [&](const char* name) {
+                return SimulatedBoard::readFile(board.pwmPath(chipOf[i], name));
+            };
+            EXPECT_EQ(attribute("pwm0/duty_cycle"), duties[i]);
+            EXPECT_EQ(attribute("pwm0/period"), c.on ? "255000" : "0");
+            EXPECT_EQ(attribute("pwm0/enable"), c.on ? "1" : "0");
+            EXPECT_EQ(attribute("export"), "0");
         }
     }
 }
