@@ -8,7 +8,7 @@
 #include "DatacoreServer.h"
 #include "ServedDatacoreTrees.h"
 #include "app/Logging.h"
-#include "axi/NumberText.h"
+#include "common/NumberText.h"
 
 using namespace Corvane;
 
