@@ -15,7 +15,7 @@
 #include "DatacoreMonitor.h"
 #include "DatacoreTreeModel.h"
 #include "MonitorWindow.h"
-#include "axi/NumberText.h"
+#include "common/NumberText.h"
 
 using namespace Corvane;
 

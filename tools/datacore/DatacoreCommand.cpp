@@ -2,7 +2,7 @@
 
 #include <QJsonArray>
 
-#include "axi/NumberText.h"
+#include "common/NumberText.h"
 
 namespace Corvane::Tools {
 namespace {

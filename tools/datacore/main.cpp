@@ -14,7 +14,7 @@
 
 #include "DatacoreCommand.h"
 #include "DatacoreSession.h"
-#include "axi/NumberText.h"
+#include "common/NumberText.h"
 
 using namespace Corvane::Tools;
 
