@@ -22,27 +22,101 @@ function(corvane_add_subsystem name)
   set_property(GLOBAL APPEND PROPERTY CORVANE_SUBSYSTEMS ${target})
 endfunction()
 
-# corvane_add_test(<name> SOURCES ... [LINK ...] [RESOURCE_LOCK lock] [TIMEOUT s])
-# A GoogleTest executable under build/tests, its cases registered with ctest.
-function(corvane_add_test name)
-  cmake_parse_arguments(ARG "" "RESOURCE_LOCK;TIMEOUT" "SOURCES;LINK" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  set_target_properties(${name} PROPERTIES AUTOMOC ON
-    RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gmock)
-  # a test file may bring its own main (e.g. to create a QCoreApplication)
-  list(GET ARG_SOURCES 0 first_source)
-  file(STRINGS ${first_source} own_main REGEX "^int main\\(")
-  if(NOT own_main)
-    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+# corvane_add_subdirectories([<dir>] [EXCEPT <name>...])
+# Adds every sub-directory of <dir> (default: the current source directory)
+# that has a CMakeLists.txt, in name order.
+function(corvane_add_subdirectories)
+  cmake_parse_arguments(ARG "" "" "EXCEPT" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  if(ARG_UNPARSED_ARGUMENTS)
+    cmake_path(ABSOLUTE_PATH ARG_UNPARSED_ARGUMENTS NORMALIZE OUTPUT_VARIABLE dir)
   endif()
-  set(props "")
-  if(ARG_RESOURCE_LOCK)
-    list(APPEND props RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${dir} ${dir}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(NOT child IN_LIST ARG_EXCEPT AND EXISTS ${dir}/${child}/CMakeLists.txt)
+      add_subdirectory(${dir}/${child})
+    endif()
+  endforeach()
+endfunction()
+
+# corvane_add_test(<name> SOURCES ... [LINK ...] [MAIN <target>] [RESOURCE_LOCK lock] [TIMEOUT s])
+# A GoogleTest executable under build/tests, its cases registered with ctest.
+# MAIN is the object library that brings main() (default corvane_test_main).
+function(corvane_add_test name)
+  cmake_parse_arguments(ARG "" "MAIN;RESOURCE_LOCK;TIMEOUT" "SOURCES;LINK" ${ARGN})
+  if(NOT ARG_MAIN)
+    set(ARG_MAIN corvane_test_main)
   endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  list(APPEND props TIMEOUT ${ARG_TIMEOUT})
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON
+    RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_MAIN} ${ARG_LINK} corvane_testsupport
+    GTest::gtest GTest::gmock)
+  set(props TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_RESOURCE_LOCK)
+    list(APPEND props RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+# corvane_add_test_directory(LINK ... [FILES <glob>...] [EXCLUDE <glob>...]
+#   [SOURCES ...] [GUI] [NEEDS_UMOCKDEV] [IN_TESTBED] [RESOURCE_LOCK lock]
+#   [TIMEOUT s] [TARGETS <var>])
+# One test executable per file matching FILES (default *_test.cpp) and not
+# EXCLUDE, each built with the SOURCES shared by the directory.
+#   GUI             main() creates a QApplication instead of a QCoreApplication
+#                   (offscreen unless QT_QPA_PLATFORM says otherwise).
+#   NEEDS_UMOCKDEV  the tests use the simulated board; without umockdev each
+#                   one is registered as a single test that ctest reports as
+#                   skipped, so missing coverage shows in every run.
+#   IN_TESTBED      NEEDS_UMOCKDEV, and main() re-executes the program under
+#                   the umockdev preload so in-process code sees the testbed.
+# TARGETS names a variable that receives the executables created.
+function(corvane_add_test_directory)
+  cmake_parse_arguments(ARG "GUI;NEEDS_UMOCKDEV;IN_TESTBED" "RESOURCE_LOCK;TIMEOUT;TARGETS"
+    "FILES;EXCLUDE;SOURCES;LINK" ${ARGN})
+  if(NOT ARG_FILES)
+    set(ARG_FILES *_test.cpp)
+  endif()
+  list(TRANSFORM ARG_FILES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  file(GLOB tests CONFIGURE_DEPENDS ${ARG_FILES})
+  if(ARG_EXCLUDE)
+    list(TRANSFORM ARG_EXCLUDE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+    file(GLOB excluded CONFIGURE_DEPENDS ${ARG_EXCLUDE})
+    list(REMOVE_ITEM tests ${excluded})
+  endif()
+
+  set(main corvane_test_main)
+  if(ARG_GUI)
+    set(main corvane_test_main_gui)
+    list(APPEND ARG_LINK Qt5::Widgets)
+  endif()
+  if(ARG_IN_TESTBED)
+    set(ARG_NEEDS_UMOCKDEV ON)
+    set(main corvane_simboard_testmain)
+  endif()
+
+  set(created "")
+  foreach(t ${tests})
+    get_filename_component(n ${t} NAME_WE)
+    if(ARG_NEEDS_UMOCKDEV AND NOT TARGET PkgConfig::UMOCKDEV)
+      add_test(NAME ${n} COMMAND ${CMAKE_COMMAND} -E echo "umockdev not installed")
+      set_tests_properties(${n} PROPERTIES SKIP_REGULAR_EXPRESSION "umockdev not installed")
+      continue()
+    endif()
+    set(link ${ARG_LINK})
+    if(ARG_NEEDS_UMOCKDEV)
+      list(APPEND link corvane_simboard)
+    endif()
+    corvane_add_test(${n} SOURCES ${t} ${ARG_SOURCES} LINK ${link} MAIN ${main}
+      RESOURCE_LOCK ${ARG_RESOURCE_LOCK} TIMEOUT ${ARG_TIMEOUT})
+    list(APPEND created ${n})
+  endforeach()
+  if(ARG_TARGETS)
+    set(${ARG_TARGETS} ${created} PARENT_SCOPE)
+  endif()
 endfunction()

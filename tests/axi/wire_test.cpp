@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <chrono>
@@ -26,14 +25,24 @@ QByteArray bytesOf(std::initializer_list<int> values) {
     return out;
 }
 
-struct EncodeCase {
-    const char* name;
-    Words words;
-    QByteArray bytes;
-};
+// The words of a decoded transaction, encoded again; none when it is not one.
+Words reencoded(const AxiDecodedTransaction& decoded) {
+    return std::visit(
+        [](const auto& t) -> Words {
+            if constexpr (std::is_base_of_v<AxiNetworkTransaction, std::decay_t<decltype(t)>>) {
+                return AxiNetworkUtil::encodeTransaction(t);
+            }
+            return {};
+        },
+        decoded);
+}
 
-TEST(AxiWire, EncodesEveryTypeLittleEndian) {
-    const EncodeCase cases[] = {
+TEST(AxiWire, EncodesEveryTypeLittleEndianAndDecodesItBack) {
+    const struct {
+        const char* name;
+        Words words;
+        QByteArray bytes;
+    } cases[] = {
         {"write",
          AxiNetworkUtil::encodeTransaction(AxiWriteNetworkTransaction(3, 0x1234, 0xA1B2C3D4)),
          bytesOf({4, 0, 0, 0, 0, 3, 0, 0, 0, 0x34, 0x12, 0, 0, 0xD4, 0xC3, 0xB2, 0xA1})},
@@ -52,6 +61,10 @@ TEST(AxiWire, EncodesEveryTypeLittleEndian) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AxiNetworkUtil::encodePacket(c.words).toHex(), c.bytes.toHex()) << c.name;
+        // Words beyond those of the type are ignored.
+        Words longer = c.words;
+        longer.insert(longer.end(), {99, 100});
+        EXPECT_EQ(reencoded(AxiNetworkUtil::decodeWords(longer)), c.words) << c.name;
     }
 }
 
@@ -59,29 +72,6 @@ TEST(AxiWire, CountByteWrapsAt256Words) {
     const QByteArray bytes = AxiNetworkUtil::encodePacket(Words(256, 7u));
     EXPECT_EQ(bytes.size(), 1 + 4 * 256);
     EXPECT_EQ(bytes[0], 0);
-}
-
-TEST(AxiWire, DecodesByTypeAndIgnoresExtraWords) {
-    auto write = AxiNetworkUtil::decodeWords({0, 5, 6, 7, 99, 100});
-    ASSERT_TRUE(std::holds_alternative<AxiWriteNetworkTransaction>(write));
-    const auto& w = std::get<AxiWriteNetworkTransaction>(write);
-    EXPECT_EQ(w.base, 5u);
-    EXPECT_EQ(w.offset, 6u);
-    EXPECT_EQ(w.value, 7u);
-
-    auto read = AxiNetworkUtil::decodeWords({1, 8, 9});
-    ASSERT_TRUE(std::holds_alternative<AxiReadRequestNetworkTransaction>(read));
-    EXPECT_EQ(std::get<AxiReadRequestNetworkTransaction>(read).offset, 9u);
-
-    auto response = AxiNetworkUtil::decodeWords({2, 1, 2, 3});
-    ASSERT_TRUE(std::holds_alternative<AxiReadResponseNetworkTransaction>(response));
-    EXPECT_EQ(std::get<AxiReadResponseNetworkTransaction>(response).value, 3u);
-
-    EXPECT_TRUE(std::holds_alternative<MezzanineVersionRequestNetworkTransaction>(
-        AxiNetworkUtil::decodeWords({3, 1, 2})));
-    auto version = AxiNetworkUtil::decodeWords({4, 42});
-    ASSERT_TRUE(std::holds_alternative<MezzanineVersionResponseNetworkTransaction>(version));
-    EXPECT_EQ(std::get<MezzanineVersionResponseNetworkTransaction>(version).version, 42u);
 }
 
 TEST(AxiWire, EmptyUnknownAndShortPackets) {
@@ -230,9 +220,3 @@ TEST_F(AxiWireTcp, ShortWriteIsReportedOnAClosedSocket) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
