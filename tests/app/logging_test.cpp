@@ -11,13 +11,13 @@
 
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/Logging.h"
+#include "support/LogCapture.h"
 
 using namespace Corvane;
 
@@ -96,43 +96,6 @@ private:
     std::string boundPath_;
 };
 
-// Redirects file descriptor 1 into a temporary file for its lifetime.
-class StdoutCapture {
-public:
-    StdoutCapture() {
-        std::fflush(stdout);
-        saved_ = ::dup(1);
-        char name[] = "/tmp/corvane-stdout-XXXXXX";
-        const int fd = ::mkstemp(name);
-        path_ = name;
-        ::dup2(fd, 1);
-        ::close(fd);
-    }
-    ~StdoutCapture() { restore(); }
-    std::vector<std::string> lines() {
-        std::fflush(stdout);
-        std::ifstream in(path_);
-        std::vector<std::string> out;
-        for (std::string line; std::getline(in, line);) {
-            out.push_back(line);
-        }
-        return out;
-    }
-    void restore() {
-        if (saved_ >= 0) {
-            std::fflush(stdout);
-            ::dup2(saved_, 1);
-            ::close(saved_);
-            saved_ = -1;
-            ::unlink(path_.c_str());
-        }
-    }
-
-private:
-    int saved_ = -1;
-    std::string path_;
-};
-
 // "<PRI>Mmm dd hh:mm:ss ident: text" -> {PRI, text}
 std::pair<int, std::string> parseSyslog(const std::string& datagram) {
     const std::regex form(R"(^<(\d+)>\w{3} [ \d]\d \d\d:\d\d:\d\d [^:]+: (.*)$)");
@@ -148,9 +111,9 @@ TEST(Logging, StdoutLinesAndSyslogPriorities) {
     if (!syslog.ready()) {
         GTEST_SKIP() << "syslog capture unavailable: " << syslog.reason();
     }
-    StdoutCapture out;
     spdlog::drop(appLoggerName);
     ASSERT_TRUE(initLogging(true, defaultLogPath));
+    testing::internal::CaptureStdout();
 
     struct Case {
         LogLevel level;
@@ -176,8 +139,7 @@ TEST(Logging, StdoutLinesAndSyslogPriorities) {
     spdlog::get(appLoggerName)->error("library {} call", "error");
     spdlog::get(appLoggerName)->debug("library debug dropped");
 
-    const std::vector<std::string> lines = out.lines();
-    out.restore();
+    const std::vector<std::string> lines = Testing::linesOf(testing::internal::GetCapturedStdout());
     ASSERT_EQ(lines.size(), std::size(cases) + 1);
 
     const std::time_t now = std::time(nullptr);
@@ -209,11 +171,10 @@ TEST(Logging, StdoutLinesAndSyslogPriorities) {
 
     // Without standard output only syslog hears.
     spdlog::drop(appLoggerName);
-    StdoutCapture quiet;
     ASSERT_TRUE(initLogging(false, defaultLogPath));
+    testing::internal::CaptureStdout();
     logLine(LogLevel::info, "only to syslog");
-    EXPECT_TRUE(quiet.lines().empty());
-    quiet.restore();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     const auto onlySyslog = syslog.drain();
     ASSERT_EQ(onlySyslog.size(), 1u);
     EXPECT_EQ(parseSyslog(onlySyslog[0]), std::make_pair(8 | 6, std::string("only to syslog")));

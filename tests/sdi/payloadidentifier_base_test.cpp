@@ -72,13 +72,12 @@ TEST(PayloadIdentifierBase, ZeroWordReadsNothing) {
 }
 
 TEST(PayloadIdentifierBase, ReservedBitsAreLoggedAtConstruction) {
-    Corvane::Testing::LogCapture log;
-    spdlog::get("TQLOG")->set_pattern("%l %v");
+    Corvane::Testing::LogCapture log(Corvane::Testing::LogCapture::levelAndText);
     // byte 4 bit 7 is reserved on a level A 1080-line link; byte 2 bit 0 is
     // belongs to the picture rate
     const PayloadIdentifier1080_3g p(0x89C98081);
     ASSERT_EQ(p.doReservedBitsChecks(), QStringList{"Reserved bit not 0, Byte 0, Bit 7"});
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"warning Reserved bit not 0, Byte 0, Bit 7"});
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"W Reserved bit not 0, Byte 0, Bit 7"});
     log.clear();
     const PayloadIdentifier1080_3g clean(0x89C98001);
     EXPECT_TRUE(log.lines().empty());
@@ -165,8 +164,7 @@ TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const PayloadIdentifier2160_QuadLink3g b(c.other);
-        Corvane::Testing::LogCapture log;
-        spdlog::get("TQLOG")->set_pattern("%l %v");
+        Corvane::Testing::LogCapture log(Corvane::Testing::LogCapture::levelAndText);
         EXPECT_EQ(a.compareForVideoStandard(b, false), c.sameStandard);
         EXPECT_TRUE(log.lines().empty());
         EXPECT_EQ(a.compareForVideoStandard(b, true), c.sameStandard);
@@ -178,7 +176,7 @@ TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
         }
         expected.push_back(c.sameStandard ? "Comparable? true" : "Comparable? false");
         for (auto& line : expected) {
-            line = "info " + line;
+            line = "I " + line;
         }
         EXPECT_EQ(log.lines(), expected);
         EXPECT_TRUE(a != b);

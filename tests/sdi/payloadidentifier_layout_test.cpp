@@ -134,13 +134,12 @@ TEST(PayloadIdentifierLayout, CopiesKeepAnOwnMapAlive) {
 // Every construction reports the reserved bits of its own word, however
 // many identifiers share the class layout.
 TEST(PayloadIdentifierLayout, ReservedBitsLoggedPerIdentifier) {
-    Testing::LogCapture log;
-    spdlog::get("TQLOG")->set_pattern("%l %v");
+    Testing::LogCapture log(Testing::LogCapture::levelAndText);
     const PayloadIdentifier2160_QuadLinkLevelb3g clean(0x98CA8001);
     const PayloadIdentifier2160_QuadLinkLevelb3g flagged(0x98CA8009);
     const PayloadIdentifier2160_QuadLinkLevelb3g again(0x98CA8009);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"warning Reserved bit not 0, Byte 0, Bit 3",
-                                                     "warning Reserved bit not 0, Byte 0, Bit 3"}));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"W Reserved bit not 0, Byte 0, Bit 3",
+                                                     "W Reserved bit not 0, Byte 0, Bit 3"}));
 }
 
 }  // namespace

@@ -8,33 +8,43 @@
 #include <string>
 #include <vector>
 
+#include "app/Logging.h"
+
 namespace Corvane::Testing {
 
-// Replaces the "TQLOG" logger for the lifetime of the object with one that
-// records "<letter> <text>" lines, so tests can check what was logged.
+// The lines of a text, without their line ends.
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        out.push_back(line);
+    }
+    return out;
+}
+
+// Replaces the application logger for the lifetime of the object with one
+// that records its lines, so tests can check what was logged.
 class LogCapture {
 public:
-    LogCapture() {
-        spdlog::drop("TQLOG");
+    // What a recorded line holds: the text alone, or the logging library's
+    // level letter, a space and the text ("W Reserved bit ..."; notice reads
+    // as I, alert and emerg as C).
+    enum Form { text, levelAndText };
+
+    explicit LogCapture(Form form = text) {
+        spdlog::drop(appLoggerName);
         auto sink = std::make_shared<spdlog::sinks::ostream_sink_mt>(stream_);
-        logger_ = std::make_shared<spdlog::logger>("TQLOG", sink);
+        logger_ = std::make_shared<spdlog::logger>(appLoggerName, sink);
         logger_->set_level(spdlog::level::info);
-        logger_->set_pattern("%v");
+        logger_->set_pattern(form == levelAndText ? "%L %v" : "%v");
         spdlog::register_logger(logger_);
     }
-    ~LogCapture() { spdlog::drop("TQLOG"); }
+    ~LogCapture() { spdlog::drop(appLoggerName); }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
     // Every line logged so far, oldest first.
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        std::istringstream in(stream_.str());
-        for (std::string line; std::getline(in, line);) {
-            out.push_back(line);
-        }
-        return out;
-    }
+    std::vector<std::string> lines() const { return linesOf(stream_.str()); }
     bool contains(const std::string& text) const {
         return stream_.str().find(text) != std::string::npos;
     }
