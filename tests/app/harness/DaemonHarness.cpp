@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -182,22 +181,6 @@ std::string WireClient::packet(std::initializer_list<std::uint32_t> words) {
         }
     }
     return bytes;
-}
-
-ProgramRun runProgram(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    ProgramRun run;
-    if (!p.waitForFinished(30000)) {
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = p.readAllStandardOutput().toStdString();
-    run.err = p.readAllStandardError().toStdString();
-    return run;
 }
 
 std::uint32_t windowWordAt(const Sim::SimulatedBoard& board, std::size_t byteOffset) {

@@ -10,10 +10,8 @@
 #include <string>
 #include <vector>
 
-#include <QString>
-#include <QStringList>
-
 #include "SimulatedBoard.h"
+#include "support/ProgramRun.h"
 
 namespace Corvane::Testing {
 
@@ -79,14 +77,6 @@ private:
     int fd_ = -1;
     std::string pending_;
 };
-
-// A finished run of one of the command-line tools.
-struct ProgramRun {
-    int exitCode = -1;  // -1 when it crashed or did not finish
-    std::string out;
-    std::string err;
-};
-ProgramRun runProgram(const QString& program, const QStringList& args);
 
 // 32 bits of the register window file at a byte offset.
 std::uint32_t windowWordAt(const Sim::SimulatedBoard& board, std::size_t byteOffset);
