@@ -28,7 +28,9 @@ SerialisableDataPacket named(const QString& className, const QString& key, int v
     return packet;
 }
 
-TEST(PacketHeader, PeekClassifiesBuffer) {
+// The factory builds a packet only from a whole frame with a valid header,
+// and takes nothing else from the buffer.
+TEST(PacketHeader, PeekClassifiesBufferAndFactoryTakesOnlyWholeFrames) {
     struct Case {
         const char* what;
         QByteArray buffer;
@@ -36,6 +38,8 @@ TEST(PacketHeader, PeekClassifiesBuffer) {
     };
     const QByteArray payload(5, 'p');
     const Case cases[] = {
+        {"nothing", QByteArray(), 0},
+        {"garbage in front", QByteArray("garbage!") + rawFrame(0x1013, payload), 0},
         {"complete", rawFrame(0x1013, payload), 0x1013},
         {"complete with more behind", rawFrame(0x101B, payload) + "zz", 0x101B},
         {"empty payload", rawFrame(0x1011, QByteArray()), 0x1011},
@@ -51,11 +55,23 @@ TEST(PacketHeader, PeekClassifiesBuffer) {
          0},
         {"largest length", rawFrame(0x1010, INT32_MAX, payload), 0},
     };
+    const QByteArray front = frameOf(SerialisableDataPacket("K"));
     for (const Case& c : cases) {
-        const QByteArray before = c.buffer;
-        EXPECT_EQ(RawDataPacket::peekHeader(c.buffer).packetIdentifier, c.expected) << c.what;
-        EXPECT_EQ(c.buffer, before) << c.what;
+        const RawDataPacket::Header header = RawDataPacket::peekHeader(c.buffer);
+        EXPECT_EQ(header.packetIdentifier, c.expected) << c.what;
+        const bool whole = c.expected > 1;
+        QByteArray buffer = c.buffer;
+        EXPECT_EQ(take(buffer) != nullptr, whole) << c.what;
+        EXPECT_EQ(buffer, whole ? c.buffer.mid(8 + header.payloadLength) : c.buffer) << c.what;
+        // The same bytes behind a complete frame, reached by offset.
+        EXPECT_EQ(RawDataPacketFactory::createPacketFromDataBufferAt(front + c.buffer,
+                                                                     front.size()) != nullptr,
+                  whole)
+            << c.what;
     }
+    EXPECT_TRUE(RawDataPacketFactory::createPacketFromDataBufferAt("xy" + front, 2));
+    EXPECT_FALSE(RawDataPacketFactory::createPacketFromDataBufferAt(front, -1));
+    EXPECT_FALSE(RawDataPacketFactory::createPacketFromDataBufferAt(front, front.size() + 1));
     const RawDataPacket::Header header = RawDataPacket::peekHeader(rawFrame(0x1012, 7, "", 9));
     EXPECT_EQ(header.sourceInstanceIdentifier, 9);
     EXPECT_EQ(header.payloadLength, 7);
@@ -71,15 +87,12 @@ TEST(JsonPacket, PayloadIsLengthPrefixedCompactText) {
     EXPECT_EQ(frame.left(12), QByteArray::fromHex("10100000 0000001c 00000018"));
 }
 
-TEST(JsonPacket, EmptyClassNameIsRefusedAndLogged) {
+TEST(JsonPacket, EmptyClassNameAndParseErrorsAreRefusedAndLogged) {
     LogCapture log;
-    SerialisableDataPacket packet{QString()};
-    EXPECT_TRUE(packet.getJsonObject().isEmpty());
+    EXPECT_TRUE(SerialisableDataPacket{QString()}.getJsonObject().isEmpty());
     EXPECT_TRUE(log.contains("SerialisableDataPacket MUST HAVE CLASS NAME"));
-}
+    log.clear();
 
-TEST(JsonPacket, DeserialiseReportsParseErrors) {
-    LogCapture log;
     QJsonParseError error{};
     const auto good = SerialisableDataPacket::deserialise(R"({"Class":"Q","n":1})", error);
     EXPECT_EQ(error.error, QJsonParseError::NoError);
@@ -165,29 +178,6 @@ TEST(Factory, JsonFramesRebuiltAsTheirClass) {
     // The half frame behind them waits for the rest of its bytes.
     EXPECT_FALSE(take(buffer));
     EXPECT_EQ(buffer, half);
-}
-
-TEST(Factory, NothingBuiltNothingConsumed) {
-    const QByteArray frame = frameOf(SerialisableDataPacket("K"));
-    const QByteArray cases[] = {
-        QByteArray(),
-        frame.left(7),
-        frame.chopped(1),
-        QByteArray("garbage!") + frame,
-        rawFrame(0x1010, INT32_MAX, QByteArray(64, 0)),
-    };
-    for (const QByteArray& bytes : cases) {
-        QByteArray buffer = bytes;
-        EXPECT_FALSE(take(buffer)) << bytes.toHex().constData();
-        EXPECT_EQ(buffer, bytes);
-        // The same bytes behind a complete frame, reached by offset.
-        EXPECT_FALSE(
-            RawDataPacketFactory::createPacketFromDataBufferAt(frame + bytes, frame.size()))
-            << bytes.toHex().constData();
-    }
-    EXPECT_TRUE(RawDataPacketFactory::createPacketFromDataBufferAt("xy" + frame, 2));
-    EXPECT_FALSE(RawDataPacketFactory::createPacketFromDataBufferAt(frame, -1));
-    EXPECT_FALSE(RawDataPacketFactory::createPacketFromDataBufferAt(frame, frame.size() + 1));
 }
 
 TEST(Factory, UnparsableJsonGivesEmptyClassAndLogLine) {
