@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QSignalSpy>
 
 namespace Corvane {
@@ -130,9 +129,3 @@ TEST(ConnectionNames, IdentifiersAndSocketErrors) {
 
 }  // namespace
 }  // namespace Corvane
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QSignalSpy>
 
 namespace Corvane {
@@ -172,9 +171,3 @@ TEST_F(Mirror, LaterTreesAreIgnoredUntilTheLinkDrops) {
 
 }  // namespace
 }  // namespace Corvane
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QJsonArray>
 #include <QLabel>
 #include <cstdlib>
@@ -80,13 +79,3 @@ TEST(DatacoreStatusWidget, FollowsAConnectedDatacore) {
 
 }  // namespace
 }  // namespace Corvane
-
-int main(int argc, char** argv) {
-    // No display is needed, nor wanted on a build machine.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -13,7 +13,7 @@ using Application = QCoreApplication;
 
 int main(int argc, char** argv) {
     // Tests never need a display; a caller may still choose a platform.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     Application app(argc, argv);
