@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
@@ -349,11 +348,3 @@ TEST(MonitorCommandLine, ExitCodesAndMessages) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    // Whatever the desktop: these windows are never shown to anyone.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
