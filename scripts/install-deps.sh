@@ -13,6 +13,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev valgrind
   # hardware emulation for the simulated board and the device tests
   umockdev libumockdev-dev libglib2.0-dev
+  # the real tools the emulations are checked against
+  lm-sensors
 )
 
 if [ "$(id -u)" -ne 0 ]; then

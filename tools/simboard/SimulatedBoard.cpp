@@ -24,6 +24,7 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : testbed_(std::make_u
     if (config.led) {
         t.install(std::make_unique<LedPwm>());
     }
+    t.install(std::make_unique<HwmonSensors>(config.sensors));
     if (config.watchdog) {
         watchdog_ = &t.install(std::make_unique<Watchdog>());
     }
@@ -61,6 +62,10 @@ std::string SimulatedBoard::pwmPath(int chip, const std::string& attribute) cons
 
 void SimulatedBoard::clearPwmFiles() {
     LedPwm::clear(*testbed_);
+}
+
+void SimulatedBoard::setSensor(Reading reading, std::optional<double> value) {
+    HwmonSensors::set(*testbed_, reading, value);
 }
 
 WatchdogState SimulatedBoard::watchdog() const {

@@ -13,6 +13,7 @@
 #include "devices/BoardIdLines.h"
 #include "devices/FlashRecord.h"
 #include "devices/FpgaProcFile.h"
+#include "devices/HwmonSensors.h"
 #include "devices/RegisterWindow.h"
 #include "devices/Watchdog.h"
 
@@ -39,6 +40,9 @@ struct BoardConfig {
 
     bool watchdog = true;  // /dev/watchdog present
     bool led = true;       // the three PWM chips present
+
+    // The monitoring chips' readings (hwmon); see HwmonSensors.
+    SensorValues sensors = defaultSensorValues();
 };
 
 // A testbed laid out like the controller board, one device per fitted part
@@ -73,6 +77,14 @@ public:
     std::string pwmPath(int chip, const std::string& attribute) const;
     // Empties the attribute files between updates (see LedPwm::clear).
     void clearPwmFiles();
+
+    // A health reading in °C, V or RPM, changeable while a program runs;
+    // nothing removes its input file. sensorPath is the input file's path.
+    // Throws std::invalid_argument when the reading's chip is not fitted.
+    void setSensor(Reading reading, std::optional<double> value);
+    std::string sensorPath(Reading reading) const {
+        return pathOf(HwmonSensors::inputPath(reading));
+    }
 
     // What the watchdog has seen; all zero when it is not fitted.
     WatchdogState watchdog() const;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -57,6 +58,18 @@ std::optional<int> boardId(const QCommandLineParser& p, const QString& option,
         return std::nullopt;
     }
     return static_cast<int>(number(option, text));
+}
+
+// "fpga-temp (52), cpu-temp (47.5), ...": the readings with their defaults.
+QString sensorNames() {
+    const auto defaults = Corvane::Sim::defaultSensorValues();
+    QStringList names;
+    for (int r = 0; r < Corvane::Sim::readingCount; ++r) {
+        names << QStringLiteral("%1 (%2)")
+                     .arg(Corvane::Sim::readingName(static_cast<Corvane::Sim::Reading>(r)))
+                     .arg(*defaults[static_cast<std::size_t>(r)]);
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 BoardConfig configFrom(const QCommandLineParser& p) {
@@ -118,6 +131,26 @@ BoardConfig configFrom(const QCommandLineParser& p) {
         }
     }
     c.watchdog = !p.isSet("no-watchdog");
+
+    for (const QString& s : p.values("sensor")) {
+        const int eq = s.indexOf('=');
+        const auto reading = Corvane::Sim::readingNamed(s.left(eq).toStdString());
+        if (eq < 0 || !reading) {
+            fail(QStringLiteral("--sensor: expected NAME=VALUE with NAME one of %1; got '%2'")
+                     .arg(sensorNames(), s));
+        }
+        const QString text = s.mid(eq + 1);
+        auto& slot = c.sensors[static_cast<std::size_t>(*reading)];
+        if (text == QLatin1String("none")) {
+            slot.reset();
+            continue;
+        }
+        bool ok = false;
+        slot = text.toDouble(&ok);
+        if (!ok || !std::isfinite(*slot)) {
+            fail(QStringLiteral("--sensor: '%1' is neither a number nor 'none'").arg(text));
+        }
+    }
     return c;
 }
 
@@ -130,10 +163,10 @@ int main(int argc, char** argv) {
     QCommandLineParser p;
     p.setApplicationDescription(
         "Builds a simulated Corvane controller board (a umockdev testbed with the register\n"
-        "window, board-id GPIO lines, FPGA proc file, LED PWM chips, flash record and\n"
-        "watchdog) and runs COMMAND on it, by default the daemon corvane-axid next to this\n"
-        "program. SIGINT and SIGTERM are passed on; the testbed is removed afterwards unless\n"
-        "--keep is given. Numbers are decimal or 0x-hexadecimal.");
+        "window, board-id GPIO lines, FPGA proc file, LED PWM chips, flash record,\n"
+        "watchdog and hwmon monitoring chips) and runs COMMAND on it, by default the daemon\n"
+        "corvane-axid next to this program. SIGINT and SIGTERM are passed on; the testbed\n"
+        "is removed afterwards unless --keep is given. Numbers are decimal or 0x-hex.");
     p.addHelpOption();
     p.addOptions({
         {"main", "Main board identity (0-127), or 'none' for unreadable lines.", "ID"},
@@ -149,6 +182,11 @@ int main(int argc, char** argv) {
         {"mac", "MAC address in the flash record.", "XX:XX:XX:XX:XX:XX"},
         {"no-flash", "No /dev/mtd8 flash partition."},
         {"no-watchdog", "No /dev/watchdog."},
+        {"sensor",
+         QStringLiteral("Health reading in °C, V or RPM, or 'none' for no input file; may be "
+                        "repeated. NAME (default): %1.")
+             .arg(sensorNames()),
+         "NAME=VALUE"},
         {"keep", "Keep the testbed directory when done."},
         {"testbed-file", "Write the testbed directory's path to FILE.", "FILE"},
     });

@@ -1,0 +1,193 @@
+// Health sensors over libsensors, against the simulated board's hwmon chips.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "SimulatedBoard.h"
+#include "platform/healthsensors.h"
+#include "support/LogCapture.h"
+
+using namespace Corvane;
+using Sim::BoardConfig;
+using Sim::Reading;
+using Sim::SimulatedBoard;
+
+namespace {
+
+TEST(HealthSensors, AlarmsCountConsecutiveReadingsAtOrBeyondTheLimits) {
+    struct Case {
+        Reading reading;
+        TqTypes::sensorComponent component;
+        std::vector<double> values;
+        std::vector<int> alarms;  // after each update
+    };
+    const Case cases[] = {
+        {Reading::fpgaTemp,
+         TqTypes::FPGATEMP,
+         {84.9, 85.0, 85.0, 84.9, -1.0, -0.9},
+         {0, 1, 2, 0, 1, 0}},
+        {Reading::cpuTemp, TqTypes::CPUTEMP, {90.0, 20.0}, {1, 0}},
+        {Reading::fiveVFive, TqTypes::FIVEVFIVE, {5.3, 5.301, 5.7, 5.699}, {1, 0, 1, 0}},
+        {Reading::ddr, TqTypes::DDRV, {1.7, 1.3, 1.5}, {1, 2, 0}},
+        {Reading::fan2, TqTypes::FANB, {1500, 1500, 1500, 2000, 2001}, {1, 2, 3, 4, 0}},
+    };
+    SimulatedBoard board;
+    healthSensors sensors;
+    for (const Case& c : cases) {
+        for (std::size_t i = 0; i < c.values.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << Sim::readingName(c.reading) << " = " << c.values[i]);
+            board.setSensor(c.reading, c.values[i]);
+            sensors.updateSensorsCache();
+            const sensorData s = sensors.getCachedSensor(c.component);
+            EXPECT_DOUBLE_EQ(s.value, c.values[i]);
+            EXPECT_EQ(s.alarmCount, c.alarms[i]);
+        }
+    }
+    // The other sensors were re-read all along at their in-range defaults.
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANA).alarmCount, 0);
+
+    // A failed re-read is no reading: value and count stay as they were.
+    board.setSensor(Reading::fan1, 1000);
+    sensors.updateSensorsCache();
+    SimulatedBoard::writeFile(board.sensorPath(Reading::fan1), "garbage\n");
+    sensors.updateSensorsCache();
+    EXPECT_DOUBLE_EQ(sensors.getCachedSensor(TqTypes::FANA).value, 1000);
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANA).alarmCount, 1);
+}
+
+TEST(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
+    SimulatedBoard board;
+    healthSensors sensors;
+    std::vector<std::string> names;
+    for (const sensorData& s : sensors.getAllCachedSensors()) {
+        names.push_back(s.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"FPGA Temp", "CPU Temp", "5.5v", "vDDR", "Fan 1 RPM",
+                                               "Fan 2 RPM", "Fan 3 RPM"}));
+    const sensorData ddr = sensors.getCachedSensor(TqTypes::DDRV);
+    EXPECT_EQ(ddr.value, 1.5);
+    EXPECT_EQ(ddr.lowLimit, 1.3);
+    EXPECT_EQ(ddr.highLimit, 1.7);
+
+    for (int bad : {7, -1}) {
+        try {
+            sensors.getCachedSensor(static_cast<TqTypes::sensorComponent>(bad));
+            ADD_FAILURE() << bad << " did not throw";
+        } catch (const std::out_of_range& e) {
+            EXPECT_STREQ(e.what(), "getCachedSensor: No such component");
+        }
+    }
+
+    const auto all = sensors.getEveryCachedReading();
+    std::vector<std::string> keys;
+    std::map<std::string, cachedReading> byKey;
+    for (const cachedReading& r : all) {
+        keys.push_back(r.key);
+        byKey[r.key] = r;
+    }
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    ASSERT_TRUE(byKey.count("adt7473in2_input+3.3V")) << "label from the configuration file";
+    const cachedReading& extra = byKey["adt7473in2_input+3.3V"];
+    EXPECT_EQ(extra.data.name, "Unknown");
+    EXPECT_EQ(extra.data.lowLimit, 2.2250738585072014e-308);
+    EXPECT_EQ(extra.data.highLimit, std::numeric_limits<double>::max());
+    EXPECT_EQ(byKey["isppacin5_inputDDR3_VDD"].chip, "isppac-i2c-0-40");
+    EXPECT_EQ(byKey["ultrascale-kintextemp1_inputtemp1"].chip, "ultrascale-kintex-virtual-0");
+}
+
+TEST(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
+    BoardConfig config;
+    for (Reading r : {Reading::fan1, Reading::fan2, Reading::fan3}) {
+        config.sensors[static_cast<std::size_t>(r)].reset();  // no fan controller
+    }
+    SimulatedBoard board(config);
+    SimulatedBoard::writeFile(board.sensorPath(Reading::cpuTemp), "not a number\n");
+    Testing::LogCapture log;
+    healthSensors sensors;
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("Failed populating sensors:  -", 0), 0u) << log.lines()[0];
+
+    board.setSensor(Reading::cpuTemp, 99.0);  // readable now, but never cached
+    for (int round = 0; round < 2; ++round) {
+        sensors.updateSensorsCache();
+    }
+    for (auto c : {TqTypes::CPUTEMP, TqTypes::FANA, TqTypes::FANC}) {
+        const sensorData s = sensors.getCachedSensor(c);
+        EXPECT_EQ(s.value, 1.0) << s.name;
+        EXPECT_EQ(s.alarmCount, 0) << s.name;
+    }
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).name, "Fan 2 RPM");
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).lowLimit, 2000.0);
+    for (const cachedReading& r : sensors.getEveryCachedReading()) {
+        EXPECT_EQ(r.chip.rfind("adt7473", 0), std::string::npos) << r.key;
+    }
+}
+
+// Runs argv on the board and returns what it printed; empty on failure.
+std::string runOnBoard(const SimulatedBoard& board, const std::vector<std::string>& argv) {
+    const std::string out = std::filesystem::temp_directory_path() /
+                            ("health_sensors_test." + std::to_string(::getpid()));
+    std::filesystem::remove(out);
+    const pid_t pid = board.spawn(argv, out);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::string text = SimulatedBoard::readFile(out);
+    std::filesystem::remove(out);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : std::string();
+}
+
+TEST(HealthSensors, EveryReadingMatchesLmSensors) {
+    if (::access("/usr/bin/sensors", X_OK) != 0) {
+        GTEST_SKIP() << "lm-sensors' sensors program is not installed";
+    }
+    BoardConfig config;
+    config.sensors[static_cast<std::size_t>(Reading::fan3)] = 1234;
+    config.sensors[static_cast<std::size_t>(Reading::ddr)].reset();
+    SimulatedBoard board(config);
+
+    // sensors -u: a chip line, "Adapter: ...", "label:", "  sub: value".
+    std::map<std::string, std::string> peer;
+    std::istringstream lines(runOnBoard(board, {"/usr/bin/sensors", "-u"}));
+    std::string chip;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty()) {
+            chip.clear();
+        } else if (chip.empty()) {
+            chip = line;
+        } else if (line.rfind("  ", 0) == 0) {
+            const auto colon = line.find(':');
+            peer[chip + " " + line.substr(2, colon - 2)] = line.substr(colon + 2);
+        }
+    }
+    ASSERT_FALSE(peer.empty());
+
+    const std::string json =
+        runOnBoard(board, {CORVANE_BIN_DIR "/corvane-sensors", "--all", "--json"});
+    std::map<std::string, std::string> ours;
+    for (const QJsonValue& v : QJsonDocument::fromJson(QByteArray::fromStdString(json)).array()) {
+        const QJsonObject r = v.toObject();
+        if (!r["chip"].toString().isEmpty()) {
+            ours[(r["chip"].toString() + " " + r["subfeature"].toString()).toStdString()] =
+                QString::number(r["value"].toDouble(), 'f', 3).toStdString();
+        }
+    }
+    EXPECT_EQ(ours, peer);
+    EXPECT_EQ(ours["adt7473-i2c-0-2e fan3_input"], "1234.000");
+    EXPECT_EQ(ours.count("isppac-i2c-0-40 in5_input"), 0u);
+}
+
+}  // namespace
