@@ -21,6 +21,9 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : testbed_(std::make_u
     if (config.serialMac) {
         t.install(std::make_unique<FlashRecord>(*config.serialMac));
     }
+    if (config.imageFlash) {
+        t.install(std::make_unique<NorFlash>(imagePartition(), ""));
+    }
     if (config.led) {
         t.install(std::make_unique<LedPwm>());
     }

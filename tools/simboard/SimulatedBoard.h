@@ -37,6 +37,8 @@ struct BoardConfig {
     // The serial/MAC record at the start of /dev/mtd8; empty = no partition.
     using SerialMac = Sim::SerialMac;
     std::optional<SerialMac> serialMac = SerialMac{};
+    // The image partition /dev/mtd9 (see imagePartition()).
+    bool imageFlash = true;
 
     bool watchdog = true;  // /dev/watchdog present
     bool led = true;       // the three PWM chips present

@@ -130,6 +130,7 @@ BoardConfig configFrom(const QCommandLineParser& p) {
             fail(QStringLiteral("--mac: expected six hexadecimal octets like 02:00:5e:c0:ff:ee"));
         }
     }
+    c.imageFlash = !p.isSet("no-image-flash");
     c.watchdog = !p.isSet("no-watchdog");
 
     for (const QString& s : p.values("sensor")) {
@@ -181,6 +182,7 @@ int main(int argc, char** argv) {
         {"serial", "Serial number in the flash record (default 123456).", "N"},
         {"mac", "MAC address in the flash record.", "XX:XX:XX:XX:XX:XX"},
         {"no-flash", "No /dev/mtd8 flash partition."},
+        {"no-image-flash", "No /dev/mtd9 image partition (1 MiB of NOR flash)."},
         {"no-watchdog", "No /dev/watchdog."},
         {"sensor",
          QStringLiteral("Health reading in °C, V or RPM, or 'none' for no input file; may be "

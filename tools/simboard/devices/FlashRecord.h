@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "SimulatedDevice.h"
+#include "NorFlash.h"
 
 namespace Corvane::Sim {
 
@@ -14,20 +14,19 @@ struct SerialMac {
     unsigned int serial = 123456;
 };
 
-// The flash partition /dev/mtd8, read with open/lseek/read: the record,
+// The flash partition /dev/mtd8, one 64 KiB NOR erase block: the record,
 // then erased flash.
-class FlashRecord : public SimulatedDevice {
+class FlashRecord : public NorFlash {
 public:
-    static constexpr const char* devicePath = "/dev/mtd8";
+    static constexpr unsigned int index = 8;
 
-    explicit FlashRecord(const SerialMac& record) : record_(record) {}
-    void install(Testbed& testbed) override;
+    explicit FlashRecord(const SerialMac& record);
 
     // The partition's first bytes; the rest of it reads as erased.
     static void setBytes(const Testbed& testbed, const std::string& bytes);
 
 private:
-    SerialMac record_;
+    static NorGeometry geometry();
 };
 
 }  // namespace Corvane::Sim
