@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "VpidReport.h"
+#include "sdi/PayloadIdentifierFactory.h"
 #include "sdi/SupportedVideoStandards.h"
 
 using namespace Corvane;
@@ -93,7 +93,7 @@ void BM_DecodeIdentifier(benchmark::State& state) {
     for (auto _ : state) {
         unsigned int sum = 0;
         for (std::uint32_t word : words) {
-            const PayloadIdentifierPtr id = Vpid::createPayloadIdentifier(word);
+            const PayloadIdentifierPtr id = PayloadIdentifierFactory::create(word);
             sum += static_cast<unsigned int>(id->getSampleStructure()) +
                    static_cast<unsigned int>(id->getPictureRate()) +
                    static_cast<unsigned int>(id->getPictureInterlaced()) +
@@ -114,7 +114,7 @@ void BM_DecodeIdentifierToText(benchmark::State& state) {
     const auto& words = catalogueWords();
     for (auto _ : state) {
         for (std::uint32_t word : words) {
-            const QString text = Vpid::createPayloadIdentifier(word)->toHumanReadable(false);
+            const QString text = PayloadIdentifierFactory::create(word)->toHumanReadable(false);
             benchmark::DoNotOptimize(text.constData());
         }
     }

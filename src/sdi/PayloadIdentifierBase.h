@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sdi/SdiTypes.h"
+#include "sdi/SdiUtility.h"
 
 #include <QString>
 #include <QStringList>
@@ -299,5 +300,10 @@ private:
 };
 
 using PayloadIdentifierPtr = std::shared_ptr<const PayloadIdentifierBase>;
+
+// What toHumanReadable(omitChannel) composes its line from, for texts built
+// the same way from other values.
+SdiUtility::StandardTextParts standardTextPartsOf(const PayloadIdentifierBase& id,
+                                                  bool omitChannel);
 
 }  // namespace Corvane::Sdi

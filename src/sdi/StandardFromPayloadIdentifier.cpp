@@ -4,6 +4,7 @@
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <tuple>
 
 #include "app/Logging.h"
 #include "sdi/SdiUtility.h"
@@ -529,33 +530,16 @@ QString StandardFromPayloadIdentifier::getStandardAsShortText() const {
     if (!quadrantMode_) {
         return first().toHumanReadable(true);
     }
-    using namespace SdiUtility;
-    const auto [width, height] = getReconsutructedImageDimensionsInPixels();
-    QString text = QString::number(width) + "x" + QString::number(height) +
-                   scanningKindToString(getCombinedFormat()) +
-                   convertPictureRateToString(getPictureRate(), getPictureFormat()) + " " +
-                   sampleStructureToString(getSampleStructure()) + ":" +
-                   bitDepthToString(getBitDepth()) + " ";
-    const unsigned int links = getNumberOfPhysicalLinks();
-    if (links == 2) {
-        text += "DL ";
-    } else if (links == 4) {
-        text += "QL ";
+    // The four quadrants read as one identifier of the whole picture.
+    SdiUtility::StandardTextParts parts = standardTextPartsOf(first(), true);
+    std::tie(parts.width, parts.height) = getReconsutructedImageDimensionsInPixels();
+    parts.links = getNumberOfPhysicalLinks();
+    parts.layout = QLatin1String("SQ");
+    // Only ICtCp is named here, whatever else a wider field might hold.
+    if (parts.luminance != PayloadId::LuminanceAndColourDifferenceSignal::ICtCp) {
+        parts.luminance = PayloadId::LuminanceAndColourDifferenceSignal::YCbCr;
     }
-    const SdiDataRate rate = first().getDataRatePerPhysicalConnection();
-    text += sdiDataRateToString(rate);
-    if (rate == SdiDataRate::Rate3G) {
-        text += " " + levelToString(getLevel());
-    }
-    text += " SQ";
-    if (getLuminanceAndColourDifferenceSignal() ==
-        PayloadId::LuminanceAndColourDifferenceSignal::ICtCp) {
-        text += " ICtCp";
-    }
-    if (getTransferCurve() != PayloadId::TransferCurve::SdrTv) {
-        text += " " + transferCurveToString(getTransferCurve());
-    }
-    return text + " " + colourimetryToString(getColourimetry());
+    return SdiUtility::composeStandardText(parts);
 }
 
 QString StandardFromPayloadIdentifier::getStandardAsReferenceString() const {

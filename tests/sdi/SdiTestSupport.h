@@ -12,9 +12,9 @@
 #include "sdi/PayloadIdentifier2160_QuadLinkLevelb3g.h"
 #include "sdi/PayloadIdentifier720_1g5.h"
 #include "sdi/PayloadIdentifier720_3g.h"
+#include "sdi/PayloadIdentifierFactory.h"
 #include "sdi/VideoStandardCreator.h"
 
-#include <map>
 #include <stdexcept>
 
 namespace Corvane::Sdi::Testing {
@@ -31,26 +31,15 @@ using T = PayloadId::TransferCurve;
 using L = PayloadId::LuminanceAndColourDifferenceSignal;
 using Copy = PayloadId::AudioCopyStatus;
 
-template <typename Class>
-PayloadIdentifierPtr make(std::uint32_t word) {
-    return std::make_shared<Class>(word);
-}
-
 // The class of interface `code` holding `word`; by default the word's own code.
 inline PayloadIdentifierPtr identifier(std::uint32_t word, int code = -1) {
-    static const std::map<int, PayloadIdentifierPtr (*)(std::uint32_t)> classes = {
-        {0x84, make<PayloadIdentifier720_1g5>},
-        {0x88, make<PayloadIdentifier720_3g>},
-        {0x85, make<PayloadIdentifier1080_1g5>},
-        {0x89, make<PayloadIdentifier1080_3g>},
-        {0x8A, make<PayloadIdentifier1080_Levelb3g>},
-        {0x97, make<PayloadIdentifier2160_QuadLink3g>},
-        {0x98, make<PayloadIdentifier2160_QuadLinkLevelb3g>},
-        {0xC0, make<PayloadIdentifier2160_6g>},
-        {0xC2, make<PayloadIdentifier2160_DualLink6g>},
-        {0xCE, make<PayloadIdentifier2160_12g>},
-    };
-    return classes.at(code < 0 ? int(word >> 24) : code)(word);
+    const PayloadIdentifierPtr id =
+        code < 0 ? PayloadIdentifierFactory::create(word)
+                 : PayloadIdentifierFactory::create(word, static_cast<std::uint8_t>(code));
+    if (id == nullptr) {
+        throw std::invalid_argument("no interface class for this code");
+    }
+    return id;
 }
 
 // Field values of a standard; what is not given is 1080p50 4:2:2 10-bit Rec.709.

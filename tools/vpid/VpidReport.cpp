@@ -4,19 +4,9 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 
-#include "sdi/PayloadIdentifier1080_1g5.h"
-#include "sdi/PayloadIdentifier1080_3g.h"
-#include "sdi/PayloadIdentifier1080_Levelb3g.h"
-#include "sdi/PayloadIdentifier2160_12g.h"
-#include "sdi/PayloadIdentifier2160_6g.h"
-#include "sdi/PayloadIdentifier2160_DualLink6g.h"
-#include "sdi/PayloadIdentifier2160_QuadLink3g.h"
-#include "sdi/PayloadIdentifier2160_QuadLinkLevelb3g.h"
-#include "sdi/PayloadIdentifier720_1g5.h"
-#include "sdi/PayloadIdentifier720_3g.h"
+#include "sdi/PayloadIdentifierFactory.h"
 #include "sdi/SdiUtility.h"
 
 namespace Corvane::Vpid {
@@ -26,57 +16,12 @@ using FieldType = PayloadIdentifierBase::FieldType;
 
 namespace {
 
-constexpr std::array<InterfaceInfo, 10> interfaces = {{
-    {0x84, "PayloadIdentifier720_1g5", "720-line on one 1.5G link"},
-    {0x85, "PayloadIdentifier1080_1g5", "1080-line on one 1.5G link"},
-    {0x88, "PayloadIdentifier720_3g", "720-line on one 3G link, level A"},
-    {0x89, "PayloadIdentifier1080_3g", "1080-line on one 3G link, level A"},
-    {0x8A, "PayloadIdentifier1080_Levelb3g", "1080-line on one 3G link, level B"},
-    {0x97, "PayloadIdentifier2160_QuadLink3g", "2160-line on four 3G links, level A"},
-    {0x98, "PayloadIdentifier2160_QuadLinkLevelb3g", "2160-line on four 3G links, level B"},
-    {0xC0, "PayloadIdentifier2160_6g", "2160-line on one 6G link"},
-    {0xC2, "PayloadIdentifier2160_DualLink6g", "2160-line on two 6G links"},
-    {0xCE, "PayloadIdentifier2160_12g", "2160-line on one 12G link"},
-}};
-
 QString hexWord(std::uint32_t word) {
     return QStringLiteral("0x%1").arg(word, 8, 16, QLatin1Char('0')).toUpper().replace("0X", "0x");
 }
 
 QString hexByte(unsigned int byte) {
     return QStringLiteral("0x%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper().replace("0X", "0x");
-}
-
-const char* fieldName(FieldType type) {
-    switch (type) {
-        case FieldType::PayloadAndDigitalInterface:
-            return "PayloadAndDigitalInterface";
-        case FieldType::SampleStructure:
-            return "SampleStructure";
-        case FieldType::PictureRate:
-            return "PictureRate";
-        case FieldType::PictureInterlaced:
-            return "PictureInterlaced";
-        case FieldType::TransportInterlaced:
-            return "TransportInterlaced";
-        case FieldType::BitDepth:
-            return "BitDepth";
-        case FieldType::AspectRatio:
-            return "AspectRatio";
-        case FieldType::HorizontalArraySize:
-            return "HorizontalArraySize";
-        case FieldType::Colourimetry:
-            return "Colourimetry";
-        case FieldType::TransferCharacteristics:
-            return "TransferCharacteristics";
-        case FieldType::LuminanceAndColourDifferenceSignal:
-            return "LuminanceAndColourDifferenceSignal";
-        case FieldType::Channel:
-            return "Channel";
-        case FieldType::AudioCopyStatus:
-            return "AudioCopyStatus";
-    }
-    return "Unknown";
 }
 
 QString scanningBitMeaning(int value) {
@@ -89,8 +34,9 @@ std::pair<int, QString> fieldValue(const PayloadIdentifierBase& id, FieldType ty
     switch (type) {
         case FieldType::PayloadAndDigitalInterface: {
             const int code = static_cast<int>(id.getPayloadAndDigitialInterface());
-            const InterfaceInfo* info = findInterface(static_cast<std::uint8_t>(code));
-            return {code, info ? info->description : "unknown interface"};
+            const auto* known =
+                PayloadIdentifierFactory::findInterface(static_cast<std::uint8_t>(code));
+            return {code, known ? known->description : "unknown interface"};
         }
         case FieldType::SampleStructure: {
             const auto v = id.getSampleStructure();
@@ -102,8 +48,9 @@ std::pair<int, QString> fieldValue(const PayloadIdentifierBase& id, FieldType ty
             if (code < 2) {
                 return {code, code == 0 ? "none" : "reserved"};
             }
-            return {code, convertPictureRateToString(v, PayloadId::PictureFormat::Progressive) +
-                              " frames/s"};
+            return {code,
+                    QString(convertPictureRateToString(v, PayloadId::PictureFormat::Progressive)) +
+                        " frames/s"};
         }
         case FieldType::PictureInterlaced: {
             const int v = static_cast<int>(id.getPictureInterlaced());
@@ -198,42 +145,6 @@ std::vector<std::size_t> completeCounts(const PayloadIdentifierBase& first) {
 
 }  // namespace
 
-const InterfaceInfo* findInterface(std::uint8_t code) {
-    for (const InterfaceInfo& info : interfaces) {
-        if (info.code == code) {
-            return &info;
-        }
-    }
-    return nullptr;
-}
-
-PayloadIdentifierPtr createPayloadIdentifier(std::uint32_t word) {
-    switch (word >> 24) {
-        case 0x84:
-            return std::make_shared<const PayloadIdentifier720_1g5>(word);
-        case 0x85:
-            return std::make_shared<const PayloadIdentifier1080_1g5>(word);
-        case 0x88:
-            return std::make_shared<const PayloadIdentifier720_3g>(word);
-        case 0x89:
-            return std::make_shared<const PayloadIdentifier1080_3g>(word);
-        case 0x8A:
-            return std::make_shared<const PayloadIdentifier1080_Levelb3g>(word);
-        case 0x97:
-            return std::make_shared<const PayloadIdentifier2160_QuadLink3g>(word);
-        case 0x98:
-            return std::make_shared<const PayloadIdentifier2160_QuadLinkLevelb3g>(word);
-        case 0xC0:
-            return std::make_shared<const PayloadIdentifier2160_6g>(word);
-        case 0xC2:
-            return std::make_shared<const PayloadIdentifier2160_DualLink6g>(word);
-        case 0xCE:
-            return std::make_shared<const PayloadIdentifier2160_12g>(word);
-        default:
-            return nullptr;
-    }
-}
-
 std::optional<std::uint32_t> parseWord(const QString& text) {
     static const QRegularExpression pattern(QStringLiteral("^(?:0[xX])?([0-9A-Fa-f]{1,8})$"));
     const QRegularExpressionMatch match = pattern.match(text.trimmed());
@@ -246,12 +157,12 @@ std::optional<std::uint32_t> parseWord(const QString& text) {
 }
 
 QJsonObject describeIdentifier(const PayloadIdentifierBase& id) {
-    const InterfaceInfo* info = findInterface(id.getByte(0));
+    const auto* known = PayloadIdentifierFactory::findInterface(id.getByte(0));
     QJsonObject out;
     out["word"] = hexWord(id.getWord());
     out["byte1"] = id.getByte(0);
-    out["class"] = info ? info->className : "";
-    out["interface"] = info ? info->description : "";
+    out["class"] = known ? known->className : "";
+    out["interface"] = known ? known->description : "";
     out["text"] = id.toHumanReadable(false);
 
     QJsonArray fields;
@@ -261,7 +172,7 @@ QJsonObject describeIdentifier(const PayloadIdentifierBase& id) {
             bits.append(static_cast<int>(bit));
         }
         const auto [value, meaning] = fieldValue(id, type);
-        fields.append(QJsonObject{{"name", fieldName(type)},
+        fields.append(QJsonObject{{"name", PayloadIdentifierFactory::fieldTypeName(type)},
                                   {"byte", field.byteIndex + 1},
                                   {"bits", bits},
                                   {"value", value},
@@ -333,7 +244,7 @@ QJsonObject decodeWords(const std::vector<std::uint32_t>& words) {
     StandardFromPayloadIdentifier::PayloadIdentifierList list;
     bool allKnown = true;
     for (std::uint32_t word : words) {
-        PayloadIdentifierPtr id = createPayloadIdentifier(word);
+        PayloadIdentifierPtr id = PayloadIdentifierFactory::create(word);
         if (!id) {
             allKnown = false;
             identifiers.append(QJsonObject{

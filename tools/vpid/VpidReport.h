@@ -16,20 +16,6 @@
 // built once as JSON and printed either as JSON or as text.
 namespace Corvane::Vpid {
 
-// One interface family known by its byte 1 code.
-struct InterfaceInfo {
-    std::uint8_t code;
-    const char* className;
-    const char* description;
-};
-
-// The family of byte 1 `code`, or nullptr when no class handles it.
-const InterfaceInfo* findInterface(std::uint8_t code);
-
-// The identifier of `word` as the class its byte 1 names; empty when byte 1
-// is not a known interface code.
-Sdi::PayloadIdentifierPtr createPayloadIdentifier(std::uint32_t word);
-
 // "0x89C98001", "89c98001": one to eight hex digits, with or without 0x.
 std::optional<std::uint32_t> parseWord(const QString& text);
 
