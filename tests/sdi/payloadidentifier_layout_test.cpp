@@ -5,19 +5,14 @@
 
 #include "sdi/PayloadIdentifier1080_1g5.h"
 #include "sdi/PayloadIdentifier1080_3g.h"
-#include "sdi/PayloadIdentifier2160_QuadLinkLevelb3g.h"
 #include "sdi/PayloadIdentifier720_1g5.h"
-
-#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace Corvane::Sdi {
 namespace {
@@ -129,17 +124,6 @@ TEST(PayloadIdentifierLayout, CopiesKeepAnOwnMapAlive) {
     EXPECT_EQ(copy.getFieldMap().size(), 2u);
     EXPECT_EQ(copy.getBitDepth(), PayloadId::BitDepth::Bit10);
     EXPECT_TRUE(copy.doReservedBitsChecks().isEmpty());
-}
-
-// Every construction reports the reserved bits of its own word, however
-// many identifiers share the class layout.
-TEST(PayloadIdentifierLayout, ReservedBitsLoggedPerIdentifier) {
-    Testing::LogCapture log(Testing::LogCapture::levelAndText);
-    const PayloadIdentifier2160_QuadLinkLevelb3g clean(0x98CA8001);
-    const PayloadIdentifier2160_QuadLinkLevelb3g flagged(0x98CA8009);
-    const PayloadIdentifier2160_QuadLinkLevelb3g again(0x98CA8009);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"W Reserved bit not 0, Byte 0, Bit 3",
-                                                     "W Reserved bit not 0, Byte 0, Bit 3"}));
 }
 
 }  // namespace
