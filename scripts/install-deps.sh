@@ -14,7 +14,7 @@ packages=(
   # hardware emulation for the simulated board and the device tests
   umockdev libumockdev-dev libglib2.0-dev
   # the real tools the emulations are checked against
-  lm-sensors
+  lm-sensors mtd-utils
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -140,7 +140,8 @@ int jedParseHeader(FILE* stream, int sizeOnly) {
     int fuseCount = 0;
     long lastBlockLines = 0;
     while (readLine(stream, line)) {
-        const char first = line.text[0];
+        // An empty line starts with its end, as the file has it.
+        const char first = line.length > 0 ? line.text[0] : '\n';
         if (first == etx) {
             unsigned int checksum = 0;
             if (std::sscanf(line.text + 1, "%4x", &checksum) != 1) {

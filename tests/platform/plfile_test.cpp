@@ -1,0 +1,296 @@
+// Bitstream headers in the vendor tools' layout and JEDEC fuse files, built
+// here byte by byte, and every way they can be malformed.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "platform/bitfile.h"
+#include "platform/jedfile.h"
+
+namespace {
+
+struct Parsed {
+    int result;
+    std::string out;
+    std::string err;
+};
+
+// Runs a parser on bytes held in memory; the stream ends exactly where they
+// do, so a parser reading past them would see the end of file.
+Parsed parse(const std::string& bytes, const std::function<int(FILE*)>& parser) {
+    FILE* stream = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    if (stream == nullptr) {
+        ADD_FAILURE() << "fmemopen";
+        return {};
+    }
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int result = parser(stream);
+    std::fclose(stream);
+    std::string out = testing::internal::GetCapturedStdout();
+    return {result, out, testing::internal::GetCapturedStderr()};
+}
+
+std::string be16(unsigned int v) {
+    return {static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+// A header as the vendor's tools write it; texts carry their NUL.
+struct BitHeader {
+    unsigned int firstLength = 9;
+    std::string preamble = std::string("\x0f\xf0\x0f\xf0\x0f\xf0\x0f\xf0\x00", 9);
+    unsigned int secondLength = 1;
+    std::string design = "top;COMPRESS=TRUE;UserID=0X80010203;Version=2019.2";
+    std::string part = "7k325tffg900";
+    std::string date = "2024/03/01";
+    std::string time = "12:34:56";
+    char keys[5] = {'a', 'b', 'c', 'd', 'e'};
+    std::uint32_t size = 0x01020304;
+
+    static std::string field(char key, const std::string& text) {
+        return key + be16(static_cast<unsigned int>(text.size() + 1)) + text + '\0';
+    }
+    std::string bytes() const {
+        return be16(firstLength) + preamble + be16(secondLength) + field(keys[0], design) +
+               field(keys[1], part) + field(keys[2], date) + field(keys[3], time) + keys[4] +
+               be16(size >> 16) + be16(size & 0xFFFF);
+    }
+};
+
+TEST(Bitfile, ReportsTheHeaderFields) {
+    struct Case {
+        std::string design;
+        std::string version;  // the report's version line
+    };
+    const Case cases[] = {
+        {"top;COMPRESS=TRUE;UserID=0X80010203;Version=2019.2", "version: 1-2.3(dev)"},
+        {"top;UserID=0X00A1FF07;Version=2019.2", "version: 161-255.7"},
+        {"top;UserID=7FFF0001;Version=2019.2", "version: 32767-0.1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.design);
+        BitHeader h;
+        h.design = c.design;
+        const Parsed p = parse(h.bytes(), [](FILE* f) { return bitfileParseHeader(f, true); });
+        EXPECT_EQ(p.result, 0x01020304);
+        EXPECT_EQ(p.out, "design: top\n" + c.version +
+                             "\nvivado: 2019.2\ndevice: 7k325tffg900\ndate: 2024/03/01\n"
+                             "time: 12:34:56\nsize: 16909060\n");
+    }
+    // Without the report the design text is not taken apart.
+    BitHeader h;
+    h.design = "no fields at all";
+    const Parsed quiet = parse(h.bytes(), [](FILE* f) { return bitfileParseHeader(f, false); });
+    EXPECT_EQ(quiet.result, 0x01020304);
+    EXPECT_EQ(quiet.out, "");
+}
+
+TEST(Bitfile, EveryMalformedHeaderHasItsCode) {
+    const std::string longest(14, 'x');  // 15 bytes with its NUL: the longest allowed
+    struct Case {
+        const char* name;
+        std::function<std::string()> bytes;
+        int code;
+    };
+    const auto with = [](std::function<void(BitHeader&)> change) {
+        return [change] {
+            BitHeader h;
+            change(h);
+            return h.bytes();
+        };
+    };
+    const auto cut = [](std::size_t keep) {
+        return [keep] { return BitHeader().bytes().substr(0, keep); };
+    };
+    const std::size_t designAt = 2 + 9 + 2 + 1 + 2;
+    const Case cases[] = {
+        {"longest date and time", with([&](BitHeader& h) { h.date = h.time = longest; }),
+         0x01020304},
+        {"empty file", [] { return std::string(); }, -1},
+        {"first length 8", with([](BitHeader& h) { h.firstLength = 8; }), -1},
+        {"ends in the preamble", cut(6), -2},
+        {"second length 2", with([](BitHeader& h) { h.secondLength = 2; }), -3},
+        {"no key a", with([](BitHeader& h) { h.keys[0] = 'x'; }), -4},
+        {"design longer than the file", cut(designAt + 10), -5},
+        {"design length 0xFFFF",
+         [&] { return BitHeader().bytes().substr(0, designAt - 2) + be16(0xFFFF) + "top;"; }, -5},
+        {"no ; after the name", with([](BitHeader& h) { h.design = "top"; }), -6},
+        {"no UserID", with([](BitHeader& h) { h.design = "top;A=1;B=2;Version=1"; }), -7},
+        {"nothing after the user id", with([](BitHeader& h) { h.design = "top;UserID=0X1"; }), -8},
+        {"no Version", with([](BitHeader& h) { h.design = "top;UserID=0X1;Vers=1"; }), -9},
+        {"no field after the skipped one", with([](BitHeader& h) { h.design = "top;A=1"; }), -19},
+        {"no key b", with([](BitHeader& h) { h.keys[1] = 'a'; }), -10},
+        {"part cut short",
+         [] {
+             const std::string b = BitHeader().bytes();
+             return b.substr(0, b.find("900"));
+         },
+         -11},
+        {"no key c", with([](BitHeader& h) { h.keys[2] = 'C'; }), -12},
+        {"date of 16 bytes", with([&](BitHeader& h) { h.date = longest + "x"; }), -13},
+        {"date cut short",
+         [] {
+             const std::string b = BitHeader().bytes();
+             return b.substr(0, b.find("03/01"));
+         },
+         -14},
+        {"no key d", with([](BitHeader& h) { h.keys[3] = 0; }), -15},
+        {"time of 16 bytes", with([&](BitHeader& h) { h.time = longest + "x"; }), -16},
+        {"time cut short",
+         [] {
+             const std::string b = BitHeader().bytes();
+             return b.substr(0, b.find("34:56"));
+         },
+         -17},
+        {"no key e", with([](BitHeader& h) { h.keys[4] = 'f'; }), -18},
+        {"length cut short",
+         [] {
+             const std::string b = BitHeader().bytes();
+             return b.substr(0, b.size() - 2);
+         },
+         -18},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(parse(c.bytes(), [](FILE* f) { return bitfileParseHeader(f, true); }).result,
+                  c.code);
+    }
+}
+
+// A JEDEC file as the CPLD vendor's tool writes it.
+const std::string jedNotes =
+    "NOTE Diamond (64-bit) 3.12.0.240.2 JEDEC Compatible Fuse File.*\n"
+    "NOTE DATE CREATED: Fri Mar 01 12:34:56 2024*\n"
+    "NOTE DESIGN NAME: cpld_top.ncd*\n"
+    "NOTE DEVICE NAME: LCMXO2-1200HC-4TG144C*\n"
+    "QP144*\nQF1234*\nG0*\nF0*\n";
+const std::string jedFuses = "L000000\n101010101100\n111100001111\n00010111x111\n*\n";
+const std::string jedTail =
+    "C1234*\nU00000000000000000000000100100011*\n"
+    "E1000000000000000000000000000000000000000000000000000000000000001\n0000000000000011*\n"
+    "\x03"
+    "1234\n";
+const std::string jedFile = "\x02*\n" + jedNotes + jedFuses + jedTail;
+
+TEST(Jedfile, ReportsTheFile) {
+    const Parsed p = parse(jedFile, [](FILE* f) { return jedParseHeader(f, 0); });
+    EXPECT_EQ(p.result, 3 * 16);
+    EXPECT_EQ(p.out,
+              "diamond: (64-bit) 3.12.0.240.2 \ndate: 2024/3/1\ntime: 12:34:56\n"
+              "design: cpld_top.ncd\ndevice: LCMXO2-1200HC-4TG144C\nsize: 48\n"
+              "usercode: 00 00 01 23\nfeaturerow: 80 00 00 00 00 00 00 01\nfeaturebits: C0 00\n");
+    EXPECT_EQ(p.err, "");
+
+    // Size only: at the fuse list, the fuse count in bytes, and no notes.
+    const Parsed size = parse(jedFile, [](FILE* f) { return jedParseHeader(f, 1); });
+    EXPECT_EQ(size.result, 154);
+    EXPECT_EQ(size.out, "");
+
+    // The end of the configuration data hides the size line, not the result.
+    const std::string ended = "\x02*\nNOTE END CONFIG DATA*\n" + jedFuses;
+    const Parsed quiet = parse(ended, [](FILE* f) { return jedParseHeader(f, 0); });
+    EXPECT_EQ(quiet.result, 48);
+    EXPECT_EQ(quiet.out, "");
+}
+
+TEST(Jedfile, DateNotes) {
+    struct Case {
+        const char* note;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"Tue Dec 31 23:59:01 2019", "date: 2019/12/31\ntime: 23:59:01\n", ""},
+        {"Sun Foo  7  1:02:03 2021", "date: 2021/13/7\ntime:  1:02:03\n", ""},
+        {"Mon Jan xx", "", "date parse failed 2 : \"Mon Jan xx\"\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        const Parsed p = parse(std::string("\x02*\nNOTE DATE CREATED: ") + c.note + " *\n",
+                               [](FILE* f) { return jedParseHeader(f, 0); });
+        EXPECT_EQ(p.result, 0);
+        EXPECT_EQ(p.out, c.out);
+        EXPECT_EQ(p.err, c.err);
+    }
+}
+
+TEST(Jedfile, EveryMalformedFileHasItsCode) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int code;
+        const char* err;
+    };
+    const std::string longLine = "\x02*\nNOTE " + std::string(5000, 'x') + "\n";
+    const Case cases[] = {
+        {"overlong note", longLine, 0, ""},
+        {"no STX", "*\n" + jedNotes, -1, "No STX at start\n"},
+        {"empty file", "", -1, "No STX at start\n"},
+        {"nothing after STX", "\x02", -5, ""},
+        {"no * after STX", "\x02QF1*\n", -2, ""},
+        {"ETX without checksum", "\x02*\n\x03zz\n", -3, ""},
+        {"letter past U", "\x02*\nZ1*\n", -4, "unexpected line: Z\n"},
+        {"unknown letter", "\x02*\nB1*\n", -4, "unexpected line: B\n"},
+        {"blank line", "\x02*\n\n", -4, "unexpected line: \n\n"},
+        {"checksum not hex", "\x02*\nCxyz*\n", -6, ""},
+        {"fuse count not a number", "\x02*\nQFx*\n", -6, ""},
+        {"fuse address not a number", "\x02*\nLx\n", -6, ""},
+        {"fuse list without its end", "\x02*\nL0\n0101\n", -5, ""},
+        {"feature row without its bits", "\x02*\nE0101\n", -5, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Parsed p = parse(c.bytes, [](FILE* f) { return jedParseHeader(f, 0); });
+        EXPECT_EQ(p.result, c.code);
+        EXPECT_EQ(p.err, c.err);
+    }
+}
+
+TEST(Jedfile, FuseRowsAsBinary) {
+    struct Case {
+        int rowBits;
+        std::string rows;  // the dump's bytes
+        int result;
+    };
+    const Case cases[] = {
+        // 12 bits: one byte and the four bits left in the top of the next.
+        {12, std::string("\xAA\xC0\xF0\xF0\x17\x00", 6), 3},
+        // Backwards, the third row meets its 'x' in the first byte.
+        {-12, std::string("\x35\x50\xF0\xF0\x00\x00", 6), 3},
+        {8, std::string("\xAA\xF0\x17", 3), 3},
+        {200, "", -22},
+        {0, "", -22},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rowBits);
+        std::string dump;
+        const Parsed p = parse(jedFile, [&](FILE* f) {
+            if (jedParseHeader(f, 1) != 154) {
+                return -100;
+            }
+            char* buffer = nullptr;
+            std::size_t length = 0;
+            FILE* out = open_memstream(&buffer, &length);
+            const int rows = jedDumpBinaryFuseData(f, c.rowBits, out);
+            std::fclose(out);
+            dump.assign(buffer, length);
+            std::free(buffer);
+            return rows;
+        });
+        EXPECT_EQ(p.result, c.result);
+        EXPECT_EQ(dump, c.rows);
+    }
+    const Parsed unterminated = parse("0101\n1111\n", [](FILE* f) {
+        FILE* out = std::fopen("/dev/null", "wb");
+        const int rows = jedDumpBinaryFuseData(f, 4, out);
+        std::fclose(out);
+        return rows;
+    });
+    EXPECT_EQ(unterminated.result, -5);
+}
+
+}  // namespace
