@@ -1,0 +1,166 @@
+#pragma once
+
+// What every benchmark reports: each measured figure next to a baseline
+// measured in the same run, as one line
+//   BENCH|figure|baseline|ratio|goal|met
+// which scripts/bench.sh gathers into one table. Ratios, not times, are
+// what is compared: the machines they run on are shared and their load
+// moves both sides alike.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Corvane::Bench {
+
+// "12.3 µs" for a time in seconds.
+inline std::string formatSeconds(double seconds) {
+    const char* unit = "s";
+    double value = seconds;
+    for (const char* smaller : {"ms", "µs", "ns"}) {
+        if (value >= 1.0) {
+            break;
+        }
+        value *= 1e3;
+        unit = smaller;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%.3g %s", value, unit);
+    return text;
+}
+
+// "23.4 k/s" for a rate.
+inline std::string formatRate(double perSecond) {
+    char text[48];
+    if (perSecond >= 1e6) {
+        std::snprintf(text, sizeof text, "%.3g M/s", perSecond / 1e6);
+    } else if (perSecond >= 1e3) {
+        std::snprintf(text, sizeof text, "%.3g k/s", perSecond / 1e3);
+    } else {
+        std::snprintf(text, sizeof text, "%.3g /s", perSecond);
+    }
+    return text;
+}
+
+// A goal on a ratio (figure / baseline) or on the figure's own time.
+struct Goal {
+    enum Kind { none, ratioAtLeast, ratioAtMost, secondsBelow } kind = none;
+    double bound = 0;
+
+    std::string text() const {
+        char out[48];
+        switch (kind) {
+            case ratioAtLeast:
+                std::snprintf(out, sizeof out, ">= %.2gx", bound);
+                return out;
+            case ratioAtMost:
+                std::snprintf(out, sizeof out, "<= %.3gx", bound);
+                return out;
+            case secondsBelow:
+                return "< " + formatSeconds(bound);
+            default:
+                return "-";
+        }
+    }
+    std::optional<bool> met(double ratio, double seconds) const {
+        switch (kind) {
+            case ratioAtLeast:
+                return ratio >= bound;
+            case ratioAtMost:
+                return ratio <= bound;
+            case secondsBelow:
+                return seconds < bound;
+            default:
+                return std::nullopt;
+        }
+    }
+};
+
+inline void printRow(const std::string& figure, const std::string& baseline, double ratio,
+                     const Goal& goal, std::optional<bool> met) {
+    std::printf("BENCH|%s|%s|%.3gx|%s|%s\n", figure.c_str(), baseline.c_str(), ratio,
+                goal.text().c_str(),
+                !met   ? "-"
+                : *met ? "yes"
+                       : "no");
+    std::fflush(stdout);
+}
+
+// One row of a Google Benchmark program: `name`'s time per iteration as a
+// multiple of `baseline`'s.
+struct Comparison {
+    std::string name;
+    std::string baseline;
+    Goal goal = {};
+};
+
+// Prints the usual table, then one row per comparison. Runs registered with
+// UseRealTime() are compared in wall time (a server in another process is
+// part of what they measure), all others in CPU time, which the neighbours'
+// load disturbs less.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    explicit RatioReporter(std::vector<Comparison> comparisons)
+        : comparisons_(std::move(comparisons)) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations <= 0 || run.run_type != Run::RT_Iteration) {
+                continue;
+            }
+            std::string name = run.benchmark_name();
+            const bool wall = stripSuffix(name, "/real_time");
+            const double total = wall ? run.real_accumulated_time : run.cpu_accumulated_time;
+            seconds_[name] = total / static_cast<double>(run.iterations);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const Comparison& c : comparisons_) {
+            const auto n = seconds_.find(c.name);
+            const auto b = seconds_.find(c.baseline);
+            if (n == seconds_.end() || b == seconds_.end() || b->second <= 0) {
+                continue;  // filtered out or skipped with an error, said above
+            }
+            const double ratio = n->second / b->second;
+            printRow(c.name + " " + formatSeconds(n->second),
+                     c.baseline + " " + formatSeconds(b->second), ratio, c.goal,
+                     c.goal.met(ratio, n->second));
+        }
+    }
+
+private:
+    static bool stripSuffix(std::string& name, const std::string& suffix) {
+        if (name.size() < suffix.size() ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            return false;
+        }
+        name.erase(name.size() - suffix.size());
+        return true;
+    }
+
+    std::vector<Comparison> comparisons_;
+    std::map<std::string, double> seconds_;
+};
+
+// main() of a benchmark program: the library's own options (--help among
+// them), then every benchmark, reported through a RatioReporter.
+inline int runWithRatios(int argc, char** argv, std::vector<Comparison> comparisons) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 2;
+    }
+    RatioReporter reporter(std::move(comparisons));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+}  // namespace Corvane::Bench
