@@ -1,7 +1,6 @@
 // Health sensors over libsensors, against the simulated board's hwmon chips.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -9,7 +8,6 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <map>
 #include <sstream>
@@ -137,17 +135,10 @@ TEST(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
     }
 }
 
-// Runs argv on the board and returns what it printed; empty on failure.
+// What argv printed on the board; empty when it failed.
 std::string runOnBoard(const SimulatedBoard& board, const std::vector<std::string>& argv) {
-    const std::string out = std::filesystem::temp_directory_path() /
-                            ("health_sensors_test." + std::to_string(::getpid()));
-    std::filesystem::remove(out);
-    const pid_t pid = board.spawn(argv, out);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::string text = SimulatedBoard::readFile(out);
-    std::filesystem::remove(out);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : std::string();
+    std::string output;
+    return board.run(argv, output) == 0 ? output : std::string();
 }
 
 TEST(HealthSensors, EveryReadingMatchesLmSensors) {

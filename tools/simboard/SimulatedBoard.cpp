@@ -1,6 +1,12 @@
 #include "SimulatedBoard.h"
 
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstdio>
+
 #include "Launch.h"
+#include "devices/InterruptLine.h"
 #include "devices/LedPwm.h"
 
 namespace Corvane::Sim {
@@ -28,6 +34,11 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : testbed_(std::make_u
         t.install(std::make_unique<LedPwm>());
     }
     t.install(std::make_unique<HwmonSensors>(config.sensors));
+    if (config.hdmi) {
+        InterruptLine& line = t.install(std::make_unique<InterruptLine>(63));
+        hdmi_ = &t.install(std::make_unique<HdmiTransmitter>());
+        hdmi_->onInterrupt([&line] { line.raise(); });
+    }
     if (config.watchdog) {
         watchdog_ = &t.install(std::make_unique<Watchdog>());
     }
@@ -82,6 +93,18 @@ bool SimulatedBoard::waitForWatchdogClosed(std::chrono::milliseconds timeout) co
 pid_t SimulatedBoard::spawn(const std::vector<std::string>& argv,
                             const std::string& outputPath) const {
     return spawnInTestbed(rootDir(), argv, outputPath);
+}
+
+int SimulatedBoard::run(const std::vector<std::string>& argv, std::string& output) const {
+    // Beside the testbed, not in it: the program could see it there.
+    const std::string outputPath = rootDir() + ".output";
+    const pid_t pid = spawn(argv, outputPath);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    output = readFile(outputPath);
+    std::remove(outputPath.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace Corvane::Sim

@@ -13,6 +13,7 @@
 #include "devices/BoardIdLines.h"
 #include "devices/FlashRecord.h"
 #include "devices/FpgaProcFile.h"
+#include "devices/HdmiTransmitter.h"
 #include "devices/HwmonSensors.h"
 #include "devices/RegisterWindow.h"
 #include "devices/Watchdog.h"
@@ -45,6 +46,9 @@ struct BoardConfig {
 
     // The monitoring chips' readings (hwmon); see HwmonSensors.
     SensorValues sensors = defaultSensorValues();
+
+    // /dev/i2c-3 with the HDMI transmitter, and its interrupt line gpio63.
+    bool hdmi = true;
 };
 
 // A testbed laid out like the controller board, one device per fitted part
@@ -88,6 +92,9 @@ public:
         return pathOf(HwmonSensors::inputPath(reading));
     }
 
+    // The HDMI transmitter on /dev/i2c-3; null when it is not fitted.
+    HdmiTransmitter* hdmi() const { return hdmi_; }
+
     // What the watchdog has seen; all zero when it is not fitted.
     WatchdogState watchdog() const;
     bool waitForWatchdogClosed(std::chrono::milliseconds timeout) const;
@@ -95,6 +102,9 @@ public:
     // Starts argv[0] (searched in PATH) under umockdev-wrapper inside this
     // testbed. stdout and stderr go to outputPath when given (appended).
     pid_t spawn(const std::vector<std::string>& argv, const std::string& outputPath = {}) const;
+    // Runs argv like spawn to its end; its stdout and stderr together in
+    // output. Returns the exit status, or -1 when it did not exit normally.
+    int run(const std::vector<std::string>& argv, std::string& output) const;
 
     static std::string readFile(const std::string& path) { return Sim::readFile(path); }
     static void writeFile(const std::string& path, const std::string& bytes) {
@@ -104,6 +114,7 @@ public:
 private:
     std::unique_ptr<Testbed> testbed_;
     const Watchdog* watchdog_ = nullptr;
+    HdmiTransmitter* hdmi_ = nullptr;
 };
 
 }  // namespace Corvane::Sim

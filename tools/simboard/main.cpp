@@ -132,6 +132,7 @@ BoardConfig configFrom(const QCommandLineParser& p) {
     }
     c.imageFlash = !p.isSet("no-image-flash");
     c.watchdog = !p.isSet("no-watchdog");
+    c.hdmi = !p.isSet("no-hdmi");
 
     for (const QString& s : p.values("sensor")) {
         const int eq = s.indexOf('=');
@@ -164,10 +165,11 @@ int main(int argc, char** argv) {
     QCommandLineParser p;
     p.setApplicationDescription(
         "Builds a simulated Corvane controller board (a umockdev testbed with the register\n"
-        "window, board-id GPIO lines, FPGA proc file, LED PWM chips, flash record,\n"
-        "watchdog and hwmon monitoring chips) and runs COMMAND on it, by default the daemon\n"
-        "corvane-axid next to this program. SIGINT and SIGTERM are passed on; the testbed\n"
-        "is removed afterwards unless --keep is given. Numbers are decimal or 0x-hex.");
+        "window, board-id GPIO lines, FPGA proc file, LED PWM chips, flash partitions,\n"
+        "watchdog, hwmon monitoring chips and HDMI transmitter) and runs COMMAND on it, by\n"
+        "default the daemon corvane-axid next to this program. SIGINT and SIGTERM are passed\n"
+        "on; the testbed is removed afterwards unless --keep is given. Numbers are decimal or\n"
+        "0x-hex.");
     p.addHelpOption();
     p.addOptions({
         {"main", "Main board identity (0-127), or 'none' for unreadable lines.", "ID"},
@@ -184,6 +186,7 @@ int main(int argc, char** argv) {
         {"no-flash", "No /dev/mtd8 flash partition."},
         {"no-image-flash", "No /dev/mtd9 image partition (1 MiB of NOR flash)."},
         {"no-watchdog", "No /dev/watchdog."},
+        {"no-hdmi", "No /dev/i2c-3 HDMI transmitter and no interrupt line gpio63."},
         {"sensor",
          QStringLiteral("Health reading in °C, V or RPM, or 'none' for no input file; may be "
                         "repeated. NAME (default): %1.")
