@@ -15,6 +15,7 @@ packages=(
   umockdev libumockdev-dev libglib2.0-dev
   # the real tools the emulations are checked against
   lm-sensors mtd-utils
+  tshark  # decodes the captures of the Wireshark dissector test
 )
 
 if [ "$(id -u)" -ne 0 ]; then
