@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
-
 #include "datacore/DatacoreBase.h"
 #include "datacore/DatacoreBool.h"
+#include "support/JsonText.h"
 
 using namespace Corvane;
 
@@ -11,10 +10,6 @@ namespace {
 
 using Cores = std::list<DatacoreBase*>;
 using Reasons = std::list<DatacoreValidStatusMessage>;
-
-QJsonObject parse(const char* text) {
-    return QJsonDocument::fromJson(text).object();
-}
 
 // A node whose hooks record what the tree calls, in order, into a log that
 // may be shared by a whole tree.
@@ -112,16 +107,17 @@ TEST(DatacoreTree, JsonForms) {
     QJsonObject json;
     std::list<DatacoreJsonMessage> messages;
     ASSERT_TRUE(fresh.appendDataToJson("", json, false, false, messages));
-    EXPECT_EQ(json, parse(R"({"n":{"class":"DatacoreBase","data":"",
+    EXPECT_EQ(json, Testing::jsonObject(R"({"n":{"class":"DatacoreBase","data":"",
                  "reasonsForBeingInactive":[],"reasonsForBeingInvalid":[]}})"));
 
     DatacoreBool child("c", &fresh, true);
     fresh.setDataArray({});
-    EXPECT_EQ(appendAll(fresh, true), parse(R"({"n":{"data":null,"c":{"data":"true"}}})"));
+    EXPECT_EQ(appendAll(fresh, true),
+              Testing::jsonObject(R"({"n":{"data":null,"c":{"data":"true"}}})"));
     fresh.setDataArray({"1", "2"});
     json = QJsonObject();
     fresh.appendDataToJson("", json, true, false, messages);
-    EXPECT_EQ(json, parse(R"({"n":{"data":["1","2"]}})"));
+    EXPECT_EQ(json, Testing::jsonObject(R"({"n":{"data":["1","2"]}})"));
 }
 
 TEST(DatacoreTree, AppendThenPopulateRestoresTree) {
@@ -165,15 +161,17 @@ TEST(DatacoreTree, PopulateRejectsObjectsNotNamingTheNode) {
     DatacoreBase node("n", nullptr);
     std::list<DatacoreJsonMessage> messages;
     for (const char* text : {R"({"n":{"data":"x"},"m":{}})", R"({"m":{"data":"x"}})", "{}"}) {
-        EXPECT_FALSE(node.populateDataFromJson("", parse(text), false, messages)) << text;
+        EXPECT_FALSE(node.populateDataFromJson("", Testing::jsonObject(text), false, messages))
+            << text;
     }
     EXPECT_EQ(node.getData(), "");
     EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
     EXPECT_TRUE(node.emptyCollectedChangedCores().empty());
     EXPECT_TRUE(messages.empty());
     // Unknown keys and a non-object value are not errors.
-    EXPECT_TRUE(node.populateDataFromJson("", parse(R"({"n":{"extra":1}})"), false, messages));
-    EXPECT_TRUE(node.populateDataFromJson("", parse(R"({"n":5})"), false, messages));
+    EXPECT_TRUE(node.populateDataFromJson("", Testing::jsonObject(R"({"n":{"extra":1}})"), false,
+                                          messages));
+    EXPECT_TRUE(node.populateDataFromJson("", Testing::jsonObject(R"({"n":5})"), false, messages));
     EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
 }
 
@@ -258,7 +256,9 @@ TEST(DatacoreTree, PopulationDefersRecomputationToItsEnd) {
     ProbeNode b("b", &root, &events);
     std::list<DatacoreJsonMessage> messages;
     ASSERT_TRUE(root.populateDataFromJson(
-        "", parse(R"({"root":{"data":["r","s"],"class":"x","b":{"data":"2"},"a":{"data":"1"}}})"),
+        "",
+        Testing::jsonObject(
+            R"({"root":{"data":["r","s"],"class":"x","b":{"data":"2"},"a":{"data":"1"}}})"),
         true, messages));
     EXPECT_EQ(events, (std::vector<std::string>{"a:regenerate", "a:process", "a:signal",
                                                 "b:regenerate", "b:process", "b:signal",

@@ -1,19 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
-
 #include "datacore/DatacoreActiveStatusMessage.h"
 #include "datacore/DatacoreJsonMessage.h"
 #include "datacore/DatacoreValidStatusMessage.h"
+#include "support/JsonText.h"
 #include "support/LogCapture.h"
 
 using namespace Corvane;
 
 namespace {
-
-QJsonObject parse(const char* text) {
-    return QJsonDocument::fromJson(text).object();
-}
 
 TEST(Messages, SerialisedFormRebuildsToEqualMessageOfSameClass) {
     const DatacoreJsonMessage json(MessageBase::error, 5);
@@ -29,7 +24,7 @@ TEST(Messages, SerialisedFormRebuildsToEqualMessageOfSameClass) {
     for (const auto& [message, expected] : cases) {
         SCOPED_TRACE(expected);
         const QJsonObject serialised = message->serialiseMessage();
-        EXPECT_EQ(serialised, parse(expected));
+        EXPECT_EQ(serialised, Testing::jsonObject(expected));
 
         const auto rebuilt = MessageBase::buildMessages(QJsonArray{serialised});
         ASSERT_EQ(rebuilt.size(), 1u);
@@ -47,12 +42,14 @@ TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
         3.5,
         QStringLiteral("text"),
         QJsonValue(),
-        parse(R"({"zeta":1,"alpha":2})"),
-        parse(R"({"MessageBase":{},"Other":{}})"),
-        parse(R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},"DatacoreJsonMessage":{}})"),
-        parse(R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},
+        Testing::jsonObject(R"({"zeta":1,"alpha":2})"),
+        Testing::jsonObject(R"({"MessageBase":{},"Other":{}})"),
+        Testing::jsonObject(
+            R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},"DatacoreJsonMessage":{}})"),
+        Testing::jsonObject(R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},
                   "DatacoreValidStatusMessage":{}})"),
-        parse(R"({"MessageBase":{"type":2,"identifier":4},"DatacoreActiveStatusMessage":{}})"),
+        Testing::jsonObject(
+            R"({"MessageBase":{"type":2,"identifier":4},"DatacoreActiveStatusMessage":{}})"),
     };
     const auto built = MessageBase::buildMessages(items);
     std::vector<std::tuple<std::string, int, int>> seen;
@@ -82,7 +79,7 @@ TEST(Messages, JsonFieldsFallBackWhenMissingOrMalformed) {
         {R"({"MessageBase":{"type":1e300,"identifier":true}})", 0, 0},
     };
     for (const auto& [text, type, identifier] : cases) {
-        const DatacoreValidStatusMessage message(parse(text));
+        const DatacoreValidStatusMessage message(Testing::jsonObject(text));
         EXPECT_EQ(message.getType(), type) << text;
         EXPECT_EQ(message.getIdentifier(), identifier) << text;
     }
@@ -90,7 +87,7 @@ TEST(Messages, JsonFieldsFallBackWhenMissingOrMalformed) {
 
 TEST(Messages, PerClassFactoryWithoutClassKey) {
     Testing::LogCapture log;
-    const QJsonObject foreign = parse(R"({"MessageBase":{"type":2,"identifier":3}})");
+    const QJsonObject foreign = Testing::jsonObject(R"({"MessageBase":{"type":2,"identifier":3}})");
 
     const auto valid = DatacoreValidStatusMessage::buildMessage(foreign);
     const auto active = DatacoreActiveStatusMessage::buildMessage(foreign);

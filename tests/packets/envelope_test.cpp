@@ -3,12 +3,12 @@
 #include "packets/DatacorePathRadixTreePacket.h"
 #include "packets/RawDataPacketFactory.h"
 #include "packets/SerialisableDataPacket.h"
+#include "support/JsonText.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonParseError>
 
 namespace Corvane {
@@ -107,11 +107,10 @@ TEST(JsonPacket, EmptyClassNameAndParseErrorsAreRefusedAndLogged) {
 
 TEST(NestedPackets, OnlyNamedObjectsAreExtracted) {
     std::vector<SerialisableDataPacket> inner = {named("A", "n", 1), named("B", "n", 2)};
-    SerialisableDataPacket outer = SerialisableDataPacket::fromJson(QJsonDocument::fromJson(R"({
+    SerialisableDataPacket outer = SerialisableDataPacket::fromJson(Testing::jsonObject(R"({
         "Class": "Outer", "unnamed": {"n": 1}, "emptyName": {"Class": ""},
         "numberName": {"Class": 4}, "notObject": 17,
-        "mixed": [{"Class": "A", "n": 1}, 42, {"Class": "B", "n": 2}, {"Class": ""}]})")
-                                                                        .object());
+        "mixed": [{"Class": "A", "n": 1}, 42, {"Class": "B", "n": 2}, {"Class": ""}]})"));
     outer.insertOtherPacketIntoThis("one", inner[1]);
     outer.insertOtherPacketsIntoThis("all", inner);
 
@@ -140,9 +139,8 @@ TEST(NestedPackets, OnlyNamedObjectsAreExtracted) {
 TEST(DatacorePacketKeys, ValuesAndDefaults) {
     const QJsonObject datacore{{"Value", 3}};
     const DatacorePacket full("client-7", 41, datacore, "Root/Child");
-    EXPECT_EQ(full.getJsonObject(), QJsonDocument::fromJson(R"({"Class": "DatacorePacket",
-        "ClientID": "client-7", "PacketID": 41, "Path": "Root/Child", "Datacore": {"Value": 3}})")
-                                        .object());
+    EXPECT_EQ(full.getJsonObject(), Testing::jsonObject(R"({"Class": "DatacorePacket",
+        "ClientID": "client-7", "PacketID": 41, "Path": "Root/Child", "Datacore": {"Value": 3}})"));
     EXPECT_EQ(full.getDatacoreJsonObject(), datacore);
 
     const DatacorePacket bare("DatacorePacket");

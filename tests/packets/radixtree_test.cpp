@@ -3,19 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 
 #include "datacore/DatacoreBase.h"
 #include "packets/DatacorePathRadixTreePacket.h"
+#include "support/JsonText.h"
 #include "support/LogCapture.h"
 
 using namespace Corvane;
 
 namespace {
-
-QJsonObject parse(const char* text) {
-    return QJsonDocument::fromJson(text).object();
-}
 
 RadixTreeNode leaf(const char* name) {
     return {name, {}};
@@ -33,7 +29,7 @@ TEST(RadixTreePacket, DescribesTreesAndSurvivesTheWire) {
     sent.setStatusTree(status);
     sent.setCommandTree(command);
     EXPECT_EQ(sent.getJsonObject().value("StatusTreeObject").toObject(),
-              parse(R"({"Core":"status","Kids":[{"Core":"audio"},
+              Testing::jsonObject(R"({"Core":"status","Kids":[{"Core":"audio"},
                        {"Core":"video","Kids":[{"Core":"standard"}]}]})"));
 
     const auto received = Testing::rebuilt<DatacorePathRadixTreePacket>(Testing::frameOf(sent));
@@ -64,11 +60,11 @@ TEST(RadixTreePacket, MalformedShapesRebuildLeniently) {
     };
     const DatacorePathRadixTreePacket packet;
     for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(packet.getRadixTreeFromJson(parse(text)), expected) << text;
+        EXPECT_EQ(packet.getRadixTreeFromJson(Testing::jsonObject(text)), expected) << text;
     }
 
     DatacorePathRadixTreePacket odd;
-    odd.setJsonObject(parse(R"({"Class":"DatacorePathRadixTreePacket","ClientId":12,
+    odd.setJsonObject(Testing::jsonObject(R"({"Class":"DatacorePathRadixTreePacket","ClientId":12,
                                 "StatusTreeObject":"status","ConfigTreeObject":[]})"));
     EXPECT_FALSE(odd.containsClientId());
     EXPECT_EQ(odd.getDestinationClientId(), "");
