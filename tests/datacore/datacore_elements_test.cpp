@@ -180,10 +180,6 @@ TEST(DatacoreBool, ValidityFollowsStoredText) {
         }
         EXPECT_EQ(node.getDataBool(), c.value);
     }
-
-    DatacoreBool plain("flag", nullptr);
-    plain.setDataBool(true);
-    EXPECT_EQ(plain.getDataArray(), std::deque<QString>{"true"});
 }
 
 }  // namespace
