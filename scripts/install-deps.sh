@@ -13,6 +13,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev valgrind
   # hardware emulation for the simulated board and the device tests
   umockdev libumockdev-dev libglib2.0-dev
+  # poll() on the simulated HDMI interrupt line
+  libfuse3-dev fuse3
   # the real tools the emulations are checked against
   lm-sensors mtd-utils
   tshark  # decodes the captures of the Wireshark dissector test

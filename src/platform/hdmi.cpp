@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr const char* busPath = "/dev/i2c-3";
-constexpr const char* interruptPath = "/sys/class/gpio/gpio63/value";
 constexpr int transmitterAddress = 0x39;
 
 // Transmitter registers.
@@ -48,6 +46,9 @@ struct sigaction hupAction;
 
 extern "C" {
 
+const char hdmiBusPath[] = "/dev/i2c-3";
+const char hdmiInterruptPath[] = "/sys/class/gpio/gpio63/value";
+
 void intHandler(int) {
     running = 0;
 }
@@ -66,9 +67,9 @@ int initHDMI(void) {
     sigemptyset(&hupAction.sa_mask);
     sigaction(SIGHUP, &hupAction, nullptr);
 
-    const int bus = ::open(busPath, O_RDWR);
+    const int bus = ::open(hdmiBusPath, O_RDWR);
     if (bus < 0) {
-        std::printf("Could not open %s\n", busPath);
+        std::printf("Could not open %s\n", hdmiBusPath);
         std::fflush(stdout);
         std::abort();
     }
@@ -131,9 +132,9 @@ int handleInterrupt(int bus, int gpio) {
 }
 
 int pollHDMI(int* bus) {
-    const int gpio = ::open(interruptPath, O_RDONLY);
+    const int gpio = ::open(hdmiInterruptPath, O_RDONLY);
     if (gpio < 0) {
-        std::printf("Could not open %s\n", interruptPath);
+        std::printf("Could not open %s\n", hdmiInterruptPath);
         std::fflush(stdout);
         std::abort();
     }

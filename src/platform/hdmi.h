@@ -9,6 +9,10 @@
 extern "C" {
 #endif
 
+// The transmitter's bus and its interrupt line's value file.
+extern const char hdmiBusPath[];
+extern const char hdmiInterruptPath[];
+
 // Installs the SIGINT and SIGHUP handlers, opens the bus and programs the
 // transmitter; returns the bus descriptor. Aborts when the bus cannot be
 // opened.

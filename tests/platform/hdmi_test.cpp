@@ -7,10 +7,12 @@
 #include <linux/i2c.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <string>
 #include <thread>
@@ -169,6 +171,48 @@ TEST(Hdmi, SighupReplacesTheBusAndSigintEndsTheLoop) {
     unsigned char value = 0;
     EXPECT_EQ(i2cReadByte(bus, 0xF5, &value), 2) << "the caller's descriptor is not the new bus";
     ::close(bus);
+}
+
+// corvane-hdmid, unmodified on the board: an event is served through the
+// interrupt line's edge (poll() reports nothing else), SIGHUP re-opens the
+// bus, SIGINT ends it cleanly.
+TEST(Hdmi, DaemonServesEventsAndSignals) {
+    SimulatedBoard board;
+    if (!board.hdmiLine()->polls()) {
+        GTEST_SKIP() << "the interrupt line needs FUSE (libfuse3, /dev/fuse, root)";
+    }
+    const std::string output = board.rootDir() + ".hdmid";
+    const pid_t pid = board.spawn({CORVANE_BIN_DIR "/corvane-hdmid"}, output);
+    const auto waitFor = [](const auto& done) {
+        for (int i = 0; i < 1000; ++i) {
+            if (done()) {
+                return true;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    };
+    EXPECT_TRUE(waitFor([&] { return board.hdmiLine()->pollers() == 1; }));
+    EXPECT_EQ(board.hdmi()->writes(), Writes({{0xD6, 0x00}}) + configuration);
+
+    board.hdmi()->clearWrites();
+    board.hdmi()->command("unplug");
+    EXPECT_TRUE(waitFor([&] { return board.hdmi()->writes().size() == 2; }));
+    EXPECT_EQ(board.hdmi()->writes(), Writes({{0x41, 0x10}, {0x96, 0xFF}}));
+
+    board.hdmi()->clearWrites();
+    const int opens = board.hdmi()->opens();
+    ::kill(pid, SIGHUP);
+    // initHDMI sets the running flag again: an interrupt before the second
+    // configuration would be lost, so the test waits for both.
+    EXPECT_TRUE(waitFor([&] { return board.hdmi()->writes().size() == 53; }));
+    EXPECT_EQ(board.hdmi()->opens(), opens + 1);
+    ::kill(pid, SIGINT);
+    int status = -1;
+    EXPECT_TRUE(waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(SimulatedBoard::readFile(output).find("Reinitialising HDMI\n"), std::string::npos);
+    std::remove(output.c_str());
 }
 
 TEST(HdmiDeathTest, UnusableDevicesAndNullPointersAbort) {

@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "Launch.h"
-#include "devices/InterruptLine.h"
 #include "devices/LedPwm.h"
 
 namespace Corvane::Sim {
@@ -38,6 +37,7 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : testbed_(std::make_u
         InterruptLine& line = t.install(std::make_unique<InterruptLine>(63));
         hdmi_ = &t.install(std::make_unique<HdmiTransmitter>());
         hdmi_->onInterrupt([&line] { line.raise(); });
+        hdmiLine_ = &line;
     }
     if (config.watchdog) {
         watchdog_ = &t.install(std::make_unique<Watchdog>());

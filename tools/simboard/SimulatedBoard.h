@@ -15,6 +15,7 @@
 #include "devices/FpgaProcFile.h"
 #include "devices/HdmiTransmitter.h"
 #include "devices/HwmonSensors.h"
+#include "devices/InterruptLine.h"
 #include "devices/RegisterWindow.h"
 #include "devices/Watchdog.h"
 
@@ -94,6 +95,8 @@ public:
 
     // The HDMI transmitter on /dev/i2c-3; null when it is not fitted.
     HdmiTransmitter* hdmi() const { return hdmi_; }
+    // Its interrupt line, gpio63; null when the transmitter is not fitted.
+    const InterruptLine* hdmiLine() const { return hdmiLine_; }
 
     // What the watchdog has seen; all zero when it is not fitted.
     WatchdogState watchdog() const;
@@ -115,6 +118,7 @@ private:
     std::unique_ptr<Testbed> testbed_;
     const Watchdog* watchdog_ = nullptr;
     HdmiTransmitter* hdmi_ = nullptr;
+    const InterruptLine* hdmiLine_ = nullptr;
 };
 
 }  // namespace Corvane::Sim

@@ -1,7 +1,10 @@
 // corvane-simboard: builds a simulated controller board (a umockdev testbed)
 // and runs the daemon, or any other command, on it.
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +16,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
+#include <thread>
 
 #include "SimulatedBoard.h"
 #include "common/NumberText.h"
@@ -156,6 +161,67 @@ BoardConfig configFrom(const QCommandLineParser& p) {
     return c;
 }
 
+// Reads words from a FIFO ("plug", "unplug", "sense", "nosense") and raises
+// them as HDMI events, until it is destroyed.
+class HdmiEventFifo {
+public:
+    HdmiEventFifo(const QString& path, Corvane::Sim::HdmiTransmitter& hdmi)
+        : path_(path.toStdString()) {
+        if (::mkfifo(path_.c_str(), 0600) != 0 && errno != EEXIST) {
+            fail(QStringLiteral("--hdmi-events: cannot create %1: %2").arg(path, strerror(errno)));
+        }
+        // Opened for writing too, so that the last writer's close is no end.
+        fifo_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+        if (fifo_ < 0 || ::pipe2(stop_, O_CLOEXEC) != 0) {
+            fail(QStringLiteral("--hdmi-events: cannot open %1: %2").arg(path, strerror(errno)));
+        }
+        reader_ = std::thread([this, &hdmi] { serve(hdmi); });
+    }
+    ~HdmiEventFifo() {
+        (void)!::write(stop_[1], "x", 1);
+        reader_.join();
+        ::close(fifo_);
+        ::close(stop_[0]);
+        ::close(stop_[1]);
+        ::unlink(path_.c_str());
+    }
+
+private:
+    void serve(Corvane::Sim::HdmiTransmitter& hdmi) {
+        std::string pending;
+        for (;;) {
+            pollfd fds[2] = {{fifo_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
+                return;
+            }
+            if (fds[1].revents != 0) {
+                return;
+            }
+            char buffer[256];
+            const ssize_t n = fds[0].revents ? ::read(fifo_, buffer, sizeof buffer) : 0;
+            pending.append(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+            for (size_t end; (end = pending.find_first_of(" \n")) != std::string::npos;) {
+                const std::string word = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                if (!word.empty() && !hdmi.command(word)) {
+                    std::fprintf(stderr,
+                                 "corvane-simboard: '%s' is no HDMI event (plug, unplug, sense, "
+                                 "nosense)\n",
+                                 word.c_str());
+                }
+            }
+            if (pending.size() > 64) {
+                pending.clear();  // no word is that long
+            }
+        }
+    }
+
+    std::string path_;
+    int fifo_ = -1;
+    int stop_[2] = {-1, -1};
+    std::thread reader_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -187,6 +253,10 @@ int main(int argc, char** argv) {
         {"no-image-flash", "No /dev/mtd9 image partition (1 MiB of NOR flash)."},
         {"no-watchdog", "No /dev/watchdog."},
         {"no-hdmi", "No /dev/i2c-3 HDMI transmitter and no interrupt line gpio63."},
+        {"hdmi-events",
+         "Create the FIFO PATH; each word written to it is an HDMI event: plug, unplug, sense "
+         "or nosense (monitor sense alone).",
+         "PATH"},
         {"sensor",
          QStringLiteral("Health reading in °C, V or RPM, or 'none' for no input file; may be "
                         "repeated. NAME (default): %1.")
@@ -216,6 +286,13 @@ int main(int argc, char** argv) {
         fail(QStringLiteral("cannot build the simulated board: %1").arg(e.what()));
     }
     board->keep(p.isSet("keep"));
+    std::unique_ptr<HdmiEventFifo> hdmiEvents;
+    if (p.isSet("hdmi-events")) {
+        if (board->hdmi() == nullptr) {
+            fail(QStringLiteral("--hdmi-events: there is no HDMI transmitter (--no-hdmi)"));
+        }
+        hdmiEvents = std::make_unique<HdmiEventFifo>(p.value("hdmi-events"), *board->hdmi());
+    }
     const QString root = QString::fromStdString(board->rootDir());
     std::fprintf(stderr, "corvane-simboard: testbed %s (register window %s)\n", qPrintable(root),
                  board->windowPath().c_str());
@@ -263,6 +340,7 @@ int main(int argc, char** argv) {
     } else if (!testbedFile.isEmpty()) {
         QFile::remove(testbedFile);
     }
+    hdmiEvents.reset();
     board.reset();
     return exitCode;
 }
