@@ -100,11 +100,11 @@ TEST(AncillaryView, CommandLine) {
         const char* inOutput;
     } cases[] = {
         {{"--help"}, 0, "--screenshot"},
-        {{}, 1, "expected exactly one document file"},
+        {{}, 2, "expected exactly one document file"},
         {{"--screenshot", dir.filePath("x.png"), dir.filePath("missing.json")}, 1, "cannot open"},
         {{"--screenshot", dir.filePath("x.png"), broken}, 1, "must be an object"},
-        {{"--print-rows", broken}, 1, "--print-rows needs --screenshot"},
-        {{"--frobnicate"}, 1, "frobnicate"},
+        {{"--print-rows", broken}, 2, "--print-rows needs --screenshot"},
+        {{"--frobnicate"}, 2, "frobnicate"},
     };
     for (const Case& c : cases) {
         const auto run = runViewer(c.arguments);

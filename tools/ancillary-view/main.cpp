@@ -26,9 +26,14 @@ namespace {
 // Status documents are a few kilobytes; anything far larger is not one.
 constexpr qint64 maxDocumentBytes = 16 * 1024 * 1024;
 
-int fail(const QString& message) {
+int fail(const QString& message, int status = 1) {
     std::fprintf(stderr, "corvane-ancillary-view: %s\n", qUtf8Printable(message));
-    return 1;
+    return status;
+}
+
+// Wrong arguments are the caller's mistake, told apart from a bad document.
+int usageError(const QString& message) {
+    return fail(message, 2);
 }
 
 // Reads the document, accepting it only when it is an object whose entry list
@@ -171,7 +176,7 @@ int main(int argc, char* argv[]) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
     if (!parser.parse(arguments)) {
-        return fail(parser.errorText());
+        return usageError(parser.errorText());
     }
     if (parser.isSet(helpOption)) {
         // The help text takes the program name from an application object; a
@@ -181,11 +186,11 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (parser.positionalArguments().size() != 1) {
-        return fail(QStringLiteral("expected exactly one document file (see --help)"));
+        return usageError(QStringLiteral("expected exactly one document file (see --help)"));
     }
     const bool screenshot = parser.isSet(screenshotOption);
     if (parser.isSet(rowsOption) && !screenshot) {
-        return fail(QStringLiteral("--print-rows needs --screenshot"));
+        return usageError(QStringLiteral("--print-rows needs --screenshot"));
     }
     if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
