@@ -3,6 +3,8 @@
 // every reading libsensors offers.
 
 #include <signal.h>
+#include <spdlog/sinks/stdout_sinks.h>
+#include <spdlog/spdlog.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -146,6 +148,9 @@ int main(int argc, char* argv[]) {
             return fail(2, "--count needs --watch and a positive number");
         }
     }
+
+    // The library reports unreadable sensors through the application logger.
+    spdlog::stderr_logger_mt("TQLOG")->set_pattern("corvane-sensors: %v");
 
     try {
         healthSensors sensors;
