@@ -31,42 +31,26 @@ bool awaitBytes(QTcpSocket& socket, qint64 bytes) {
     return true;
 }
 
-}  // namespace
-
-QByteArray AxiNetworkUtil::encodePacket(const std::deque<unsigned int>& words) {
-    QByteArray bytes;
-    bytes.reserve(1 + 4 * static_cast<int>(words.size()));
-    bytes.append(static_cast<char>(words.size() & 0xFF));
+// The bytes of one packet into `out`, which holds 1 + 4 * words.size().
+void encodeInto(char* out, const std::deque<unsigned int>& words) {
+    *out++ = static_cast<char>(words.size() & 0xFF);
     for (unsigned int w : words) {
         for (int shift = 0; shift < 32; shift += 8) {
-            bytes.append(static_cast<char>((w >> shift) & 0xFF));
+            *out++ = static_cast<char>((w >> shift) & 0xFF);
         }
     }
-    return bytes;
 }
 
-bool AxiNetworkUtil::sendPacket(std::deque<unsigned int> words, QTcpSocket& socket) {
-    const QByteArray bytes = encodePacket(words);
-    if (socket.write(bytes) != bytes.size()) {
-        logLine(LogLevel::error, "Error sending data");
-        return false;
-    }
-    return true;
-}
-
-std::deque<unsigned int> AxiNetworkUtil::encodeTransaction(const AxiNetworkTransaction& t) {
-    std::deque<unsigned int> words{t.type};
-    t.toBytes(words);
-    return words;
-}
-
-AxiDecodedTransaction AxiNetworkUtil::decodeWords(const std::deque<unsigned int>& words) {
-    if (words.empty() || words[0] > mezzanineVersionResponseType) {
+// Decoding of a word list held in any indexable container, so that the
+// server can decode from a plain array without building a list per packet.
+template <typename Words>
+AxiDecodedTransaction decode(const Words& words, std::size_t size) {
+    if (size == 0 || words[0] > mezzanineVersionResponseType) {
         return std::monostate{};
     }
     const unsigned int type = words[0];
-    if (words.size() < kWordsNeeded[type]) {
-        return AxiShortTransaction{type, words.size()};
+    if (size < kWordsNeeded[type]) {
+        return AxiShortTransaction{type, size};
     }
     switch (type) {
         case axiWriteType:
@@ -82,24 +66,78 @@ AxiDecodedTransaction AxiNetworkUtil::decodeWords(const std::deque<unsigned int>
     }
 }
 
-std::deque<unsigned int> AxiNetworkUtil::receivePacket(QTcpSocket& socket) {
-    std::deque<unsigned int> words;
+// Most words a packet can carry: its count is one byte.
+constexpr int kMaxWords = 255;
+
+// Blocking read of one packet's words into `words`; returns how many, none
+// when the peer went away first. The words are taken in one read once all
+// of them are buffered: a read per word costs a pass through QIODevice each.
+std::size_t receiveInto(QTcpSocket& socket, unsigned int (&words)[kMaxWords]) {
     if (!awaitBytes(socket, 1)) {
-        return words;
+        return 0;
     }
     char count = 0;
     socket.getChar(&count);
     const int n = static_cast<unsigned char>(count);
     if (!awaitBytes(socket, 4 * static_cast<qint64>(n))) {
-        return words;
+        return 0;
     }
-    for (int i = 0; i < n; ++i) {
-        char raw[4];
-        if (socket.read(raw, 4) == 4) {
-            words.push_back(wordAt(raw));
-        }
+    char raw[4 * kMaxWords];
+    const qint64 got = socket.read(raw, 4 * n);
+    std::size_t size = 0;
+    for (qint64 at = 0; at + 4 <= got; at += 4) {
+        words[size++] = wordAt(raw + at);
     }
+    return size;
+}
+
+}  // namespace
+
+QByteArray AxiNetworkUtil::encodePacket(const std::deque<unsigned int>& words) {
+    QByteArray bytes(1 + 4 * static_cast<int>(words.size()), Qt::Uninitialized);
+    encodeInto(bytes.data(), words);
+    return bytes;
+}
+
+bool AxiNetworkUtil::sendPacket(std::deque<unsigned int> words, QTcpSocket& socket) {
+    // Every answer of the server fits on the stack; only longer lists (which
+    // the server never sends) cost an allocation.
+    constexpr std::size_t kStackWords = 8;
+    char stack[1 + 4 * kStackWords];
+    QByteArray heap;
+    const qint64 size = 1 + 4 * static_cast<qint64>(words.size());
+    char* bytes = stack;
+    if (words.size() > kStackWords) {
+        heap.resize(static_cast<int>(size));
+        bytes = heap.data();
+    }
+    encodeInto(bytes, words);
+    if (socket.write(bytes, size) != size) {
+        logLine(LogLevel::error, "Error sending data");
+        return false;
+    }
+    return true;
+}
+
+std::deque<unsigned int> AxiNetworkUtil::encodeTransaction(const AxiNetworkTransaction& t) {
+    std::deque<unsigned int> words{t.type};
+    t.toBytes(words);
     return words;
+}
+
+AxiDecodedTransaction AxiNetworkUtil::decodeWords(const std::deque<unsigned int>& words) {
+    return decode(words, words.size());
+}
+
+std::deque<unsigned int> AxiNetworkUtil::receivePacket(QTcpSocket& socket) {
+    unsigned int words[kMaxWords];
+    const std::size_t size = receiveInto(socket, words);
+    return std::deque<unsigned int>(words, words + size);
+}
+
+AxiDecodedTransaction AxiNetworkUtil::receiveTransaction(QTcpSocket& socket) {
+    unsigned int words[kMaxWords];
+    return decode(words, receiveInto(socket, words));
 }
 
 void AxiPacketParser::append(const QByteArray& bytes) {

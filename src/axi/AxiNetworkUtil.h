@@ -34,9 +34,8 @@ public:
     // receiveWaitMs steps; returns no words when the peer went away first.
     static std::deque<unsigned int> receivePacket(QTcpSocket& socket);
 
-    static AxiDecodedTransaction receiveTransaction(QTcpSocket& socket) {
-        return decodeWords(receivePacket(socket));
-    }
+    // receivePacket then decodeWords, without a word list in between.
+    static AxiDecodedTransaction receiveTransaction(QTcpSocket& socket);
 };
 
 // Cuts packets out of a byte stream that arrives in arbitrary pieces; used
