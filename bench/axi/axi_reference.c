@@ -3,15 +3,23 @@
  * complete packet in it with one write(2). Registers live in an anonymous
  * shared mapping of the window's size.
  *
- * Usage: axi_reference PORT (0 = any free port). Prints "port N" once it
- * listens, then serves one client after another until it is killed. */
+ * With --qt-waits it reads the way QTcpSocket's blocking wait does: poll(2)
+ * for input, ioctl(FIONREAD) for the amount, then read(2). That is the least
+ * a server built on QTcpSocket::waitForReadyRead can do per batch, so its
+ * rate against the plain one is the ceiling for corvane-axid.
+ *
+ * Usage: axi_reference PORT [--qt-waits] (PORT 0 = any free port). Prints
+ * "port N" once it listens, then serves one client after another until it
+ * is killed. */
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -43,13 +51,29 @@ static int writeAll(int fd, const unsigned char* data, size_t size) {
 
 /* Serves one connection until it closes or sends a packet that ends it
  * (count 0 or an unknown type), as the daemon does. */
+static int qtWaits = 0;
+
+static ssize_t readSome(int fd, unsigned char* into, size_t room) {
+    if (qtWaits) {
+        struct pollfd p = {fd, POLLIN, 0};
+        int pending = 0;
+        if (poll(&p, 1, 5000) < 0 || ioctl(fd, FIONREAD, &pending) != 0) {
+            return -1;
+        }
+        if (pending > 0 && (size_t)pending < room) {
+            room = (size_t)pending;
+        }
+    }
+    return read(fd, into, room);
+}
+
 static void serve(int fd, volatile uint32_t* registers) {
     static unsigned char in[bufferBytes];
     /* Every answer is 17 bytes for a request of at least 9. */
     static unsigned char out[2 * bufferBytes];
     size_t have = 0;
     for (;;) {
-        const ssize_t n = read(fd, in + have, sizeof in - have);
+        const ssize_t n = readSome(fd, in + have, sizeof in - have);
         if (n <= 0) {
             return;
         }
@@ -94,8 +118,9 @@ static void serve(int fd, volatile uint32_t* registers) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: axi_reference PORT\n");
+    qtWaits = argc == 3 && strcmp(argv[2], "--qt-waits") == 0;
+    if (argc != 2 + qtWaits) {
+        fprintf(stderr, "usage: axi_reference PORT [--qt-waits]\n");
         return 2;
     }
     volatile uint32_t* registers =

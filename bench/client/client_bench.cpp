@@ -8,6 +8,7 @@
 #include "client/NetworkConnection.h"
 #include "packets/RawDataPacketFactory.h"
 #include "packets/RawDataPacketReceiverInterface.h"
+#include "support/BenchReport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +17,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -58,10 +61,12 @@ struct Link {
     std::unique_ptr<QTcpSocket> sender;
 };
 
+// Runs the event loop until `done`, sleeping in it while nothing happens, so
+// both sides of a comparison wait alike rather than spin.
 template <typename Done>
 void pump(Done&& done) {
     while (!done()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 
@@ -75,14 +80,19 @@ void BM_BareCopy(benchmark::State& state) {
         state.SkipWithError("no loopback link");
         return;
     }
-    QByteArray buffer;
+    // One buffer of the burst's size, filled in place: each byte is copied
+    // once, as the connection's own buffer does.
+    QByteArray buffer(burst.size(), Qt::Uninitialized);
     for (auto _ : state) {
-        buffer.clear();
+        qint64 got = 0;
         link.sender->write(burst);
         pump([&] {
-            buffer.append(receiver.readAll());
-            return buffer.size() == burst.size();
+            got += receiver.read(buffer.data() + got, buffer.size() - got);
+            return got == buffer.size();
         });
+    }
+    if (buffer != burst) {
+        state.SkipWithError("the copy differs from the burst");
     }
     state.SetBytesProcessed(state.iterations() * burst.size());
 }
@@ -130,10 +140,24 @@ BENCHMARK(BM_FactoryOnly)->Arg(64)->Arg(1024)->Arg(65536)->Unit(benchmark::kMill
 
 }  // namespace
 
+#ifdef CORVANE_DATACORED
+void reportDatacoredMemory();  // datacored_echo_bench.cpp
+#endif
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    std::vector<Corvane::Bench::Comparison> comparisons;
+    for (const char* size : {"64", "1024", "65536"}) {
+        comparisons.push_back(
+            {std::string("BM_ConnectionCutsFrames/") + size, std::string("BM_BareCopy/") + size});
+    }
+    comparisons.push_back({"BM_DatacoredChangeLockStep", "BM_BareEchoLockStep"});
+    comparisons.push_back({"BM_DatacoredChange64Outstanding", "BM_BareEcho64Outstanding"});
+    const int status = Corvane::Bench::runWithRatios(argc, argv, comparisons);
+#ifdef CORVANE_DATACORED
+    if (status == 0) {
+        reportDatacoredMemory();
+    }
+#endif
+    return status;
 }

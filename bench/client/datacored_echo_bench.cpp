@@ -2,8 +2,8 @@
 // ClientDatacore and gets echoed by corvane-datacored over loopback, lock-step
 // and with 64 outstanding. The baselines write the same change frames to a
 // bare loopback socket whose far end echoes them from a thread, so the
-// client's and the server's share of a round trip shows as the "x_baseline"
-// counter: time per change as a multiple of the baseline's time per frame.
+// client's and the server's share of a round trip shows as the ratio of the
+// two. Also the server's resident memory with 50 clients connected.
 //
 // Times are wall-clock: the server is another process, and waiting for it is
 // the point.
@@ -17,10 +17,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
-#include <chrono>
-#include <map>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "DatacoredProcess.h"
 #include "client/ClientDatacore.h"
@@ -29,35 +30,21 @@
 #include "client/TqClientDatacoreManager.h"
 #include "packets/DatacorePacket.h"
 #include "packets/SerialisableDataPacketDistributor.h"
+#include "support/BenchReport.h"
 
 namespace {
 
 using namespace Corvane;
-using Clock = std::chrono::steady_clock;
 
 // A configuration datacore of the example, which the server lets clients
 // change.
 const QString changedPath = QStringLiteral("configCoreRouter/generator/audio/levelDbfs");
 constexpr int window = 64;
 
-// Seconds per change of the last run of each baseline.
-std::map<std::string, double> baselineSeconds;
-
-// Ends a run: changes and bytes per second for the table; without a
-// `baseline` the run is remembered as `name`'s, otherwise it is stated as a
-// multiple of that baseline's.
-void finishRun(benchmark::State& state, Clock::time_point start, qint64 frameBytes,
-               const std::string& name, const std::string& baseline) {
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double perChange =
-        seconds / static_cast<double>(std::max<int64_t>(1, state.iterations()));
+// Ends a run: changes and bytes per second for the table.
+void finishRun(benchmark::State& state, qint64 frameBytes) {
     state.SetItemsProcessed(state.iterations());
     state.SetBytesProcessed(state.iterations() * frameBytes);
-    if (baseline.empty()) {
-        baselineSeconds[name] = perChange;
-    } else if (const auto b = baselineSeconds.find(baseline); b != baselineSeconds.end()) {
-        state.counters["x_baseline"] = perChange / b->second;
-    }
 }
 
 // The frame the monitor sends for one change of the benchmark's datacore.
@@ -125,7 +112,7 @@ private:
     QTimer heartbeat_;
 };
 
-void changesEchoedByDatacored(benchmark::State& state, int inFlight, const std::string& baseline) {
+void changesEchoedByDatacored(benchmark::State& state, int inFlight) {
     Testing::DatacoredProcess server;
     ChangingClient client(server.port());
     if (server.port() == 0 || !client.pumpUntil([&] { return client.stateArrived; })) {
@@ -134,7 +121,6 @@ void changesEchoedByDatacored(benchmark::State& state, int inFlight, const std::
     }
     ClientDatacore* datacore = client.datacore();
     int value = 0;
-    const auto start = Clock::now();
     for (auto _ : state) {
         if (!client.pumpUntil([&] { return client.outstanding < inFlight; })) {
             state.SkipWithError("no echo from corvane-datacored");
@@ -147,7 +133,7 @@ void changesEchoedByDatacored(benchmark::State& state, int inFlight, const std::
         state.SkipWithError("no echo from corvane-datacored");
         return;
     }
-    finishRun(state, start, changeFrame(client.id(), "0").size(), {}, baseline);
+    finishRun(state, changeFrame(client.id(), "0").size());
 }
 
 // All `size` bytes through `io` (::read or ::write), however the kernel
@@ -197,7 +183,7 @@ struct LoopbackPair {
     }
 };
 
-void framesEchoedByBareSocket(benchmark::State& state, int inFlight, const std::string& name) {
+void framesEchoedByBareSocket(benchmark::State& state, int inFlight) {
     // A client identifier as long as a real one: 127.0.0.1 and a port.
     const QByteArray frame = changeFrame(QStringLiteral("213070643354321"), "0");
     LoopbackPair pair;
@@ -217,7 +203,6 @@ void framesEchoedByBareSocket(benchmark::State& state, int inFlight, const std::
     QByteArray back(frame.size(), '\0');
     int outstanding = 0;
     bool ok = true;
-    const auto start = Clock::now();
     for (auto _ : state) {
         if (outstanding == inFlight) {
             ok = ok && whole(::read, pair.near, back.data(), back.size());
@@ -235,27 +220,55 @@ void framesEchoedByBareSocket(benchmark::State& state, int inFlight, const std::
         state.SkipWithError("the echo lost or changed bytes");
         return;
     }
-    finishRun(state, start, frame.size(), name, {});
+    finishRun(state, frame.size());
 }
 
 void BM_BareEchoLockStep(benchmark::State& state) {
-    framesEchoedByBareSocket(state, 1, "BM_BareEchoLockStep");
+    framesEchoedByBareSocket(state, 1);
 }
 BENCHMARK(BM_BareEchoLockStep)->UseRealTime();
 
 void BM_DatacoredChangeLockStep(benchmark::State& state) {
-    changesEchoedByDatacored(state, 1, "BM_BareEchoLockStep");
+    changesEchoedByDatacored(state, 1);
 }
 BENCHMARK(BM_DatacoredChangeLockStep)->UseRealTime();
 
 void BM_BareEcho64Outstanding(benchmark::State& state) {
-    framesEchoedByBareSocket(state, window, "BM_BareEcho64Outstanding");
+    framesEchoedByBareSocket(state, window);
 }
 BENCHMARK(BM_BareEcho64Outstanding)->UseRealTime();
 
 void BM_DatacoredChange64Outstanding(benchmark::State& state) {
-    changesEchoedByDatacored(state, window, "BM_BareEcho64Outstanding");
+    changesEchoedByDatacored(state, window);
 }
 BENCHMARK(BM_DatacoredChange64Outstanding)->UseRealTime();
 
 }  // namespace
+
+// Peak resident memory of corvane-datacored serving its example, idle and
+// with 50 clients that each received its whole state.
+void reportDatacoredMemory() {
+    constexpr int clients = 50;
+    Testing::DatacoredProcess server;
+    ChangingClient first(server.port());
+    if (server.port() == 0 || !first.pumpUntil([&] { return first.stateArrived; })) {
+        std::fprintf(stderr, "client_bench: corvane-datacored did not serve its example\n");
+        return;
+    }
+    const long idle = Bench::residentKb(static_cast<pid_t>(server.pid())).first;
+    std::vector<std::unique_ptr<ChangingClient>> others;
+    for (int i = 1; i < clients; ++i) {
+        others.push_back(std::make_unique<ChangingClient>(server.port()));
+    }
+    for (const auto& client : others) {
+        if (!client->pumpUntil([&] { return client->stateArrived; })) {
+            std::fprintf(stderr, "client_bench: a client of corvane-datacored got no state\n");
+            return;
+        }
+    }
+    const long busy = Bench::residentKb(static_cast<pid_t>(server.pid())).first;
+    Bench::printRow("corvane-datacored peak RSS, " + std::to_string(clients) + " clients " +
+                        std::to_string(busy) + " kB",
+                    "peak RSS, 1 client " + std::to_string(idle) + " kB",
+                    static_cast<double>(busy) / static_cast<double>(idle), {}, std::nullopt);
+}

@@ -4,12 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QJsonDocument>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <vector>
 
 #include "datacore/DatacoreBase.h"
+#include "support/BenchReport.h"
 
 using namespace Corvane;
 
@@ -133,50 +132,12 @@ void BM_PropagateLeafToRoot10Levels(benchmark::State& state) {
 }
 BENCHMARK(BM_PropagateLeafToRoot10Levels)->Unit(benchmark::kMicrosecond);
 
-// Prints the usual table, then each measurement as a multiple of its baseline.
-// CPU time, not wall time: the build machine is shared and wall time there
-// mostly measures the neighbours.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.iterations > 0) {
-                seconds_[run.benchmark_name()] =
-                    run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const std::pair<const char*, const char*> pairs[] = {
-            {"BM_DatacoreAppendRecursive", "BM_QJsonDocumentRoundTrip"},
-            {"BM_DatacorePopulateChanged", "BM_QJsonDocumentRoundTrip"},
-            {"BM_DatacorePopulateUnchanged", "BM_QJsonDocumentRoundTrip"},
-            {"BM_PropagateLeafToRoot10Levels", "BM_SetDataDetachedNode"},
-        };
-        for (const auto& [name, baseline] : pairs) {
-            const auto n = seconds_.find(name);
-            const auto b = seconds_.find(baseline);
-            if (n != seconds_.end() && b != seconds_.end() && b->second > 0) {
-                std::printf("%-32s %6.2fx %s\n", name, n->second / b->second, baseline);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);  // answers --help itself
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return Bench::runWithRatios(argc, argv,
+                                {{"BM_DatacoreAppendRecursive", "BM_QJsonDocumentRoundTrip"},
+                                 {"BM_DatacorePopulateChanged", "BM_QJsonDocumentRoundTrip"},
+                                 {"BM_DatacorePopulateUnchanged", "BM_QJsonDocumentRoundTrip"},
+                                 {"BM_PropagateLeafToRoot10Levels", "BM_SetDataDetachedNode"}});
 }

@@ -6,6 +6,7 @@
 #include "packets/AudioMetersDataPacket.h"
 #include "packets/DatacorePacket.h"
 #include "packets/RawDataPacketFactory.h"
+#include "support/BenchReport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -88,4 +89,8 @@ BENCHMARK(BM_MeterPacketRoundTrip);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return Corvane::Bench::runWithRatios(argc, argv,
+                                         {{"BM_JsonPacketRoundTrip", "BM_JsonDocumentOnly"},
+                                          {"BM_MeterPacketRoundTrip", "BM_JsonDocumentOnly"}});
+}

@@ -6,13 +6,12 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <set>
-#include <string>
 #include <vector>
 
 #include "sdi/PayloadIdentifierFactory.h"
 #include "sdi/SupportedVideoStandards.h"
+#include "support/BenchReport.h"
 
 using namespace Corvane;
 using namespace Corvane::Sdi;
@@ -122,62 +121,17 @@ void BM_DecodeIdentifierToText(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeIdentifierToText);
 
-// Prints the usual table, then each measurement as a multiple of its
-// baseline. CPU time, not wall time: the machine is shared.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.iterations > 0) {
-                seconds_[run.benchmark_name()] =
-                    run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const std::size_t words = catalogueWords().size();
-        const auto& catalogue = SupportedVideoStandards::instance();
-        std::printf("catalogue: %zu analyser + %zu generator standards, %zu distinct words\n",
-                    catalogue.getSupportedAnalyserStandards().size(),
-                    catalogue.getSupportedGeneratorStandards().size(), words);
-        const std::pair<const char*, const char*> pairs[] = {
-            {"BM_BuildCatalogue", "BM_CopyCatalogueWordLists"},
-            {"BM_DecodeIdentifier", "BM_ExtractFieldsWithMasks"},
-            {"BM_DecodeIdentifierToText", "BM_ExtractFieldsWithMasks"},
-        };
-        for (const auto& [name, baseline] : pairs) {
-            const auto n = seconds_.find(name);
-            const auto b = seconds_.find(baseline);
-            if (n != seconds_.end() && b != seconds_.end() && b->second > 0) {
-                std::printf("%-28s %9.1fx %s\n", name, n->second / b->second, baseline);
-            }
-        }
-        const auto decode = seconds_.find("BM_DecodeIdentifier");
-        if (decode != seconds_.end() && decode->second > 0) {
-            std::printf("decode rate: %.2f million identifiers/s (CPU time)\n",
-                        static_cast<double>(words) / decode->second / 1e6);
-        }
-        const auto build = seconds_.find("BM_BuildCatalogue");
-        if (build != seconds_.end()) {
-            std::printf("catalogue construction: %.2f ms (CPU time)\n", build->second * 1e3);
-        }
-    }
-
-private:
-    std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);  // answers --help itself
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    const auto& catalogue = SupportedVideoStandards::instance();
+    std::printf("catalogue: %zu analyser + %zu generator standards, %zu distinct words\n",
+                catalogue.getSupportedAnalyserStandards().size(),
+                catalogue.getSupportedGeneratorStandards().size(), catalogueWords().size());
+    using Bench::Goal;
+    return Bench::runWithRatios(
+        argc, argv,
+        {{"BM_BuildCatalogue", "BM_CopyCatalogueWordLists", {Goal::secondsBelow, 0.020}},
+         {"BM_DecodeIdentifier", "BM_ExtractFieldsWithMasks"},
+         {"BM_DecodeIdentifierToText", "BM_ExtractFieldsWithMasks"}});
 }

@@ -9,7 +9,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -91,6 +96,22 @@ inline void printRow(const std::string& figure, const std::string& baseline, dou
     std::fflush(stdout);
 }
 
+// Peak (VmHWM) and current (VmRSS) resident memory of a process, in kB;
+// zeros when it is gone.
+inline std::pair<long, long> residentKb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    long peak = 0;
+    long now = 0;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            peak = std::atol(line.c_str() + 6);
+        } else if (line.rfind("VmRSS:", 0) == 0) {
+            now = std::atol(line.c_str() + 6);
+        }
+    }
+    return {peak, now};
+}
+
 // One row of a Google Benchmark program: `name`'s time per iteration as a
 // multiple of `baseline`'s.
 struct Comparison {
@@ -105,8 +126,10 @@ struct Comparison {
 // load disturbs less.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that piped output stays plain text.
     explicit RatioReporter(std::vector<Comparison> comparisons)
-        : comparisons_(std::move(comparisons)) {}
+        : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular),
+          comparisons_(std::move(comparisons)) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {

@@ -4,47 +4,28 @@
 // tests and the benchmark of the datacore client. The binary's path comes
 // in as the compile definition CORVANE_DATACORED.
 
-#include <QByteArray>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QString>
+
+#include "../support/ProgramRun.h"
 
 namespace Corvane::Testing {
 
 class DatacoredProcess {
 public:
     // On `port`, or a free one for 0 (a restart takes the port it had).
-    explicit DatacoredProcess(quint16 port = 0) {
-        // Its log lines are of no interest here, and unread they would fill the
-        // pipe and stall it.
-        process_.setStandardOutputFile(QProcess::nullDevice());
-        process_.setReadChannel(QProcess::StandardError);
-        process_.start(QStringLiteral(CORVANE_DATACORED), {"--port", QString::number(port)});
-        // "corvane-datacored: serving FILE on ADDRESS:PORT" once it listens.
-        const QRegularExpression serving(QStringLiteral(" on [^ ]+:(\\d+)\\n"));
-        QByteArray said;
-        while (port_ == 0 && process_.waitForReadyRead(10000)) {
-            said += process_.readAllStandardError();
-            const auto match = serving.match(QString::fromUtf8(said));
-            port_ = match.hasMatch() ? static_cast<quint16>(match.captured(1).toUInt()) : 0;
-        }
-    }
-    ~DatacoredProcess() { kill(); }
-    DatacoredProcess(const DatacoredProcess&) = delete;
-    DatacoredProcess& operator=(const DatacoredProcess&) = delete;
+    // "corvane-datacored: serving FILE on ADDRESS:PORT" once it listens.
+    explicit DatacoredProcess(quint16 port = 0)
+        : server_(QStringLiteral(CORVANE_DATACORED), {"--port", QString::number(port)},
+                  QRegularExpression(QStringLiteral(" on [^ ]+:(\\d+)\\n"))) {}
 
     // 0 when the server did not come up.
-    quint16 port() const { return port_; }
-    QString portText() const { return QString::number(port_); }
-
-    void kill() {
-        process_.kill();
-        process_.waitForFinished();
-    }
+    quint16 port() const { return server_.captured().toUShort(); }
+    QString portText() const { return QString::number(port()); }
+    qint64 pid() const { return server_.pid(); }
+    void kill() { server_.kill(); }
 
 private:
-    QProcess process_;
-    quint16 port_ = 0;
+    RunningProgram server_;
 };
 
 }  // namespace Corvane::Testing
