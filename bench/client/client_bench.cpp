@@ -1,16 +1,20 @@
-// Frame cutting as a client sees it: a burst of frames arrives on a loopback
-// socket and the connection cuts it into packets for a receiver. The bare
-// case reads the same burst through a plain socket into one buffer, so the
-// cost of cutting shows as a ratio of the two rates measured in the same run;
-// the factory alone on the same bytes in memory shows how much of that is
-// building the packets.
+// Frame cutting as a client sees it: a thread writes a burst of frames into a
+// loopback socket and the connection cuts it into packets for a receiver.
+// The bare case reads the same burst from a plain blocking socket into a
+// buffer of its size, the least any receiver can do, so the cost of cutting
+// shows as a ratio of the receiving thread's CPU times in the same run; the factory
+// alone on the same bytes in memory shows how much of that is building the
+// packets.
 
 #include "client/NetworkConnection.h"
 #include "packets/RawDataPacketFactory.h"
 #include "packets/RawDataPacketReceiverInterface.h"
 #include "support/BenchReport.h"
+#include "support/Loopback.h"
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -18,6 +22,7 @@
 #include <QTcpSocket>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -49,47 +54,32 @@ public:
     long count = 0;
 };
 
-// A loopback link: `sender` is the server's end of it.
-struct Link {
-    Link() { server.listen(QHostAddress::LocalHost, 0); }
-    bool accept() {
-        server.waitForNewConnection(1000);
-        sender.reset(server.nextPendingConnection());
-        return sender != nullptr;
-    }
-    QTcpServer server;
-    std::unique_ptr<QTcpSocket> sender;
-};
-
-// Runs the event loop until `done`, sleeping in it while nothing happens, so
-// both sides of a comparison wait alike rather than spin.
-template <typename Done>
-void pump(Done&& done) {
-    while (!done()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+// Writes `burst` from a thread into the blocking socket `fd` while the
+// caller receives it; false when the writer failed.
+template <typename Receive>
+bool sendWhileReceiving(int fd, const QByteArray& burst, Receive&& receive) {
+    bool written = false;
+    std::thread writer(
+        [&] { written = Bench::whole(::write, fd, burst.constData(), burst.size()); });
+    receive();
+    writer.join();
+    return written;
 }
 
 void BM_BareCopy(benchmark::State& state) {
     int frames = 0;
     const QByteArray burst = burstOf(static_cast<int>(state.range(0)), frames);
-    Link link;
-    QTcpSocket receiver;
-    receiver.connectToHost(QHostAddress::LocalHost, link.server.serverPort());
-    if (!receiver.waitForConnected(1000) || !link.accept()) {
-        state.SkipWithError("no loopback link");
-        return;
-    }
-    // One buffer of the burst's size, filled in place: each byte is copied
-    // once, as the connection's own buffer does.
+    Bench::LoopbackPair pair;
     QByteArray buffer(burst.size(), Qt::Uninitialized);
     for (auto _ : state) {
-        qint64 got = 0;
-        link.sender->write(burst);
-        pump([&] {
-            got += receiver.read(buffer.data() + got, buffer.size() - got);
-            return got == buffer.size();
-        });
+        bool read = false;
+        if (!sendWhileReceiving(
+                pair.far, burst,
+                [&] { read = Bench::whole(::read, pair.near, buffer.data(), buffer.size()); }) ||
+            !read) {
+            state.SkipWithError("no loopback link");
+            return;
+        }
     }
     if (buffer != burst) {
         state.SkipWithError("the copy differs from the burst");
@@ -100,19 +90,31 @@ void BM_BareCopy(benchmark::State& state) {
 void BM_ConnectionCutsFrames(benchmark::State& state) {
     int frames = 0;
     const QByteArray burst = burstOf(static_cast<int>(state.range(0)), frames);
-    Link link;
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
     NetworkConnection connection;
-    if (!connection.connectToHost(QHostAddress(QHostAddress::LocalHost),
-                                  link.server.serverPort()) ||
-        !link.accept()) {
+    const bool connected =
+        connection.connectToHost(QHostAddress(QHostAddress::LocalHost), server.serverPort()) &&
+        server.waitForNewConnection(1000);
+    const std::unique_ptr<QTcpSocket> sender(server.nextPendingConnection());
+    if (!connected || !sender) {
         state.SkipWithError("no loopback link");
         return;
     }
+    // The sending end is written by a thread, blocking, as the bare case's.
+    const int fd = static_cast<int>(sender->socketDescriptor());
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     Counter counter;
     for (auto _ : state) {
         counter.count = 0;
-        link.sender->write(burst);
-        pump([&] { return counter.count == frames; });
+        if (!sendWhileReceiving(fd, burst, [&] {
+                while (counter.count < frames) {
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                }
+            })) {
+            state.SkipWithError("no loopback link");
+            return;
+        }
     }
     state.SetBytesProcessed(state.iterations() * burst.size());
     state.SetItemsProcessed(state.iterations() * frames);

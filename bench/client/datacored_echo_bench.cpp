@@ -9,8 +9,6 @@
 // the point.
 
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -31,6 +29,7 @@
 #include "packets/DatacorePacket.h"
 #include "packets/SerialisableDataPacketDistributor.h"
 #include "support/BenchReport.h"
+#include "support/Loopback.h"
 
 namespace {
 
@@ -136,57 +135,10 @@ void changesEchoedByDatacored(benchmark::State& state, int inFlight) {
     finishRun(state, changeFrame(client.id(), "0").size());
 }
 
-// All `size` bytes through `io` (::read or ::write), however the kernel
-// splits them; false when the peer is gone.
-template <typename Io, typename Byte>
-bool whole(Io io, int fd, Byte* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t n = io(fd, data, static_cast<size_t>(size));
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
-// The two ends of a fresh loopback TCP connection, as blocking sockets.
-struct LoopbackPair {
-    int near = -1;
-    int far = -1;
-
-    LoopbackPair() {
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto* any = reinterpret_cast<sockaddr*>(&address);
-        if (listener >= 0 && ::bind(listener, any, sizeof address) == 0 &&
-            ::listen(listener, 1) == 0 && ::getsockname(listener, any, &length) == 0) {
-            near = ::socket(AF_INET, SOCK_STREAM, 0);
-            if (near >= 0 && ::connect(near, any, sizeof address) == 0) {
-                far = ::accept(listener, nullptr, nullptr);
-            }
-        }
-        if (listener >= 0) {
-            ::close(listener);
-        }
-    }
-    ~LoopbackPair() {
-        for (const int fd : {near, far}) {
-            if (fd >= 0) {
-                ::close(fd);
-            }
-        }
-    }
-};
-
 void framesEchoedByBareSocket(benchmark::State& state, int inFlight) {
     // A client identifier as long as a real one: 127.0.0.1 and a port.
     const QByteArray frame = changeFrame(QStringLiteral("213070643354321"), "0");
-    LoopbackPair pair;
+    Bench::LoopbackPair pair;
     if (pair.near < 0 || pair.far < 0) {
         state.SkipWithError("no loopback connection");
         return;
@@ -195,7 +147,7 @@ void framesEchoedByBareSocket(benchmark::State& state, int inFlight) {
         char buffer[65536];
         for (;;) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n <= 0 || !whole(::write, fd, buffer, n)) {
+            if (n <= 0 || !Bench::whole(::write, fd, buffer, n)) {
                 return;
             }
         }
@@ -205,14 +157,14 @@ void framesEchoedByBareSocket(benchmark::State& state, int inFlight) {
     bool ok = true;
     for (auto _ : state) {
         if (outstanding == inFlight) {
-            ok = ok && whole(::read, pair.near, back.data(), back.size());
+            ok = ok && Bench::whole(::read, pair.near, back.data(), back.size());
             --outstanding;
         }
-        ok = ok && whole(::write, pair.near, frame.constData(), frame.size());
+        ok = ok && Bench::whole(::write, pair.near, frame.constData(), frame.size());
         ++outstanding;
     }
     for (; outstanding > 0; --outstanding) {
-        ok = ok && whole(::read, pair.near, back.data(), back.size());
+        ok = ok && Bench::whole(::read, pair.near, back.data(), back.size());
     }
     ::shutdown(pair.near, SHUT_WR);
     echo.join();
