@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <filesystem>
 #include <thread>
 
@@ -25,17 +23,11 @@ ProgramRun runSimboard(const QStringList& args) {
 TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
     const std::string testbedFile = fs::temp_directory_path() / "simboard_test_testbed";
     fs::remove(testbedFile);
-    QProcess board;
-    board.start(simboard, {"--mezzanine", "9", "--reg", "2:0x10=0xabc", "--testbed-file",
-                           QString::fromStdString(testbedFile)});
-    QByteArray output;
-    QElapsedTimer timer;
-    timer.start();
-    while (!output.contains("Waiting for connection") && timer.elapsed() < 10000) {
-        board.waitForReadyRead(100);
-        output += board.readAllStandardOutput();
-    }
-    ASSERT_TRUE(output.contains("Waiting for connection")) << output.toStdString();
+    RunningProgram board(simboard,
+                         {"--mezzanine", "9", "--reg", "2:0x10=0xabc", "--testbed-file",
+                          QString::fromStdString(testbedFile)},
+                         QRegularExpression("Waiting for connection"), QProcess::StandardOutput);
+    ASSERT_TRUE(board.ready()) << board.said().toStdString();
     const std::string root = Corvane::Sim::SimulatedBoard::readFile(testbedFile);
     ASSERT_FALSE(root.empty());
     const std::string window = root.substr(0, root.size() - 1) + "/dev/xdma0_user";
@@ -52,9 +44,7 @@ TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
     ASSERT_EQ(bytes.size(), 0x800000u);
     EXPECT_EQ(bytes.substr(((2 << 16) | 0x14) * 4, 4), std::string("\x51\x51\0\0", 4));
 
-    board.terminate();  // SIGTERM, passed on to the daemon
-    ASSERT_TRUE(board.waitForFinished(10000));
-    EXPECT_EQ(board.exitCode(), 128 + 15);
+    EXPECT_EQ(board.terminate(), 128 + 15);  // SIGTERM, passed on to the daemon
     EXPECT_FALSE(fs::exists(testbedFile));
     EXPECT_FALSE(fs::exists(window)) << "the testbed was not removed";
 }
@@ -96,9 +86,7 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const ProgramRun f = runSimboard(c.args + QStringList{"--", "true"});
-        EXPECT_EQ(f.exitCode, 2);
-        EXPECT_NE(f.err.find(c.text), std::string::npos) << f.err;
+        expectToolRun(runSimboard(c.args + QStringList{"--", "true"}), 2, c.text);
     }
 }
 

@@ -26,6 +26,18 @@ inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
     return true;
 }
 
+// The next packet to arrive on `socket`, as the packet factory builds it;
+// null when none completes in time. `buffer` keeps the bytes read past it.
+inline std::shared_ptr<RawDataPacket> nextPacket(QTcpSocket& socket, QByteArray& buffer) {
+    std::shared_ptr<RawDataPacket> packet;
+    waitUntil([&] {
+        buffer += socket.readAll();
+        packet = take(buffer);
+        return packet != nullptr;
+    });
+    return packet;
+}
+
 // The far end of a client's link, played by the test on a free loopback
 // port: accepts one client at a time, sends bytes and reads back packets.
 class ScriptedServer {
@@ -53,13 +65,7 @@ public:
     // The next packet the client sent, as the packet factory builds it.
     template <typename T>
     std::shared_ptr<T> next() {
-        std::shared_ptr<RawDataPacket> packet;
-        waitUntil([this, &packet] {
-            buffer_ += client_->readAll();
-            packet = RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer_);
-            return packet != nullptr;
-        });
-        return std::dynamic_pointer_cast<T>(packet);
+        return std::dynamic_pointer_cast<T>(nextPacket(*client_, buffer_));
     }
     // Whether the client sent nothing more within a moment.
     bool quiet() {

@@ -4,18 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeView>
 
 #include "DatacoreMonitor.h"
@@ -30,37 +27,14 @@
 #include "packets/RawDataPacket.h"
 
 using namespace Corvane;
-using Corvane::Testing::DatacoredProcess;
-using Corvane::Testing::waitUntil;
+using namespace Corvane::Testing;
 
 namespace {
 
 using Lane = SdiOutputGroupLaneMapModel::LaneSource;
 
-struct ToolRun {
-    int exitCode = -1;  // -1: crashed or did not finish
-    QString out;
-    QString err;
-};
-
-// Runs a program to its end with this process's event loop going, so that a
-// relay in it keeps relaying.
-ToolRun run(const char* program, const QStringList& arguments) {
-    QProcess process;
-    QEventLoop loop;
-    QObject::connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop,
-                     &QEventLoop::quit);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    process.start(QString::fromLatin1(program), arguments);
-    loop.exec();
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+ProgramRun run(const char* program, const QStringList& arguments) {
+    return runProgram(QString::fromLatin1(program), arguments);
 }
 
 // A link that passes everything the server says and loses the first
@@ -145,10 +119,11 @@ protected:
     QList<Lane> lanes(int group) { return window_.laneMaps().at(group)->laneMap().getLaneModel(); }
     // The data another client reads from the server.
     QJsonArray serverData(const QString& path) {
-        const ToolRun r =
+        const ProgramRun r =
             run(CORVANE_DATACORE, {"--port", server_->portText(), "--json", "get", path});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        return QJsonDocument::fromJson(r.out.toUtf8())["datacores"][0]["data"].toArray();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["datacores"][0]["data"]
+            .toArray();
     }
 
     std::unique_ptr<DatacoredProcess> server_ = std::make_unique<DatacoredProcess>();
@@ -214,9 +189,9 @@ TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
             EXPECT_EQ(value(path), QLatin1String(c.typed));
             EXPECT_TRUE(widget->getLabel().toolTip().contains("Waiting for response"));
         } else {
-            const ToolRun r = run(CORVANE_DATACORE, {"--port", server_->portText(), "set",
-                                                     path + '=' + QLatin1String(c.typed)});
-            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+            const ProgramRun r = run(CORVANE_DATACORE, {"--port", server_->portText(), "set",
+                                                        path + '=' + QLatin1String(c.typed)});
+            ASSERT_EQ(r.exitCode, 0) << r.err;
         }
         EXPECT_TRUE(waitUntil([&] {
             return cell.data(DatacoreTreeModel::inSyncRole).toBool() &&
@@ -276,11 +251,11 @@ TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarnin
     QTemporaryDir dir;
     const QString png = dir.filePath("monitor.png");
     const QString geometry = dir.filePath("rows.json");
-    const ToolRun r =
+    const ProgramRun r =
         run(CORVANE_MONITOR, {"--port", QString::number(relay.port()), "--screenshot", png,
                               "--geometry-json", geometry, "--filter", "input/sdi3", "--set",
                               "statusCoreRouter/input/sdi3/signalPresent=true"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(relay.framesLost(), 1);  // the change did go out
 
     QFile file(geometry);
@@ -340,9 +315,9 @@ TEST(MonitorCommandLine, ExitCodesAndMessages) {
          "no complete state"},
     };
     for (const auto& c : cases) {
-        const ToolRun r = run(CORVANE_MONITOR, c.arguments);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
-        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).contains(c.said)) << r.err.toStdString();
+        const ProgramRun r = run(CORVANE_MONITOR, c.arguments);
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        expectRun(r, c.exitCode, c.said);
     }
     EXPECT_FALSE(QFile::exists(png));
 }

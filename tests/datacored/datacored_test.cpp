@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -66,13 +65,7 @@ public:
     // The next packet the server sent; an empty one when none came in time.
     template <typename T = DatacorePacket>
     std::shared_ptr<T> next() {
-        std::shared_ptr<RawDataPacket> packet;
-        waitUntil([this, &packet] {
-            buffer_ += socket_.readAll();
-            packet = RawDataPacketFactory::createPacketAndRemovePacketFromDataBuffer(buffer_);
-            return packet != nullptr;
-        });
-        auto typed = std::dynamic_pointer_cast<T>(packet);
+        auto typed = std::dynamic_pointer_cast<T>(nextPacket(socket_, buffer_));
         EXPECT_NE(typed, nullptr);
         return typed ? typed : std::make_shared<T>(QStringLiteral("none"));
     }
@@ -114,23 +107,6 @@ private:
     QByteArray buffer_;
     std::vector<std::shared_ptr<DatacorePacket>> states_;
 };
-
-struct ServerRun {
-    int exitCode = -1;
-    QString err;
-};
-
-ServerRun runServer(const QStringList& args) {
-    QProcess server;
-    server.start(QStringLiteral(CORVANE_DATACORED), args);
-    if (!server.waitForFinished(10000)) {
-        server.kill();
-        server.waitForFinished();
-        return {};
-    }
-    return {server.exitStatus() == QProcess::NormalExit ? server.exitCode() : -1,
-            QString::fromUtf8(server.readAllStandardError())};
-}
 
 TEST(Datacored, RefusedRequestsAnswerOnlyTheSender) {
     struct Row {
@@ -252,11 +228,8 @@ TEST(Datacored, RefusesBadFilesAndOptions) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
-        const ServerRun run = runServer(row.args);
-        EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_TRUE(run.err.startsWith("corvane-datacored: ")) << run.err.toStdString();
-        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(row.says)) << run.err.toStdString();
+        expectToolRun(runProgram(QStringLiteral(CORVANE_DATACORED), row.args), row.exitCode,
+                      row.says);
     }
 }
 

@@ -1,51 +1,46 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStringList>
 
 #include "VpidReport.h"
 #include "sdi/PayloadIdentifierFactory.h"
+#include "support/ProgramRun.h"
 
 namespace Corvane::Vpid {
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    QString out;
-    QString err;
-};
+using ::testing::HasSubstr;
+using Testing::ProgramRun;
 
-ToolRun vpid(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(CORVANE_VPID_BIN), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+ProgramRun vpid(const QStringList& arguments) {
+    return Testing::runProgram(QStringLiteral(CORVANE_VPID_BIN), arguments);
+}
+
+QJsonDocument json(const ProgramRun& run) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(run.out));
 }
 
 TEST(VpidTool, DecodesAOneLinkIdentifier) {
-    const ToolRun run = vpid({"decode", "0x89C98001"});
+    const ProgramRun run = vpid({"decode", "0x89C98001"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.split('\n').contains("1920x1080p50 YCbCr:422:10 3G A Rec.709"))
-        << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("PictureRate")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("validation: valid"));
+    EXPECT_THAT(run.out, HasSubstr("\n1920x1080p50 YCbCr:422:10 3G A Rec.709\n"));
+    EXPECT_THAT(run.out, HasSubstr("PictureRate"));
+    EXPECT_THAT(run.out, HasSubstr("validation: valid"));
     // No channel field: the one word stands for both data streams.
-    EXPECT_TRUE(
-        run.out.contains("Standard: 1920x1080p50 YCbCr:422:10 3G A Rec.709\n"
-                         "  (the same identifier on all 2 data streams)"))
-        << run.out.toStdString();
+    EXPECT_THAT(run.out, HasSubstr("Standard: 1920x1080p50 YCbCr:422:10 3G A Rec.709\n"
+                                   "  (the same identifier on all 2 data streams)"));
     // Level B words carry their stream in the channel field: one is not enough.
-    EXPECT_TRUE(vpid({"decode", "0x8A492001"}).out.contains("Standard: incomplete"));
+    EXPECT_THAT(vpid({"decode", "0x8A492001"}).out, HasSubstr("Standard: incomplete"));
 }
 
 TEST(VpidTool, CompleteListGivesTheStandardsTiming) {
-    const ToolRun run = vpid({"decode", "89C98001", "0x89c98001", "--json"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonObject report = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    const ProgramRun run = vpid({"decode", "89C98001", "0x89c98001", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QJsonObject report = json(run).object();
     ASSERT_TRUE(report["complete"].toBool());
     const QJsonObject standard = report["standard"].toObject();
     EXPECT_EQ(standard["reference"].toString(), "1080p50");
@@ -60,8 +55,8 @@ TEST(VpidTool, CompleteListGivesTheStandardsTiming) {
     for (int i = 0; i < 8; ++i) {
         quadrants << "0x89C98001";
     }
-    EXPECT_TRUE(
-        vpid(quadrants).out.contains("Standard: 3840x2160p50 YCbCr:422:10 QL 3G A SQ Rec.709"));
+    EXPECT_THAT(vpid(quadrants).out,
+                HasSubstr("Standard: 3840x2160p50 YCbCr:422:10 QL 3G A SQ Rec.709"));
 }
 
 TEST(VpidTool, RejectsBadInputWithAMessage) {
@@ -77,22 +72,18 @@ TEST(VpidTool, RejectsBadInputWithAMessage) {
         {{"standards"}, 2, "exactly one of --analyser or --generator"},
         {{"frobnicate"}, 2, "unknown command"},
         {{}, 2, "missing command"},
+        {{"--help"}, 0, "decode"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const ToolRun run = vpid(c.arguments);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+        Testing::expectToolRun(vpid(c.arguments), c.exitCode, c.message);
     }
-    const ToolRun help = vpid({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("decode"));
 }
 
 TEST(VpidTool, ListsTheCatalogueAsJson) {
-    const ToolRun run = vpid({"standards", "--generator", "--json"});
+    const ProgramRun run = vpid({"standards", "--generator", "--json"});
     ASSERT_EQ(run.exitCode, 0);
-    const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    const QJsonArray rows = json(run).array();
     ASSERT_EQ(rows.size(), 768);
     const QJsonObject first = rows[0].toObject();
     EXPECT_EQ(first["reference"].toString(), "2160p47.95");

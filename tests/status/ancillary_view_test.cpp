@@ -107,10 +107,8 @@ TEST(AncillaryView, CommandLine) {
         {{"--frobnicate"}, 2, "frobnicate"},
     };
     for (const Case& c : cases) {
-        const auto run = runViewer(c.arguments);
-        const std::string& text = c.exitCode == 0 ? run.out : run.err;
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
-        EXPECT_NE(text.find(c.inOutput), std::string::npos) << text;
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        Corvane::Testing::expectRun(runViewer(c.arguments), c.exitCode, c.inOutput);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("x.png")));
 }
