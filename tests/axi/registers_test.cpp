@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include "axi/PcieAxi.h"
 #include "corvlib/corvlib.h"
-#include "support/LogCapture.h"
 
 using namespace Corvane;
 
@@ -41,7 +39,7 @@ protected:
     unsigned int* window = nullptr;
 };
 
-TEST_F(MappedWindow, ReadsAndWritesWholeWordsInsideOnly) {
+TEST_F(MappedWindow, ReadsAndWritesWholeWordsInsideOnlyAndRefusesNull) {
     EXPECT_EQ(corv_write_fpga_reg(window, 0x10002, 0xCAFEF00D), 0);
     EXPECT_EQ(window[0x40008 / 4], 0xCAFEF00Du);
     unsigned int value = 0;
@@ -57,27 +55,10 @@ TEST_F(MappedWindow, ReadsAndWritesWholeWordsInsideOnly) {
         EXPECT_EQ(value, 123u);
         EXPECT_EQ(corv_write_fpga_reg(window, outside, 1), -34) << outside;
     }
-}
-
-TEST_F(MappedWindow, NullPointersAreRefused) {
-    unsigned int value = 5;
     EXPECT_EQ(corv_read_fpga_reg(nullptr, 0, &value), -22);
     EXPECT_EQ(corv_read_fpga_reg(window, 0, nullptr), -22);
     EXPECT_EQ(corv_write_fpga_reg(nullptr, 0, 1), -22);
-    EXPECT_EQ(value, 5u);
-}
-
-TEST(RegisterWindow, WithoutTheDeviceReadsAreAllOnesAndWritesDropped) {
-    if (::access(CORV_FPGA_DEVICE, F_OK) == 0) {
-        GTEST_SKIP() << "this machine has a real register window";
-    }
-    Testing::LogCapture log;
-    PcieAxi axi;
-    EXPECT_FALSE(axi.isMapped());
-    axi.axiWrite(0, 0, 1);
-    EXPECT_EQ(axi.axiRead(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(axi.axiRead(40, 0), 0xFFFFFFFFu);
-    corv_close_fpga(-1, nullptr);  // nothing opened: nothing to do
+    EXPECT_EQ(value, 123u);
 }
 
 }  // namespace
