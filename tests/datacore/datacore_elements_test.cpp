@@ -155,30 +155,25 @@ TEST(StatusElement, PopulateKeepsOnlyItsOwnClass) {
 }
 
 TEST(DatacoreBool, ValidityFollowsStoredText) {
-    struct Case {
-        std::deque<QString> data;
-        int reason;  // -1: valid
-        bool value;
-    };
-    const std::vector<Case> cases = {
-        {{"true"}, -1, true},
+    using V = DatacoreValidStatusMessage;
+    const std::vector<std::tuple<std::deque<QString>, int, bool>> cases = {
+        {{"true"}, -1, true},  // -1: valid
         {{"false"}, -1, false},
-        {{"TRUE"}, DatacoreValidStatusMessage::notBoolean, false},
-        {{}, DatacoreValidStatusMessage::arrayTooFewItems, false},
-        {{"true", "true"}, DatacoreValidStatusMessage::arrayTooManyItems, true},
+        {{"TRUE"}, V::notBoolean, false},
+        {{}, V::arrayTooFewItems, false},
+        {{"true", "true"}, V::arrayTooManyItems, true},
     };
-    for (const Case& c : cases) {
+    for (auto [data, reason, value] : cases) {
         DatacoreBool node("flag", nullptr, false);
-        std::deque<QString> data = c.data;
         node.setDataArray(std::move(data));
-        std::list<DatacoreValidStatusMessage> reasons;
-        EXPECT_EQ(node.isValid(reasons), c.reason < 0);
-        if (c.reason >= 0) {
-            ASSERT_EQ(reasons.size(), 1u);
-            EXPECT_EQ(reasons.front().getIdentifier(), c.reason);
-            EXPECT_EQ(reasons.front().getType(), MessageBase::error);
+        std::list<V> reasons;
+        EXPECT_EQ(node.isValid(reasons), reason < 0);
+        EXPECT_EQ(reasons.size(), reason < 0 ? 0u : 1u);
+        for (const V& r : reasons) {
+            EXPECT_EQ(r.getIdentifier(), reason);
+            EXPECT_EQ(r.getType(), MessageBase::error);
         }
-        EXPECT_EQ(node.getDataBool(), c.value);
+        EXPECT_EQ(node.getDataBool(), value);
     }
 }
 

@@ -76,17 +76,12 @@ TEST(DatacoreTree, PathsAndAddressing) {
     EXPECT_FALSE(top.splitPathAroundFirstDelimiter("/a", head, tail));
     EXPECT_EQ(head + "|" + tail, "keep|keep");  // untouched on failure
 
-    struct Address {
+    struct {
         const char* path;
         const char* writtenKey;  // null: the call fails
-    };
-    for (const Address& c : std::vector<Address>{{"a", "a"},
-                                                 {"a/", "a"},
-                                                 {"a/b", "b"},
-                                                 {"/a", nullptr},
-                                                 {"a//b", nullptr},
-                                                 {"a/c", nullptr},
-                                                 {"z", nullptr}}) {
+    } const addresses[] = {{"a", "a"},        {"a/", "a"},      {"a/b", "b"},  {"/a", nullptr},
+                           {"a//b", nullptr}, {"a/c", nullptr}, {"z", nullptr}};
+    for (const auto& c : addresses) {
         SCOPED_TRACE(c.path);
         QJsonObject json;
         std::list<DatacoreJsonMessage> messages;
@@ -104,19 +99,17 @@ TEST(DatacoreTree, PathsAndAddressing) {
 
 TEST(DatacoreTree, JsonForms) {
     DatacoreBase fresh("n", nullptr);
-    QJsonObject json;
-    std::list<DatacoreJsonMessage> messages;
-    ASSERT_TRUE(fresh.appendDataToJson("", json, false, false, messages));
-    EXPECT_EQ(json, Testing::jsonObject(R"({"n":{"class":"DatacoreBase","data":"",
-                 "reasonsForBeingInactive":[],"reasonsForBeingInvalid":[]}})"));
+    EXPECT_EQ(appendAll(fresh, false), Testing::jsonObject(R"({"n":{"class":"DatacoreBase",
+                 "data":"","reasonsForBeingInactive":[],"reasonsForBeingInvalid":[]}})"));
 
     DatacoreBool child("c", &fresh, true);
     fresh.setDataArray({});
     EXPECT_EQ(appendAll(fresh, true),
               Testing::jsonObject(R"({"n":{"data":null,"c":{"data":"true"}}})"));
     fresh.setDataArray({"1", "2"});
-    json = QJsonObject();
-    fresh.appendDataToJson("", json, true, false, messages);
+    QJsonObject json;
+    std::list<DatacoreJsonMessage> messages;
+    fresh.appendDataToJson("", json, true, false, messages);  // not recursive: no child
     EXPECT_EQ(json, Testing::jsonObject(R"({"n":{"data":["1","2"]}})"));
 }
 
@@ -157,24 +150,6 @@ TEST(DatacoreTree, AppendThenPopulateRestoresTree) {
     }
 }
 
-TEST(DatacoreTree, PopulateRejectsObjectsNotNamingTheNode) {
-    DatacoreBase node("n", nullptr);
-    std::list<DatacoreJsonMessage> messages;
-    for (const char* text : {R"({"n":{"data":"x"},"m":{}})", R"({"m":{"data":"x"}})", "{}"}) {
-        EXPECT_FALSE(node.populateDataFromJson("", Testing::jsonObject(text), false, messages))
-            << text;
-    }
-    EXPECT_EQ(node.getData(), "");
-    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
-    EXPECT_TRUE(node.emptyCollectedChangedCores().empty());
-    EXPECT_TRUE(messages.empty());
-    // Unknown keys and a non-object value are not errors.
-    EXPECT_TRUE(node.populateDataFromJson("", Testing::jsonObject(R"({"n":{"extra":1}})"), false,
-                                          messages));
-    EXPECT_TRUE(node.populateDataFromJson("", Testing::jsonObject(R"({"n":5})"), false, messages));
-    EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
-}
-
 TEST(DatacoreTree, ChangedStatusTransitionsAndCollection) {
     DatacoreBase root("root", nullptr);
     DatacoreBase node("n", &root);
@@ -184,7 +159,18 @@ TEST(DatacoreTree, ChangedStatusTransitionsAndCollection) {
                                   messages);
     };
 
-    populate("");  // unchanged value
+    for (const char* text : {R"({"n":{"data":"x"},"m":{}})", R"({"m":{"data":"x"}})", "{}"}) {
+        EXPECT_FALSE(node.populateDataFromJson("", Testing::jsonObject(text), false, messages))
+            << text;  // the object must name the node, and only it
+    }
+    EXPECT_TRUE(messages.empty());
+    // Unknown keys, a value that is not an object and an equal value are no
+    // change, and no error.
+    for (const char* text : {R"({"n":{"extra":1}})", R"({"n":5})"}) {
+        EXPECT_TRUE(node.populateDataFromJson("", Testing::jsonObject(text), false, messages));
+    }
+    populate("");
+    EXPECT_EQ(node.getData(), "");
     EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);
     EXPECT_TRUE(root.emptyCollectedChangedCores().empty());
 

@@ -176,34 +176,31 @@ TEST(Factory, JsonFramesRebuiltAsTheirClass) {
     EXPECT_EQ(buffer, half);
 }
 
-TEST(Factory, UnparsableJsonGivesEmptyClassAndLogLine) {
-    const QByteArray payloads[] = {
-        QByteArray(4, 0),                             // no text at all
-        QByteArray::fromHex("00000005") + "{\"a\":",  // cut short
-        QByteArray::fromHex("00000003") + "[1]",      // an array, not an object
-        QByteArray::fromHex("ffffffff") + "\xff\xfe",
-    };
-    for (const QByteArray& payload : payloads) {
-        LogCapture log;
-        const auto packet = rebuilt<SerialisableDataPacket>(rawFrame(0x1010, payload));
-        ASSERT_TRUE(packet) << payload.toHex().constData();
-        EXPECT_EQ(packet->getPacketClassName(), "");
-        if (payload != QByteArray::fromHex("00000003") + "[1]") {
-            EXPECT_TRUE(packet->getJsonObject().contains("Class"));
-            EXPECT_TRUE(log.contains("SerialisablePacket failed to parse packet "));
-        }
-    }
-}
-
-TEST(Factory, JsonTextBoundedByFrameNotByPrefix) {
-    // The prefix claims far more than the frame holds; only the frame counts.
+// The text is bounded by the frame, not by its length prefix; text that
+// does not parse gives an empty class and a log line.
+TEST(Factory, JsonTextBoundedByFrameAndUnparsableTextGivesEmptyClass) {
     const QByteArray text = R"({"Class":"K"})";
-    QByteArray buffer = rawFrame(0x1010, QByteArray::fromHex("7fffffff") + text) + "{junk";
-    const auto packet = std::dynamic_pointer_cast<SerialisableDataPacket>(take(buffer));
-    ASSERT_TRUE(packet);
-    EXPECT_EQ(packet->getPacketClassName(), "K");
-    EXPECT_EQ(buffer, QByteArray("{junk"));
-
+    const struct {
+        QByteArray payload;
+        const char* className;
+        bool logged;
+    } cases[] = {
+        {QByteArray::fromHex("7fffffff") + text, "K", false},     // prefix claims far more
+        {QByteArray(4, 0), "", true},                             // no text at all
+        {QByteArray::fromHex("00000005") + "{\"a\":", "", true},  // cut short
+        {QByteArray::fromHex("00000003") + "[1]", "", false},     // an array, not an object
+        {QByteArray::fromHex("ffffffff") + "\xff\xfe", "", true},
+    };
+    for (const auto& c : cases) {
+        LogCapture log;
+        QByteArray buffer = rawFrame(0x1010, c.payload) + "{junk";
+        const auto packet = std::dynamic_pointer_cast<SerialisableDataPacket>(take(buffer));
+        ASSERT_TRUE(packet) << c.payload.toHex().constData();
+        EXPECT_EQ(buffer, QByteArray("{junk"));
+        EXPECT_EQ(packet->getPacketClassName(), c.className);
+        EXPECT_EQ(packet->getJsonObject().contains("Class"), c.logged || *c.className);
+        EXPECT_EQ(log.contains("SerialisablePacket failed to parse packet "), c.logged);
+    }
     // A payload length smaller than the frame passed to the constructor.
     const SerialisableDataPacket cut(rawFrame(0x1010, QByteArray(4, 0) + text), 4 + 5);
     EXPECT_EQ(cut.getPacketClassName(), "");

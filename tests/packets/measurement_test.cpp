@@ -51,11 +51,14 @@ Types::IpatHistogram ipat() {
     return h;
 }
 
-// Every class that can be built for sending: serialised behind its header,
-// rebuilt by the factory as the same class and serialised again unchanged.
+// Every class: serialised behind its header, rebuilt by the factory as the
+// same class and serialised again unchanged.
 TEST(MeasurementPackets, FactoryRebuildsEveryClassByteForByte) {
     const std::vector<MeterValue<int>> ints = {{7, 1, 2, 3, -40000}};
     const ST337Status st{3, 28, 1, 6144, 2, 1, 5, 1, 1, 24, -2};
+    const QByteArray eye = QByteArray::fromHex("00000003 00000001 ffffffff 00010000");
+    EXPECT_EQ(EyeHorizontalHistogramData(rawFrame(0x1012, eye)).getBins(),
+              (QVector<unsigned>{1, 0xFFFFFFFF, 0x10000}));
     const struct {
         std::shared_ptr<RawDataPacket> sent;
         quint16 identifier;
@@ -73,6 +76,8 @@ TEST(MeasurementPackets, FactoryRebuildsEveryClassByteForByte) {
              FftBandwidth::bandwidth1MHz),
          0x101A, 21 + 32},
         {std::make_shared<VideoIpIpatHistogramPacket>(ipat(), 0xBEEF), 0x101B, 288},
+        {std::make_shared<EyeVerticalHistogramData>(rawFrame(0x1011, eye)), 0x1011, 16},
+        {std::make_shared<EyeHorizontalHistogramData>(rawFrame(0x1012, eye)), 0x1012, 16},
     };
     for (const auto& c : cases) {
         const QByteArray frame = frameOf(*c.sent);
@@ -85,18 +90,6 @@ TEST(MeasurementPackets, FactoryRebuildsEveryClassByteForByte) {
         EXPECT_EQ(received->getPacketIdentifier(), c.identifier);
         EXPECT_EQ(received->getPayloadFromPacket(), frame.mid(8)) << c.identifier;
         EXPECT_EQ(frameOf(*received), frame) << c.identifier;
-    }
-}
-
-TEST(MeasurementPackets, EyeHistogramsDecodeAndReencode) {
-    const QByteArray payload = QByteArray::fromHex("00000003 00000001 ffffffff 00010000");
-    for (quint16 id : {quint16(0x1011), quint16(0x1012)}) {
-        const QByteArray frame = rawFrame(id, payload);
-        const auto eye = rebuilt<EyeHistogramData>(frame);
-        ASSERT_TRUE(eye);
-        EXPECT_EQ(eye->getPacketIdentifier(), id);
-        EXPECT_EQ(eye->getBins(), (QVector<unsigned>{1, 0xFFFFFFFF, 0x10000}));
-        EXPECT_EQ(frameOf(*eye), frame);
     }
 }
 
@@ -218,11 +211,6 @@ TEST(HostileFrames, TruncatedFixedPayloadReadsZeros) {
     const QByteArray meters = frameOf(PpmMetersData(floatReadings(), 1, 2));
     EXPECT_EQ(PpmMetersData(meters.left(8 + 12 + 30)).getReadings().size(), 1);
     EXPECT_TRUE(EyeVerticalHistogramData(QByteArray(3, 0x10)).getBins().isEmpty());
-
-    const auto empty = rebuilt<PpmMetersData>(rawFrame(0x1013, QByteArray()));
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->getSequenceNumber(), 0u);
-    EXPECT_TRUE(empty->getReadings().isEmpty());
 }
 
 }  // namespace

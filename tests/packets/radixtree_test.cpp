@@ -37,12 +37,11 @@ TEST(RadixTreePacket, DescribesTreesAndSurvivesTheWire) {
     const DatacorePathRadixTreePacket& packet = *received;
     EXPECT_EQ(packet.getPacketClassName(), "DatacorePathRadixTreePacket");
     EXPECT_EQ(packet, sent);
-    EXPECT_TRUE(packet.containsClientId());
     EXPECT_EQ(packet.getDestinationClientId(), "client-7");
-    EXPECT_TRUE(packet.containsStatusTree());
-    EXPECT_TRUE(packet.containsCommandTree());
-    EXPECT_FALSE(packet.containsConfigTree());
-    EXPECT_FALSE(packet.containsPersistentConfigTree());
+    EXPECT_EQ((std::vector<bool>{packet.containsClientId(), packet.containsStatusTree(),
+                                 packet.containsCommandTree(), packet.containsConfigTree(),
+                                 packet.containsPersistentConfigTree()}),
+              (std::vector<bool>{true, true, true, false, false}));
 
     const RadixTreeNode expected{"status", {leaf("audio"), {"video", {leaf("standard")}}}};
     EXPECT_EQ(packet.getRootNodeForStatusTree(), expected);
