@@ -72,6 +72,7 @@ TEST(VpidTool, RejectsBadInputWithAMessage) {
         {{"standards"}, 2, "exactly one of --analyser or --generator"},
         {{"frobnicate"}, 2, "unknown command"},
         {{}, 2, "missing command"},
+        {{"--frobnicate"}, 2, "Unknown option 'frobnicate'"},
         {{"--help"}, 0, "decode"},
     };
     for (const Case& c : cases) {

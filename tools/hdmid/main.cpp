@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/CommandLine.h"
 #include "platform/hdmi.h"
 
 namespace {
@@ -36,8 +37,9 @@ int main(int argc, char* argv[]) {
         "interrupt line (/sys/class/gpio/gpio63/value, configured for edges) reports a display\n"
         "plugged in or sensed; writes 0x10 to register 0x41 when the display goes.\n"
         "SIGINT stops it (exit status 0); SIGHUP re-opens and re-programs the transmitter.");
-    parser.addHelpOption();
-    parser.process(app);
+    if (const auto status = Corvane::Tools::parseArguments(parser)) {
+        return *status;
+    }
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "corvane-hdmid: no arguments expected (see --help)\n");
         return 2;

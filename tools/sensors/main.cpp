@@ -18,6 +18,7 @@
 #include <exception>
 #include <thread>
 
+#include "common/CommandLine.h"
 #include "platform/healthsensors.h"
 
 using Corvane::cachedReading;
@@ -112,7 +113,6 @@ int main(int argc, char* argv[]) {
         "Reads the controller's health sensors through libsensors: the seven known sensors\n"
         "(FPGA and CPU temperature, 5.5 V and DDR supplies, three fans) with their limits\n"
         "and counts of consecutive readings outside them, or every reading libsensors offers.");
-    parser.addHelpOption();
     const QCommandLineOption json(QStringLiteral("json"), "Print JSON for scripts.");
     const QCommandLineOption all(QStringLiteral("all"),
                                  "List every cached reading (chip, label, sub-feature, value).");
@@ -123,7 +123,9 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption count(QStringLiteral("count"), "With --watch: stop after N rounds.",
                                    QStringLiteral("N"));
     parser.addOptions({json, all, watch, count});
-    parser.process(app);
+    if (const auto status = Corvane::Tools::parseArguments(parser)) {
+        return *status;
+    }
 
     if (!parser.positionalArguments().isEmpty()) {
         return fail(2, "no arguments expected (see --help)");

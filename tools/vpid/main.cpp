@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "VpidReport.h"
+#include "common/CommandLine.h"
 
 namespace {
 
@@ -39,7 +40,6 @@ int main(int argc, char* argv[]) {
         "  standards --analyser      the standards the analyser recognises, in catalogue order\n"
         "  standards --generator     the standards the generator produces, in catalogue order\n\n"
         "Example: corvane-vpid decode 0x89C98001");
-    parser.addHelpOption();
     const QCommandLineOption json(QStringLiteral("json"), "Print JSON for scripts.");
     const QCommandLineOption analyser(QStringLiteral("analyser"), "List the analyser standards.");
     const QCommandLineOption generator(QStringLiteral("generator"),
@@ -48,7 +48,9 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(QStringLiteral("command"), "decode or standards");
     parser.addPositionalArgument(QStringLiteral("words"), "Payload identifier words (decode).",
                                  QStringLiteral("[WORD...]"));
-    parser.process(app);
+    if (const auto status = Corvane::Tools::parseArguments(parser)) {
+        return *status;
+    }
 
     const QStringList arguments = parser.positionalArguments();
     if (arguments.isEmpty()) {
