@@ -1,0 +1,84 @@
+# Debian packages, one per install component (see Install.cmake):
+#   libcorvane<soversion>  the shared library
+#   libcorvane-dev         public headers, CMake package config, pkg-config
+#   corvane-axid           the daemon and its systemd unit, enabled on install
+#   corvane-tools          the command-line and GUI tools
+# scripts/package.sh runs cpack in a build directory. The packages install
+# under CMAKE_INSTALL_PREFIX, so the unit's ExecStart and the pkg-config
+# file name the paths the packages use (package.sh configures /usr).
+
+set(CORVANE_PACKAGE_MAINTAINER "Corvane platform software <platform@corvane.invalid>"
+  CACHE STRING "Maintainer field of the Debian packages")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME corvane)
+set(CPACK_PACKAGE_VENDOR Corvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Corvane instrument platform software")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CORVANE_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL lib dev daemon tools)
+# Run-time dependencies of every ELF file from dpkg-shlibdeps; packages of
+# this project that another needs, from the component dependencies.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+
+# The architecture of the binaries built, not of the machine building them:
+# a cross toolchain's target triplet (CMAKE_LIBRARY_ARCHITECTURE, e.g.
+# arm-linux-gnueabihf) is translated by dpkg's own table.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  execute_process(COMMAND dpkg-architecture -t${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
+    OUTPUT_VARIABLE arch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE failed)
+  if(NOT failed AND arch)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${arch})
+  endif()
+endif()
+
+set(CPACK_COMPONENT_LIB_DESCRIPTION "Corvane instrument platform library
+ Board services, the version inventory, SMPTE ST 352 payload identifiers and
+ the catalogue of video standards, the datacore tree with its messages, data
+ packets and the datacore client with its Qt widgets, and JSON status
+ documents.")
+set(CPACK_DEBIAN_LIB_PACKAGE_NAME libcorvane${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
+# The status widget's icons are SVG: Qt loads them through the plugin in
+# libqt5svg5, which no ELF dependency reveals.
+set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS libqt5svg5)
+# A shlibs file, so that dpkg-shlibdeps of an application linking libcorvane
+# finds this package.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+
+set(CPACK_COMPONENT_DEV_DESCRIPTION "Corvane instrument platform library: development files
+ Public headers, the CMake package (find_package(Corvane), target
+ Corvane::corvane) and the pkg-config file corvane.pc.")
+set(CPACK_COMPONENT_DEV_DEPENDS lib)
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libcorvane-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qtbase5-dev, libfmt-dev")
+
+set(CPACK_COMPONENT_DAEMON_DESCRIPTION "Corvane FPGA register server
+ corvane-axid serves FPGA register reads and writes and version requests on
+ TCP port 9430. Installed as the systemd service corvane-axid.service,
+ started at boot and restarted when it fails.")
+set(CPACK_DEBIAN_DAEMON_PACKAGE_NAME corvane-axid)
+set(CPACK_DEBIAN_DAEMON_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_DAEMON_PACKAGE_CONTROL_EXTRA
+  ${PROJECT_SOURCE_DIR}/packaging/corvane-axid/postinst
+  ${PROJECT_SOURCE_DIR}/packaging/corvane-axid/prerm
+  ${PROJECT_SOURCE_DIR}/packaging/corvane-axid/postrm)
+set(CPACK_DEBIAN_DAEMON_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+set(CPACK_COMPONENT_TOOLS_DESCRIPTION "Corvane engineering tools
+ corvane-axi, corvane-vpid, corvane-ancillary-view, corvane-datacored,
+ corvane-datacore, corvane-datacore-monitor, corvane-sensors, corvane-hdmid,
+ corvane-flash and corvane-plinfo.")
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME corvane-tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS libqt5svg5)
+
+include(CPack)
