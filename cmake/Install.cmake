@@ -60,8 +60,12 @@ add_custom_command(OUTPUT ${export_map}
   VERBATIM)
 target_sources(corvane PRIVATE ${export_map})
 set_property(TARGET corvane APPEND PROPERTY LINK_DEPENDS ${export_map})
-# --no-undefined: every library the shared object needs is linked into it.
-target_link_options(corvane PRIVATE "LINKER:--version-script=${export_map}" "LINKER:--no-undefined")
+target_link_options(corvane PRIVATE "LINKER:--version-script=${export_map}")
+if(NOT CORVANE_BUILD_FUZZ)
+  # Every library the shared object needs is linked into it. (The sanitizer
+  # runtime of the fuzz build is linked into the executables only.)
+  target_link_options(corvane PRIVATE "LINKER:--no-undefined")
+endif()
 # Public headers include each other as "datacore/DatacoreBase.h".
 target_include_directories(corvane INTERFACE
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
@@ -84,6 +88,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/CorvaneConfigVersion.cmak
 install(FILES ${PROJECT_BINARY_DIR}/CorvaneConfig.cmake ${PROJECT_BINARY_DIR}/CorvaneConfigVersion.cmake
   DESTINATION ${config_dir} COMPONENT dev)
 file(RELATIVE_PATH pc_to_prefix ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
 configure_file(cmake/corvane.pc.in ${PROJECT_BINARY_DIR}/corvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/corvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
   COMPONENT dev)

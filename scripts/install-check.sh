@@ -25,7 +25,7 @@ step() {
     step_start=$(date +%s%N)
 }
 done_step() {
-    echo "install-check:   ok in $(((($(date +%s%N) - step_start) / 1000000)))ms"
+    echo "install-check:   ok in $((($(date +%s%N) - step_start) / 1000000))ms"
 }
 fail() {
     echo "install-check.sh: $*" >&2
@@ -57,11 +57,30 @@ exported=$(nm -D --defined-only "$lib" | awk '{print $3}')
 c_symbols=$(grep -v '^_Z' <<<"$exported" || true)
 [ -z "$c_symbols" ] || fail "libcorvane exports C symbols: $(tr '\n' ' ' <<<"$c_symbols")"
 echo "install-check:   $(wc -l <<<"$exported") symbols exported, all of namespace Corvane"
+# The other way round, by file names rather than by what the version script
+# reads in the headers: the source beside each installed header must have
+# its definitions exported.
+echo "$exported" >"$scratch/exported"
+objects=()
+for header in $(cd "$root/usr/include/corvane" && find . -name '*.h'); do
+    name=${header#./}
+    object=$build/src/${name%%/*}/CMakeFiles/corvane_${name%%/*}.dir/$(basename "${name%.h}").cpp.o
+    if [ -f "$object" ]; then
+        objects+=("$object")
+    fi
+done
+silent=$(nm --defined-only --extern-only -A "${objects[@]}" | awk -v list="$scratch/exported" '
+    BEGIN { while ((getline s < list) > 0) exported[s] = 1 }
+    $2 ~ /^[TDBRVW]$/ { file = $1; sub(/:.*/, "", file); seen[file] = 1; if ($3 in exported) hit[file] = 1 }
+    END { for (f in seen) if (!(f in hit)) print f }')
+[ -z "$silent" ] || fail "nothing defined in these is exported: $silent"
 done_step
 
 launcher=()
+cxx=(c++)
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cxx=(ccache c++)
 fi
 step "building tests/consumer with find_package(Corvane)"
 cmake -S tests/consumer -B "$scratch/consumer" -G Ninja "${launcher[@]}" \
@@ -73,10 +92,9 @@ cmake --build "$scratch/consumer" >/dev/null
 done_step
 
 step "building tests/consumer with pkg-config corvane"
-flags=$(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --cflags --libs corvane)
-[[ $flags == *"$root"/* ]] || fail "pkg-config found corvane outside the scratch root: $flags"
+read -ra flags <<<"$(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --cflags --libs corvane)"
+[[ ${flags[*]} == *"$root"/* ]] || fail "pkg-config found corvane outside the scratch root: ${flags[*]}"
 # -fPIC: Qt is built with reduced relocations and insists on it.
-${launcher[@]:+ccache} c++ -std=c++17 -fPIC tests/consumer/main.cpp $flags \
-    -o "$scratch/consumer-pc"
+"${cxx[@]}" -std=c++17 -fPIC tests/consumer/main.cpp "${flags[@]}" -o "$scratch/consumer-pc"
 "$scratch/consumer-pc"
 done_step

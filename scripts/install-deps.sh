@@ -18,6 +18,9 @@ packages=(
   # the real tools the emulations are checked against
   lm-sensors mtd-utils
   tshark  # decodes the captures of the Wireshark dissector test
+  # Debian packages: dpkg-shlibdeps and dpkg-architecture, file (which CPack
+  # needs to find the ELF files), systemd-analyze for the service unit
+  dpkg-dev file systemd
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -14,6 +14,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     exit 2
 fi
 
+start=$(date +%s)
 cmake -DCMAKE_INSTALL_PREFIX=/usr "$build" >/dev/null
 cmake --build "$build" --target corvane_installed
 
@@ -28,6 +29,8 @@ fi
 out="$build/packages"
 rm -rf "$out"
 (cd "$build" && cpack -G DEB -B "$PWD/packages" >/dev/null)
-for deb in "$out"/*.deb; do
+debs=("$out"/*.deb)
+for deb in "${debs[@]}"; do
     echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
 done
+echo "package.sh: ${#debs[@]} packages in $(($(date +%s) - start))s"
