@@ -41,8 +41,12 @@ libdir=$(dirname "$lib")
 export LD_LIBRARY_PATH=$libdir
 done_step
 
-step "running the installed corvane-axi --help"
+step "running the installed corvane-axi --help, resolving every program's libraries"
 "$root/usr/bin/corvane-axi" --help | grep -q corvane-axi || fail "corvane-axi --help printed no usage"
+# Every installed program finds its libraries: the system's and libcorvane.
+for program in "$root"/usr/bin/*; do
+    ! ldd "$program" | grep 'not found' || fail "$(basename "$program") misses libraries"
+done
 done_step
 
 step "verifying the systemd unit"
