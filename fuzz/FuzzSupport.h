@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+// Present when a sanitizer runtime is linked in.
+extern "C" void __sanitizer_report_error_summary(const char* summary) __attribute__((weak));
 
 namespace Corvane::Fuzz {
 
@@ -55,9 +59,15 @@ inline bool parseSelectorAndJson(const uint8_t* data, size_t size, uint8_t& sele
     return parseJson(data + 1, size - 1, document);
 }
 
-// A broken invariant: libFuzzer keeps the input that did it.
+// A broken invariant: libFuzzer keeps the input that did it. The text goes
+// where the sanitizers report, which -close_fd_mask leaves open.
 [[noreturn]] inline void fail(const char* what) {
-    std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
+    std::string line = std::string("fuzz invariant broken: ") + what;
+    if (__sanitizer_report_error_summary != nullptr) {
+        __sanitizer_report_error_summary(line.c_str());
+    } else {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
     std::abort();
 }
 
