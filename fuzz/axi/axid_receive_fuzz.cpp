@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QTcpServer>
+#include <cerrno>
 #include <type_traits>
 
 using namespace Corvane;
@@ -52,16 +53,31 @@ QByteArray expectedAnswers(const QByteArray& input) {
     return answers;
 }
 
+// Every run leaves its connection in TIME_WAIT; tens of thousands of them
+// in a minute use up the ephemeral ports of one address, and connect fails.
+// Spreading the clients over loopback addresses (all of 127.0.0.0/8 reaches
+// the server) gives each address only a few.
 int connectClient() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        Fuzz::fail("cannot connect to the server");
+    static std::uint32_t runs = 0;
+    int error = 0;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        ++runs;
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in client{};
+        client.sin_family = AF_INET;
+        client.sin_addr.s_addr = htonl(0x7F000001u + ((runs % 0xFFFFu) << 8));
+        sockaddr_in server{};
+        server.sin_family = AF_INET;
+        server.sin_port = htons(port);
+        server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&client), sizeof client) == 0 &&
+            ::connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0) {
+            return fd;
+        }
+        error = errno;
+        ::close(fd);
     }
-    return fd;
+    Fuzz::fail((std::string("cannot connect to the server: ") + std::strerror(error)).c_str());
 }
 
 }  // namespace
