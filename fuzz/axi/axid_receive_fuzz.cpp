@@ -93,15 +93,22 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     }
     new QCoreApplication(*argc, *argv);
     // A free port for the server; any other port would be as good as 9430,
-    // which the daemon may hold on this machine.
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) {
-        Fuzz::fail("no free port");
+    // which the daemon may hold on this machine. The port found free on the
+    // loopback address may still be taken on another, so try a few.
+    for (int attempt = 0; attempt < 16 && server == nullptr; ++attempt) {
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHost, 0)) {
+            Fuzz::fail("no free port");
+        }
+        port = probe.serverPort();
+        probe.close();
+        server = new AxiTcpServer(port);
+        if (!server->isListening()) {
+            delete server;
+            server = nullptr;
+        }
     }
-    port = probe.serverPort();
-    probe.close();
-    server = new AxiTcpServer(port);
-    if (!server->isListening()) {
+    if (server == nullptr) {
         Fuzz::fail("the server does not listen");
     }
     versionAnswer = AxiNetworkUtil::encodePacket(
