@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build git pkg-config clang-format
+  clang libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes (scripts/fuzz.sh)
   # libraries
   qtbase5-dev libqt5svg5-dev libqt5svg5 qt5-image-formats-plugins
   libspdlog-dev libfmt-dev libsensors-dev

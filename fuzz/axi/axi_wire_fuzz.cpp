@@ -1,28 +1,15 @@
 // Arbitrary bytes from a client: the packet parser and the decoder must
 // neither crash nor disagree with the encoder about what they decoded.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <type_traits>
 
+#include "FuzzSupport.h"
 #include "axi/AxiNetworkUtil.h"
 
 using namespace Corvane;
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strcmp((*argv)[i], "--help") == 0) {
-            std::printf(
-                "usage: fuzz_axi_wire [libFuzzer options] [corpus directories]\n"
-                "Feeds arbitrary client bytes, cut into segments, to the register\n"
-                "protocol's packet parser and decoder. libFuzzer's own options: -help=1\n");
-            std::exit(0);
-        }
-    }
-    return 0;
-}
+CORVANE_FUZZ_USAGE(
+    "Feeds arbitrary client bytes, cut into segments, to the register\n"
+    "protocol's packet parser (as the tools use it) and decoder.")
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AxiPacketParser parser;
@@ -39,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         const auto encoded = AxiNetworkUtil::encodeTransaction(t);
                         for (size_t i = 0; i < encoded.size(); ++i) {
                             if (encoded[i] != (*words)[i]) {
-                                std::abort();
+                                Fuzz::fail("a decoded transaction encodes to other words");
                             }
                         }
                     }

@@ -2,30 +2,57 @@
 // record picks an interface class and a word, and up to eight of them make a
 // standard whose texts, timing and capture layout are all worked out.
 
+#include "FuzzSupport.h"
 #include "sdi/PayloadIdentifierFactory.h"
 #include "sdi/StandardFromPayloadIdentifier.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+namespace {
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strcmp((*argv)[i], "--help") == 0) {
-            std::printf(
-                "usage: sdi_fuzz [libFuzzer options] [corpus directories]\n"
-                "Decodes arbitrary payload identifier words through every interface class\n"
-                "and builds standards of them. libFuzzer's own options: -help=1\n");
-            std::exit(0);
-        }
+using namespace Corvane::Sdi;
+
+// Every reading of an identifier, as a receiver of an unknown signal makes
+// them all.
+void readAll(const PayloadIdentifierBase& id) {
+    for (int byte = -1; byte <= 4; ++byte) {
+        id.getByte(byte);
     }
-    return 0;
+    id.getSubImagePixelMappingFormat();
+    id.getNumPhysicalConnections();
+    id.getDataRatePerPhysicalConnection();
+    id.getLevel();
+    id.getNumSubPictures();
+    id.getPicutreInterlacedProgressivePsf();
+    id.getFieldHeights();
+    id.getFieldFirstLineNumbersOfActivePicture();
+    id.getFieldActivePictureWidthInSamples();
+    id.getFieldActivePictureHeight();
+    id.getReconstructedImageWidthInPixels();
+    id.getReconstructedImageHeightInPixels();
+    id.toHumanReadable(true);
+    id.hasCorrectpayloadAndDigitalInterface();
+    id.getPayloadAndDigitialInterface();
+    id.getSampleStructure();
+    id.getPictureRate();
+    id.getPictureInterlaced();
+    id.getTransportInterlaced();
+    id.getBitDepth();
+    id.getAspectRatio();
+    id.getHorizontalArraySize();
+    id.getColourimetry();
+    id.getTransferCharacteristics();
+    id.getLuminanceAndColourDifferenceSignal();
+    id.getChannel();
+    id.getAudioCopyStatus();
+    id.doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(1920);
 }
 
+}  // namespace
+
+CORVANE_FUZZ_USAGE(
+    "Decodes arbitrary payload identifier words through every interface\n"
+    "class and builds standards of them.")
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace Corvane::Sdi;
     const auto& classes = PayloadIdentifierFactory::interfaces();
     StandardFromPayloadIdentifier::PayloadIdentifierList list;
     for (; size >= 5 && list.size() < 8; data += 5, size -= 5) {
@@ -44,10 +71,47 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         id->doSmpteValidationChecks();
         id->doReservedBitsChecks();
+        readAll(*id);
+        if (!list.empty()) {
+            id->compareForVideoStandard(*list.front(), false);
+        }
         list.push_back(id);
     }
     const auto standard = StandardFromPayloadIdentifier::createStandardFromPayloadIdentifier(list);
     if (standard) {
+        standard->getPayloadIdentifierWords();
+        for (unsigned int i = 0; i <= standard->getSubImageCount(); ++i) {
+            standard->getPayloadIdentifiersForSubImage(i);
+        }
+        standard->getTransportFormat();
+        standard->getPictureFormat();
+        standard->getPictureRate();
+        standard->getSampleStructure();
+        standard->getAspectRatio();
+        standard->getSubImageHorizontalPixelArraySize();
+        standard->getBitDepth();
+        standard->getColourimetry();
+        standard->getTransferCurve();
+        standard->getLuminanceAndColourDifferenceSignal();
+        standard->getLevel();
+        standard->getCombinedFormat();
+        standard->getSubimagePixelMappingFormat();
+        standard->getNumberOfPhysicalLinks();
+        standard->getPhysicalLinksDataRates();
+        standard->getReconsutructedImageDimensionsInPixels();
+        standard->getSubImageFrameHeight();
+        standard->getSubImageActiveWidth();
+        standard->getSubImageActiveHeight();
+        standard->getSubPicuturePixelRateInHz();
+        standard->get20BitSampleRateInMicroSeconds();
+        standard->getNumberOfPixelsFromStartOfLine1To0H();
+        int width = 0, height = 0;
+        standard->getWidthAndHeightOfSubImageFrameForTimingCalculations(width, height);
+        standard->getActivePictureMappingMode();
+        standard->isExtendedColourMode();
+        standard->isLevelBLineInterleaved();
+        standard->isChromaHalved();
+        standard->hasAlphaChannel();
         standard->getStandardAsShortText();
         standard->getStandardAsReferenceString();
         standard->getTotalDataRate();

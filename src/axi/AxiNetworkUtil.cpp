@@ -23,6 +23,10 @@ bool stillConnected(const QTcpSocket& socket) {
 // Waits until `bytes` are buffered; false when the peer went away first.
 bool awaitBytes(QTcpSocket& socket, qint64 bytes) {
     while (socket.bytesAvailable() < bytes) {
+        // Answers still queued leave before the wait: a peer that has stopped
+        // sending (half-closed) would otherwise lose them, as Qt drops the
+        // write buffer when it reads the end of the stream.
+        socket.flush();
         socket.waitForReadyRead(AxiNetworkUtil::receiveWaitMs);
         if (!stillConnected(socket) && socket.bytesAvailable() < bytes) {
             return false;

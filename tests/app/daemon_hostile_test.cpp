@@ -68,6 +68,22 @@ TEST(DaemonHostile, BadInputEndsOnlyThatClientsService) {
     }
 }
 
+TEST(DaemonHostile, RequestsBeforeACutShortPacketAreAnsweredToAClientThatStoppedSending) {
+    // From axid_receive_fuzz: the answer waited in the socket while the daemon
+    // waited for the rest of the last packet, and reading the end of the
+    // stream threw it away.
+    const std::string cutShortPackets[] = {std::string("\x5d\x01\x03\x00\x00\x00", 6),
+                                           std::string(1, '\x03')};
+    RunningDaemon daemon(boardWithMarker());
+    for (const std::string& cutShort : cutShortPackets) {
+        WireClient client;
+        client.send(WireClient::packet({1, 4, 4}) + cutShort);
+        client.stopSending();
+        EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{2, 4, 4, 0x4444}));
+        EXPECT_TRUE(client.closedByDaemon());
+    }
+}
+
 TEST(DaemonHostile, AccessesOutsideTheWindowAreRefused) {
     RunningDaemon daemon(boardWithMarker());
     const std::string before = Corvane::Sim::SimulatedBoard::readFile(daemon.board().windowPath());

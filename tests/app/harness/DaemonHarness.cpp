@@ -103,6 +103,12 @@ WireClient::~WireClient() {
     close();
 }
 
+void WireClient::stopSending() {
+    if (fd_ >= 0) {
+        ::shutdown(fd_, SHUT_WR);
+    }
+}
+
 void WireClient::close() {
     if (fd_ >= 0) {
         ::close(fd_);

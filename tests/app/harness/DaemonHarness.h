@@ -65,6 +65,8 @@ public:
     std::optional<std::vector<std::uint32_t>> receive(std::chrono::milliseconds timeout = 5s);
     // True when the daemon has closed the connection (nothing more to read).
     bool closedByDaemon(std::chrono::milliseconds timeout = 5s);
+    // Half-closes: the daemon reads the end of the stream, answers still come.
+    void stopSending();
     void close();
 
     // Read request, then the register value from a matching read response;
