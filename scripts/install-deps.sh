@@ -62,9 +62,11 @@ install_missing() {
 # ---- armhf (ARMv7 hard-float) cross build ---------------------------------
 # Debian's cross compiler, qemu-arm, and the armhf twins of the libraries
 # installed side by side with the amd64 ones (multiarch). umockdev's
-# packages cannot be co-installed with their amd64 twins (no Multi-Arch:
-# same), so their armhf files are unpacked into a small armhf root of their
-# own, CORVANE_ARMHF_ROOT, which the toolchain file and qemu-arm (-L) use.
+# preload (umockdev) and development files (libumockdev-dev) cannot be
+# co-installed with their amd64 twins (no Multi-Arch: same), so they are
+# unpacked, with the libumockdev0 their link names, into a small armhf root
+# of their own, CORVANE_ARMHF_ROOT, which the toolchain file and qemu-arm
+# (-L) use.
 armhf_root=${CORVANE_ARMHF_ROOT:-/opt/corvane-armhf}
 armhf_own_root=(umockdev libumockdev0 libumockdev-dev)
 install_armhf() {
@@ -76,7 +78,9 @@ install_armhf() {
   for p in "${libraries[@]}"; do
     [[ " ${armhf_own_root[*]} " == *" $p "* ]] || wanted+=("$p:armhf")
   done
-  install_missing crossbuild-essential-armhf qemu-user-static "${wanted[@]}"
+  # libumockdev0 can be co-installed: installed, it brings the armhf
+  # libraries umockdev needs (libpcap, libudev).
+  install_missing crossbuild-essential-armhf qemu-user-static libumockdev0:armhf "${wanted[@]}"
 
   local version stamp="$armhf_root/.versions"
   version=$(apt-cache policy libumockdev0:armhf | awk '/Candidate:/ {print $2}')
