@@ -80,7 +80,21 @@ install_armhf() {
   done
   # libumockdev0 can be co-installed: installed, it brings the armhf
   # libraries umockdev needs (libpcap, libudev).
-  install_missing crossbuild-essential-armhf qemu-user-static libumockdev0:armhf "${wanted[@]}"
+  install_missing crossbuild-essential-armhf libumockdev0:armhf "${wanted[@]}"
+
+  # bookworm's qemu 7.2 leaves the pidfd of clone(CLONE_PIDFD) unset, and
+  # QProcess uses it: emulated tests would then signal a garbage process.
+  # bookworm-backports' qemu (10.0) is right.
+  local backports=/etc/apt/sources.list.d/bookworm-backports.list
+  if [ ! -e "$backports" ]; then
+    echo "deb http://deb.debian.org/debian bookworm-backports main" >"$backports"
+    updated=false
+  fi
+  if ! dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null | grep -q bpo12; then
+    $updated || apt-get update -qq
+    updated=true
+    apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static
+  fi
 
   local version stamp="$armhf_root/.versions"
   version=$(apt-cache policy libumockdev0:armhf | awk '/Candidate:/ {print $2}')

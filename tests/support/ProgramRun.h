@@ -26,6 +26,13 @@ inline QString emulator() {
     return qEnvironmentVariable("CORVANE_EMULATOR");
 }
 
+// Why a host program (mtd-utils, coreutils' head) is not run on an emulated
+// test's simulated board when it opens a device whose ioctls the board
+// answers: umockdev passes them over a socket in the word size of each
+// side, and the host's differs from the emulated machine's.
+inline constexpr const char* hostProgramOnEmulatedBoard =
+    "a host program cannot use the ioctl devices of an emulated simulated board";
+
 // Starts `program` in `process`, through the emulator when there is one.
 inline void startProgram(QProcess& process, const QString& program, const QStringList& args) {
     const QString e = emulator();
