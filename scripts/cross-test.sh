@@ -28,4 +28,9 @@ rm -f "$stripped"
 status=0
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$jobs" || status=$?
 step "the tests under qemu-arm"
+# ctest names the skipped tests; their reasons are in the log of the run.
+awk '/^[0-9]+\/[0-9]+ Test: / {name = $3}
+     /: Skipped$/ {getline reason; print "cross-test.sh: skipped " name ": " reason}
+     /^skipped: / {print "cross-test.sh: skipped " name ": " substr($0, 10)}' \
+  "$build/Testing/Temporary/LastTest.log"
 exit $status
