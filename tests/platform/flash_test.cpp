@@ -22,6 +22,7 @@
 #include "platform/TqPlatformAbstraction.h"
 #include "platform/flash.h"
 #include "platform/serialmac.h"
+#include "support/ProgramRun.h"
 
 using Corvane::Sim::SimulatedBoard;
 namespace fs = std::filesystem;
@@ -263,6 +264,9 @@ TEST_F(Flash, SerialRecordIsWhatTheBoardServicesRead) {
 TEST_F(Flash, FlashcpAndFlashEraseAgree) {
     if (::access("/usr/sbin/flashcp", X_OK) != 0 || ::access("/usr/sbin/flash_erase", X_OK) != 0) {
         GTEST_SKIP() << "mtd-utils (flashcp, flash_erase) not installed";
+    }
+    if (!Corvane::Testing::emulator().isEmpty()) {
+        GTEST_SKIP() << Corvane::Testing::hostProgramOnEmulatedBoard;
     }
     // An image that ends inside a block, over contents no erase left there.
     const std::string image = scratch("peer.bin", pattern(300000, 5));

@@ -21,6 +21,7 @@
 #include "SimulatedBoard.h"
 #include "platform/hdmi.h"
 #include "platform/i2c.h"
+#include "support/ProgramRun.h"
 
 using namespace std::chrono_literals;
 using Corvane::Sim::BoardConfig;
@@ -97,6 +98,9 @@ TEST(I2c, ResultsOfTheByteFunctions) {
 TEST(I2c, I2ctransferReadsTheTransmitterStatus) {
     if (::access("/usr/sbin/i2ctransfer", X_OK) != 0) {
         GTEST_SKIP() << "i2c-tools' i2ctransfer is not installed";
+    }
+    if (!Corvane::Testing::emulator().isEmpty()) {
+        GTEST_SKIP() << Corvane::Testing::hostProgramOnEmulatedBoard;
     }
     SimulatedBoard board;
     const std::vector<std::string> readStatus = {

@@ -18,6 +18,7 @@
 #include "SimulatedBoard.h"
 #include "platform/healthsensors.h"
 #include "support/LogCapture.h"
+#include "support/ProgramRun.h"
 
 using namespace Corvane;
 using Sim::BoardConfig;
@@ -26,7 +27,20 @@ using Sim::SimulatedBoard;
 
 namespace {
 
-TEST(HealthSensors, AlarmsCountConsecutiveReadingsAtOrBeyondTheLimits) {
+class HealthSensors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Debian's armhf libsensors reads directories (/etc/sensors.d, sysfs)
+        // without large-file support; under qemu-user the 64-bit kernel
+        // gives it ext4's 64-bit directory offsets, which it cannot hold.
+        if (!Corvane::Testing::emulator().isEmpty()) {
+            GTEST_SKIP() << "the emulated armhf libsensors gets EOVERFLOW reading this "
+                            "machine's directories";
+        }
+    }
+};
+
+TEST_F(HealthSensors, AlarmsCountConsecutiveReadingsAtOrBeyondTheLimits) {
     struct Case {
         Reading reading;
         TqTypes::sensorComponent component;
@@ -67,7 +81,7 @@ TEST(HealthSensors, AlarmsCountConsecutiveReadingsAtOrBeyondTheLimits) {
     EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANA).alarmCount, 1);
 }
 
-TEST(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
+TEST_F(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
     SimulatedBoard board;
     healthSensors sensors;
     std::vector<std::string> names;
@@ -107,7 +121,7 @@ TEST(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
     EXPECT_EQ(byKey["ultrascale-kintextemp1_inputtemp1"].chip, "ultrascale-kintex-virtual-0");
 }
 
-TEST(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
+TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
     BoardConfig config;
     for (Reading r : {Reading::fan1, Reading::fan2, Reading::fan3}) {
         config.sensors[static_cast<std::size_t>(r)].reset();  // no fan controller
@@ -141,7 +155,7 @@ std::string runOnBoard(const SimulatedBoard& board, const std::vector<std::strin
     return board.run(argv, output) == 0 ? output : std::string();
 }
 
-TEST(HealthSensors, EveryReadingMatchesLmSensors) {
+TEST_F(HealthSensors, EveryReadingMatchesLmSensors) {
     if (::access("/usr/bin/sensors", X_OK) != 0) {
         GTEST_SKIP() << "lm-sensors' sensors program is not installed";
     }

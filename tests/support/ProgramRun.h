@@ -19,6 +19,30 @@
 
 namespace Corvane::Testing {
 
+// Whether this build's programs run here through an emulator:
+// $CORVANE_EMULATOR, set by the armhf build's qemu-arm wrapper
+// (cmake/toolchains/qemu-armhf.sh), which runs other programs unchanged.
+inline QString emulator() {
+    return qEnvironmentVariable("CORVANE_EMULATOR");
+}
+
+// Why a host program (mtd-utils, coreutils' head) is not run on an emulated
+// test's simulated board when it opens a device whose ioctls the board
+// answers: umockdev passes them over a socket in the word size of each
+// side, and the host's differs from the emulated machine's.
+inline constexpr const char* hostProgramOnEmulatedBoard =
+    "a host program cannot use the ioctl devices of an emulated simulated board";
+
+// Starts `program` in `process`, through the emulator when there is one.
+inline void startProgram(QProcess& process, const QString& program, const QStringList& args) {
+    const QString e = emulator();
+    if (e.isEmpty()) {
+        process.start(program, args);
+    } else {
+        process.start(e, QStringList{program} + args);
+    }
+}
+
 // A finished run of one of the command-line tools.
 struct ProgramRun {
     std::string name;   // the program's file name
@@ -53,7 +77,7 @@ inline ProgramRun runProgram(const QString& program, const QStringList& args,
         });
     }
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    p.start(program, args);
+    startProgram(p, program, args);
     loop.exec();
     ProgramRun run;
     run.name = QFileInfo(program).fileName().toStdString();
@@ -102,7 +126,7 @@ public:
             process_.setStandardErrorFile(QProcess::nullDevice());
         }
         process_.setReadChannel(channel);
-        process_.start(program, args);
+        startProgram(process_, program, args);
         while (!match_.hasMatch() && process_.waitForReadyRead(10000)) {
             said_ += process_.readAll();
             match_ = ready.match(QString::fromUtf8(said_));

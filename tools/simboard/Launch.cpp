@@ -1,6 +1,7 @@
 #include "Launch.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,6 +15,17 @@ extern char** environ;
 
 namespace Corvane::Sim {
 
+namespace {
+
+// The program that runs programs of this build when they are not native to
+// this machine (the armhf build's qemu-arm wrapper sets it); null otherwise.
+const char* emulator() {
+    const char* e = std::getenv("CORVANE_EMULATOR");
+    return e != nullptr && *e != '\0' ? e : nullptr;
+}
+
+}  // namespace
+
 pid_t spawnInTestbed(const std::string& root, const std::vector<std::string>& argv,
                      const std::string& outputPath) {
     if (argv.empty()) {
@@ -22,6 +34,9 @@ pid_t spawnInTestbed(const std::string& root, const std::vector<std::string>& ar
     // Everything the child needs is prepared before fork: the parent runs
     // umockdev's worker threads, so the child may only exec.
     std::vector<std::string> args{"umockdev-wrapper"};
+    if (const char* e = emulator()) {
+        args.emplace_back(e);
+    }
     args.insert(args.end(), argv.begin(), argv.end());
     std::vector<char*> cargs;
     for (auto& a : args) {
@@ -70,7 +85,6 @@ pid_t spawnInTestbed(const std::string& root, const std::vector<std::string>& ar
 }
 
 void reexecUnderPreload(int argc, char** argv) {
-    (void)argc;
     const char* preload = std::getenv("LD_PRELOAD");
     if (preload != nullptr && std::strstr(preload, "libumockdev-preload") != nullptr) {
         return;
@@ -81,7 +95,21 @@ void reexecUnderPreload(int argc, char** argv) {
         value += preload;
     }
     ::setenv("LD_PRELOAD", value.c_str(), 1);
-    ::execv("/proc/self/exe", argv);
+    if (const char* e = emulator()) {
+        // To the kernel, /proc/self/exe is the emulator; readlink, which the
+        // emulator answers, names this program.
+        char self[PATH_MAX];
+        const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+        if (n > 0) {
+            self[n] = '\0';
+            std::vector<char*> args{const_cast<char*>(e), self};
+            args.insert(args.end(), argv + 1, argv + argc);
+            args.push_back(nullptr);
+            ::execv(e, args.data());
+        }
+    } else {
+        ::execv("/proc/self/exe", argv);
+    }
     std::perror("re-executing with the umockdev preload");
     std::exit(1);
 }
