@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build git pkg-config clang-format
+  # static analysis (scripts/static-checks.sh)
+  clang-tidy cppcheck
   # libraries
   qtbase5-dev libqt5svg5-dev libqt5svg5 qt5-image-formats-plugins
   libspdlog-dev libfmt-dev libsensors-dev

@@ -136,7 +136,9 @@ std::deque<unsigned int> AxiNetworkUtil::receivePacket(QTcpSocket& socket) {
 }
 
 AxiDecodedTransaction AxiNetworkUtil::receiveTransaction(QTcpSocket& socket) {
-    unsigned int words[kMaxWords];
+    // Zeroed: decode() reads only the words received, but the analysers
+    // cannot follow its per-type length check.
+    unsigned int words[kMaxWords] = {};
     return decode(words, receiveInto(socket, words));
 }
 

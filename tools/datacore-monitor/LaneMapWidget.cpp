@@ -46,7 +46,7 @@ LaneMapWidget::LaneMapWidget(const QString& title, ClientDatacore& datacore, QWi
     const std::deque<QString>& data = datacore.getDataArray();
     laneMap_.fromDatacoreUpdateLaneSources(QStringList(data.begin(), data.end()), {}, true);
     active_ = datacore.isActive();
-    setMinimumSize(sizeHint());
+    setMinimumSize(LaneMapWidget::sizeHint());  // a constructor reaches no override
 }
 
 QString LaneMapWidget::sourceName(SdiOutputGroupLaneMapModel::LaneSource source) {
