@@ -13,6 +13,12 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build}
 jobs=2
+for tool in clang-tidy cppcheck python3; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "static-checks.sh: $tool is missing (scripts/install-deps.sh installs it)" >&2
+    exit 1
+  fi
+done
 
 if [ ! -f "$build/compile_commands.json" ]; then
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
@@ -24,7 +30,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 # The one generated header the sources include that configuring does not
 # write (GitInfo.h). No source includes moc output, so nothing is compiled.
-ninja -C "$build" corvane_gitinfo >/dev/null
+cmake --build "$build" --target corvane_gitinfo >/dev/null
 
 logs=$build/static-checks
 mkdir -p "$logs"
@@ -43,14 +49,15 @@ EOF
 count=$(wc -l <"$logs/files")
 
 # clang-tidy: every finding is an error (WarningsAsErrors in .clang-tidy).
-tidy=$(command -v clang-tidy-14 || command -v clang-tidy)
-if xargs -a "$logs/files" -P "$jobs" -n 1 "$tidy" -p "$build" --quiet \
+if xargs -a "$logs/files" -P "$jobs" -n 1 clang-tidy -p "$build" --quiet \
   >"$logs/clang-tidy.log" 2>"$logs/clang-tidy.err"; then
   echo "clang-tidy: clean ($count files)"
 else
-  grep -E ': (warning|error):' "$logs/clang-tidy.log" "$logs/clang-tidy.err" | cut -d: -f2- |
-    sort -u >&2 || true
-  findings=$(grep -cE ': (warning|error):' "$logs/clang-tidy.log" || true)
+  # A finding in a header shows once per file that includes it: count it once.
+  grep -hE ': (warning|error):' "$logs/clang-tidy.log" "$logs/clang-tidy.err" | sort -u \
+    >"$logs/clang-tidy.findings" || true
+  cat "$logs/clang-tidy.findings" >&2
+  findings=$(wc -l <"$logs/clang-tidy.findings")
   echo "clang-tidy: FAILED, $findings findings in $count files (full output in $logs/clang-tidy.log)"
   status=1
 fi
