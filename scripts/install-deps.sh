@@ -18,12 +18,15 @@ packages=(
   build-essential cmake ninja-build git pkg-config clang-format
   clang libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes (scripts/fuzz.sh)
   "${libraries[@]}"
+  # static analysis (scripts/static-checks.sh)
+  clang-tidy cppcheck
   # tests and benchmarks
   googletest valgrind
   # hardware emulation for the simulated board and the device tests
   umockdev fuse3
   # the real tools the emulations are checked against
   lm-sensors mtd-utils
+  i2c-tools  # i2ctransfer, which the HDMI test checks the emulation against
   tshark  # decodes the captures of the Wireshark dissector test
   # Debian packages: dpkg-shlibdeps and dpkg-architecture, file (which CPack
   # needs to find the ELF files), systemd-analyze for the service unit

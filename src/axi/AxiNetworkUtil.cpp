@@ -1,6 +1,7 @@
 #include "axi/AxiNetworkUtil.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 
 #include "app/Logging.h"
 
@@ -15,6 +16,7 @@ unsigned int wordAt(const char* p) {
 
 // Words each type needs, type code included.
 constexpr std::size_t kWordsNeeded[] = {4, 3, 4, 1, 2};
+constexpr std::size_t kMaxWordsDecoded = 4;  // the most of those
 
 bool stillConnected(const QTcpSocket& socket) {
     return socket.state() == QAbstractSocket::ConnectedState;
@@ -140,7 +142,12 @@ std::deque<unsigned int> AxiNetworkUtil::receivePacket(QTcpSocket& socket) {
 }
 
 AxiDecodedTransaction AxiNetworkUtil::receiveTransaction(QTcpSocket& socket) {
+    // decode() reads only the words received, through a per-type length
+    // check the analysers cannot follow; zeroing the few words it can read
+    // says so for them at no cost on the server's per-request path (not
+    // the whole array).
     unsigned int words[kMaxWords];
+    std::fill_n(words, kMaxWordsDecoded, 0u);
     return decode(words, receiveInto(socket, words));
 }
 

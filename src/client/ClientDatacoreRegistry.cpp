@@ -80,7 +80,7 @@ void ClientDatacoreRegistry::populateRegistry(const QStringList& paths,
                  path);
             continue;
         }
-        datacore.release();
+        static_cast<void>(datacore.release());  // datacores_ owns it now
         connect(created, &ClientDatacore::clientDatacoreHasUpdateForServer, &monitor,
                 &ClientDatacoreMonitor::onClientDatacoreUpdated, Qt::DirectConnection);
     }

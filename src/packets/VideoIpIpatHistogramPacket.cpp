@@ -2,13 +2,11 @@
 
 #include "packets/PayloadIo.h"
 
-#include <utility>
-
 namespace Corvane {
 
 VideoIpIpatHistogramPacket::VideoIpIpatHistogramPacket(Types::IpatHistogram&& histogram,
                                                        unsigned short sourceInstance)
-    : sourceInstance_(sourceInstance), histogram_(std::move(histogram)) {}
+    : sourceInstance_(sourceInstance), histogram_(histogram) {}
 
 VideoIpIpatHistogramPacket::VideoIpIpatHistogramPacket(const QByteArray& frame)
     : RawDataPacket(frame), sourceInstance_(header_.sourceInstanceIdentifier) {

@@ -12,7 +12,8 @@ const QString kUnknown = QStringLiteral("Unknown");
 }  // namespace
 
 VersionInfo::VersionInfo()
-    : software_{QStringLiteral("Software"), QStringLiteral(CORVANE_SOFTWARE_VERSION)},
+    : platform_(std::make_unique<TqPlatformAbstraction>()),
+      software_{QStringLiteral("Software"), QStringLiteral(CORVANE_SOFTWARE_VERSION)},
       sha1_{QStringLiteral("SHA1"), QStringLiteral(CORVANE_GIT_SHA1)},
       branch_{QStringLiteral("Branch"), QStringLiteral(CORVANE_GIT_BRANCH)},
       buildId_{QStringLiteral("Build ID"), QStringLiteral(CORVANE_BUILD_ID)},
@@ -23,8 +24,6 @@ VersionInfo::VersionInfo()
       frontpanel_{QStringLiteral("Frontpanel"), kUnknown},
       fpgaId_{QStringLiteral("FPGA ID"), kUnknown},
       fpga_{QStringLiteral("FPGA"), kUnknown} {
-    platform_ = std::make_unique<TqPlatformAbstraction>();
-
     const std::pair<TqTypes::boardIdentity, VersionedEntity*> boards[] = {
         {TqTypes::MAIN, &main_},
         {TqTypes::MEZZANINE, &mezzanine_},

@@ -46,7 +46,7 @@ LaneMapWidget::LaneMapWidget(const QString& title, ClientDatacore& datacore, QWi
     const std::deque<QString>& data = datacore.getDataArray();
     laneMap_.fromDatacoreUpdateLaneSources(QStringList(data.begin(), data.end()), {}, true);
     active_ = datacore.isActive();
-    setMinimumSize(sizeHint());
+    setMinimumSize(LaneMapWidget::sizeHint());  // a constructor reaches no override
 }
 
 QString LaneMapWidget::sourceName(SdiOutputGroupLaneMapModel::LaneSource source) {
@@ -90,10 +90,10 @@ void LaneMapWidget::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(box, 5, 5);
         painter.setPen(Qt::white);
         painter.setFont(small);
-        painter.drawText(box.adjusted(0, 3, 0, -boxHeight / 2), Qt::AlignHCenter | Qt::AlignTop,
+        painter.drawText(box.adjusted(0, 3, 0, -boxHeight / 2.0), Qt::AlignHCenter | Qt::AlignTop,
                          QStringLiteral("Lane %1").arg(lane + 1));
         painter.setFont(name);
-        painter.drawText(box.adjusted(2, boxHeight / 2 - 2, -2, -2),
+        painter.drawText(box.adjusted(2, boxHeight / 2.0 - 2, -2, -2),
                          Qt::AlignHCenter | Qt::AlignVCenter, sourceName(lanes[lane]));
     }
 }

@@ -45,6 +45,7 @@ public:
         // detached and destroyed with the testbed.
         devices_.push_back(std::move(device));
         installed.install(*this);
+        // cppcheck-suppress returnReference ; it refers to the device, owned by devices_
         return installed;
     }
 

@@ -233,6 +233,7 @@ private:
             return 0;
         }
         const size_t n = std::min(size, text.size() - static_cast<size_t>(offset));
+        // NOLINTNEXTLINE(bugprone-not-null-terminated-result): FUSE reads bytes, not a string
         std::memcpy(buffer, text.data() + offset, n);
         return static_cast<int>(n);
     }

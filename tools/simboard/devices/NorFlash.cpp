@@ -167,6 +167,7 @@ private:
             return false;
         }
         if (bytes.size() != geometry_.size) {
+            // cppcheck-suppress invalidFunctionArg ; '\xff' is the char erased flash reads as
             bytes.resize(geometry_.size, '\xff');
             return restore(bytes);
         }
