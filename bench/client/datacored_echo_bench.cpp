@@ -71,7 +71,7 @@ public:
         return className == QLatin1String(DatacorePacket::className);
     }
     void acceptPacket(const SerialisableDataPacket& packet) override {
-        DatacorePacket p(QLatin1String(DatacorePacket::className));
+        DatacorePacket p{QLatin1String(DatacorePacket::className)};
         p.setJsonObject(packet.getJsonObject());
         if (p.getDatacorePath() != changedPath) {
             return;

@@ -2,7 +2,7 @@
 
 #include <QJsonArray>
 #include <algorithm>
-#include <deque>
+#include <list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +26,10 @@ struct RepeatedKey {
 class RepeatedKeyScan {
 public:
     explicit RepeatedKeyScan(const QByteArray& text)
-        : text_(text.constData(), static_cast<size_t>(text.size())) {}
+        : text_(text.constData(), static_cast<size_t>(text.size())) {
+        frames_.reserve(8);
+        keys_.reserve(32);
+    }
 
     RepeatedKey run() {
         size_t i = 0;
@@ -140,7 +143,7 @@ private:
     std::string_view text_;
     std::vector<Frame> frames_;
     std::vector<Key> keys_;
-    std::deque<std::string> decoded_;
+    std::list<std::string> decoded_;  // rare: allocates only when used
 };
 
 }  // namespace

@@ -67,7 +67,7 @@ void DatacoreMonitor::acceptPacket(const SerialisableDataPacket& packet) {
         builder_->setPathTree(packet.getJsonObject());
         return;
     }
-    DatacorePacket datacorePacket(QLatin1String(DatacorePacket::className));
+    DatacorePacket datacorePacket{QLatin1String(DatacorePacket::className)};
     datacorePacket.setJsonObject(packet.getJsonObject());
     model_.noteStateArrived(datacorePacket.getDatacorePath());
 }

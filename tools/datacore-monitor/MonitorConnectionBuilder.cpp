@@ -28,7 +28,7 @@ MonitorConnectionBuilder::MonitorConnectionBuilder(TqClientDatacoreManager& mana
       model_(model) {}
 
 void MonitorConnectionBuilder::connectDatacoresToGui() {
-    DatacorePathRadixTreePacket packet(QLatin1String(DatacorePathRadixTreePacket::className));
+    DatacorePathRadixTreePacket packet{QLatin1String(DatacorePathRadixTreePacket::className)};
     packet.setJsonObject(pathTree_);
     const RadixTreeNode roots[] = {
         packet.getRootNodeForConfigTree(), packet.getRootNodeForStatusTree(),

@@ -96,7 +96,7 @@ void DatacoreSession::onPathTree(const SerialisableDataPacket& packet) {
         return;  // the manager ignores a second tree too
     }
     if (command_.verb == DatacoreCommand::Verb::paths) {
-        DatacorePathRadixTreePacket tree(QLatin1String(DatacorePathRadixTreePacket::className));
+        DatacorePathRadixTreePacket tree{QLatin1String(DatacorePathRadixTreePacket::className)};
         tree.setJsonObject(packet.getJsonObject());
         // The manager's order; a tree the server left out is not announced
         // (the manager would make one nameless datacore of it).
@@ -148,7 +148,7 @@ void DatacoreSession::follow(const QString& path, ClientDatacore* datacore) {
 }
 
 void DatacoreSession::onDatacorePacket(const SerialisableDataPacket& packet) {
-    DatacorePacket datacorePacket(QLatin1String(DatacorePacket::className));
+    DatacorePacket datacorePacket{QLatin1String(DatacorePacket::className)};
     datacorePacket.setJsonObject(packet.getJsonObject());
     const auto found = followed_.find(datacorePacket.getDatacorePath());
     if (found == followed_.end()) {
