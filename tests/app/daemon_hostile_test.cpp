@@ -6,6 +6,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -151,6 +152,7 @@ TEST(DaemonHostile, AClientThatNeverReadsIsHeldBackNotBuffered) {
         const char* options = std::getenv("ASAN_OPTIONS");
         ::setenv("ASAN_OPTIONS",
                  (std::string(options ? options : "") + ":quarantine_size_mb=0").c_str(), 1);
+        std::printf("under ASan: the daemon runs without its quarantine for this measure\n");
     }
     RunningDaemon daemon(boardWithMarker());
     expectServing(daemon);
