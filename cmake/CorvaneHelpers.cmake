@@ -60,6 +60,12 @@ function(corvane_add_test name)
   if(ARG_RESOURCE_LOCK)
     list(APPEND props RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
   endif()
+  if(CORVANE_SANITIZER_ENV)
+    # The sanitizer options reach the listing of the cases at build time as
+    # well as each run: gtest_discover_tests starts both through this.
+    set_target_properties(${name} PROPERTIES
+      CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${CORVANE_SANITIZER_ENV}")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
 

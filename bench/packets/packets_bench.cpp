@@ -3,6 +3,7 @@
 // QJsonDocument-only cases measure the JSON work alone in the same run, so
 // the framing overhead shows as a ratio.
 
+#include "app/JsonText.h"
 #include "packets/AudioMetersDataPacket.h"
 #include "packets/DatacorePacket.h"
 #include "packets/RawDataPacketFactory.h"
@@ -48,6 +49,26 @@ void BM_JsonDocumentOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_JsonDocumentOnly);
 
+// Received JSON is parsed through parseJson, which looks for a repeated key
+// before Qt parses: its price against Qt's parser alone, on the same text.
+void BM_ParseJsonChecked(benchmark::State& state) {
+    const QByteArray text = samplePacket().serialise();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(parseJson(text).document.object().size());
+    }
+    setRates(state, text.size());
+}
+BENCHMARK(BM_ParseJsonChecked);
+
+void BM_ParseJsonQtOnly(benchmark::State& state) {
+    const QByteArray text = samplePacket().serialise();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(QJsonDocument::fromJson(text).object().size());
+    }
+    setRates(state, text.size());
+}
+BENCHMARK(BM_ParseJsonQtOnly);
+
 // Sends `packet` into a byte array, appends that to a receive buffer and has
 // the factory cut it out again, as class T; `use` touches the result.
 template <typename T, typename Use>
@@ -90,6 +111,9 @@ BENCHMARK(BM_MeterPacketRoundTrip);
 }  // namespace
 
 int main(int argc, char** argv) {
-    return Corvane::Bench::runWithRatios(argc, argv,
-                                         {{"BM_JsonPacketRoundTrip", "BM_JsonDocumentOnly"}});
+    using Corvane::Bench::Goal;
+    return Corvane::Bench::runWithRatios(
+        argc, argv,
+        {{"BM_JsonPacketRoundTrip", "BM_JsonDocumentOnly"},
+         {"BM_ParseJsonChecked", "BM_ParseJsonQtOnly", {Goal::ratioAtMost, 1.25}}});
 }

@@ -6,6 +6,10 @@
 #include <QThread>
 #include <type_traits>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include "app/Logging.h"
 #include "axi/AxiNetworkUtil.h"
 #include "axi/PcieAxi.h"
@@ -19,8 +23,30 @@ constexpr int kAcceptWaitMs = 1000;
 constexpr qint64 kFlushBytes = 64 * 1024;
 constexpr qint64 kMaxQueuedBytes = 1024 * 1024;
 
+// One connected client holds the daemon for as long as its connection lasts.
+// A peer that vanished without closing (a pulled cable, a crashed host) sends
+// nothing more, so the kernel probes an idle connection and drops it when
+// the probes go unanswered: 10 s of silence, then 3 probes 5 s apart, so the
+// daemon is free again about 25 s after the peer went.
+constexpr int kKeepAliveIdleS = 10;
+constexpr int kKeepAliveIntervalS = 5;
+constexpr int kKeepAliveProbes = 3;
+
 void logServer(LogLevel level, std::string_view text) {
     logf(level, "{}{}", kPrefix, text);
+}
+
+void keepAlive(QTcpSocket& socket) {
+    socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const int fd = static_cast<int>(socket.socketDescriptor());
+    for (const auto& [option, value] :
+         {std::pair{TCP_KEEPIDLE, kKeepAliveIdleS}, std::pair{TCP_KEEPINTVL, kKeepAliveIntervalS},
+          std::pair{TCP_KEEPCNT, kKeepAliveProbes}}) {
+        if (::setsockopt(fd, IPPROTO_TCP, option, &value, sizeof value) != 0) {
+            // Served all the same; only a vanished peer is held longer.
+            logf(LogLevel::error, "{}Cannot set keepalive option {}", kPrefix, option);
+        }
+    }
 }
 
 }  // namespace
@@ -74,6 +100,7 @@ void AxiTcpServer::go() {
     // Requests are taken from the kernel as they are served, not hoarded:
     // a client far ahead of its answers meets TCP's own flow control.
     socket->setReadBufferSize(kFlushBytes);
+    keepAlive(*socket);
     logServer(LogLevel::info, "Got a connection");
     while (serve(AxiNetworkUtil::receiveTransaction(*socket), *socket)) {
         // Answers queue on the socket while more requests are already here

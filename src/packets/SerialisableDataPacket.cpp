@@ -1,5 +1,6 @@
 #include "packets/SerialisableDataPacket.h"
 
+#include "app/JsonText.h"
 #include "app/Logging.h"
 
 #include <QJsonArray>
@@ -43,14 +44,13 @@ SerialisableDataPacket::SerialisableDataPacket(const QByteArray& frame, int payl
     const int textSize = std::max(0, end - lengthPrefixBytes);
     const QByteArray text =
         QByteArray::fromRawData(payload_.constData() + std::min(end, lengthPrefixBytes), textSize);
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
-    if (error.error != QJsonParseError::NoError) {
-        logf(LogLevel::info, "SerialisablePacket failed to parse packet {}", error.errorString());
+    const JsonParseResult parsed = parseJson(text);
+    if (!parsed.ok()) {
+        logf(LogLevel::info, "SerialisablePacket failed to parse packet {}", parsed.message);
         object_ = QJsonObject{{classKey, QString()}};
         return;
     }
-    object_ = document.object();
+    object_ = parsed.document.object();
 }
 
 SerialisableDataPacket::~SerialisableDataPacket() = default;
@@ -63,11 +63,12 @@ SerialisableDataPacket SerialisableDataPacket::fromJson(QJsonObject object) {
 
 SerialisableDataPacket SerialisableDataPacket::deserialise(QByteArray text,
                                                            QJsonParseError& error) {
-    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
-    if (error.error != QJsonParseError::NoError) {
-        logf(LogLevel::info, "SerialisablePacket failed to parse packet: {}", error.errorString());
+    const JsonParseResult parsed = parseJson(text);
+    error = parsed.error;
+    if (!parsed.ok()) {
+        logf(LogLevel::info, "SerialisablePacket failed to parse packet: {}", parsed.message);
     }
-    return fromJson(document.object());
+    return fromJson(parsed.document.object());
 }
 
 QString SerialisableDataPacket::getPacketClassName() const {

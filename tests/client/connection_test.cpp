@@ -56,7 +56,8 @@ TEST_F(Connection, CutsTheStreamIntoFramesAndSharesEachPacket) {
         Recorder newer;
         recorder.payloads.clear();
         server.send(bytes);
-        waitUntil([&] { return recorder.payloads.size() >= delivered.size(); });
+        const size_t expected = delivered.size();  // (a lambda cannot capture a binding in C++17)
+        waitUntil([&] { return recorder.payloads.size() >= expected; });
         EXPECT_TRUE(server.quiet());
         EXPECT_EQ(recorder.payloads, delivered) << bytes.toHex().constData();
         ASSERT_EQ(newer.packets.size(), delivered.size());

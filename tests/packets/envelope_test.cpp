@@ -190,6 +190,7 @@ TEST(Factory, JsonTextBoundedByFrameAndUnparsableTextGivesEmptyClass) {
         {QByteArray::fromHex("00000005") + "{\"a\":", "", true},  // cut short
         {QByteArray::fromHex("00000003") + "[1]", "", false},     // an array, not an object
         {QByteArray::fromHex("ffffffff") + "\xff\xfe", "", true},
+        {QByteArray(4, 0) + R"({"Class":"K","b":[1],"b":[2]})", "", true},  // repeated key
     };
     for (const auto& c : cases) {
         LogCapture log;

@@ -86,7 +86,9 @@ TEST(MeasurementPackets, FactoryRebuildsEveryClassByteForByte) {
         const std::shared_ptr<RawDataPacket> received = take(buffer);
         ASSERT_TRUE(received) << c.identifier;
         EXPECT_EQ(buffer, QByteArray("next")) << c.identifier;
-        EXPECT_EQ(typeid(*received), typeid(*c.sent)) << c.identifier;
+        const RawDataPacket& got = *received;
+        const RawDataPacket& sent = *c.sent;
+        EXPECT_EQ(typeid(got), typeid(sent)) << c.identifier;
         EXPECT_EQ(received->getPacketIdentifier(), c.identifier);
         EXPECT_EQ(received->getPayloadFromPacket(), frame.mid(8)) << c.identifier;
         EXPECT_EQ(frameOf(*received), frame) << c.identifier;

@@ -1,6 +1,7 @@
 // corvane-ancillary-view: shows an ancillary data status document (the JSON
 // form of AncillaryStatusEntryArrayJsonData) as the instrument's status tree.
 
+#include "app/JsonText.h"
 #include "status/AncillaryStatusJsonData.h"
 
 #include <QApplication>
@@ -49,14 +50,14 @@ bool readDocument(const QString& path, AncillaryStatusEntryArrayJsonData& docume
         error = QStringLiteral("%1 is too large for a status document").arg(path);
         return false;
     }
-    QJsonParseError parseError{};
-    const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
+    const JsonParseResult parsed = parseJson(file.readAll());
+    if (!parsed.ok()) {
         error = QStringLiteral("%1: %2 at offset %3")
-                    .arg(path, parseError.errorString())
-                    .arg(parseError.offset);
+                    .arg(path, parsed.message)
+                    .arg(parsed.error.offset);
         return false;
     }
+    const QJsonDocument& json = parsed.document;
     const char* key = AncillaryStatusEntryArrayJsonData::propertyNames
         [AncillaryStatusEntryArrayJsonData::AncillaryStatusEntryArray];
     const QJsonValue entries = json.object().value(QLatin1String(key));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/JsonText.h"
 #include "packets/DatacorePathRadixTreePacket.h"
 
 namespace Corvane {
@@ -79,14 +80,14 @@ std::unique_ptr<ServedDatacoreTrees> ServedDatacoreTrees::fromFile(const QString
 
 std::unique_ptr<ServedDatacoreTrees> ServedDatacoreTrees::fromJson(const QByteArray& text,
                                                                    QString& error) {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
+    const JsonParseResult parsed = parseJson(text);
+    if (!parsed.ok()) {
         error = QStringLiteral("not JSON: %1 at offset %2")
-                    .arg(parseError.errorString())
-                    .arg(parseError.offset);
+                    .arg(parsed.message)
+                    .arg(parsed.error.offset);
         return nullptr;
     }
+    const QJsonDocument& document = parsed.document;
     if (!document.isObject()) {
         error = QStringLiteral("not a JSON object");
         return nullptr;

@@ -87,14 +87,14 @@ int RunningDaemon::openDescriptors() const {
     return n;
 }
 
-WireClient::WireClient() {
+WireClient::WireClient(const char* address) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(daemonPort);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd_ < 0 || ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ADD_FAILURE() << "cannot connect to the daemon on port " << daemonPort;
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(daemonPort);
+    if (fd_ < 0 || ::inet_pton(AF_INET, address, &to.sin_addr) != 1 ||
+        ::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        ADD_FAILURE() << "cannot connect to the daemon at " << address << ":" << daemonPort;
         close();
     }
 }

@@ -52,7 +52,9 @@ private:
 // format independently of the daemon's own encoder.
 class WireClient {
 public:
-    WireClient();  // connects to 127.0.0.1:9430, fails the test otherwise
+    // Connects to the daemon at an IPv4 address (port 9430), fails the test
+    // otherwise.
+    explicit WireClient(const char* address = "127.0.0.1");
     ~WireClient();
     WireClient(const WireClient&) = delete;
     WireClient& operator=(const WireClient&) = delete;

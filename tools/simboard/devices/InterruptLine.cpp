@@ -141,6 +141,7 @@ private:
         char* argv[] = {name, nullptr};
         fuse_args args = FUSE_ARGS_INIT(1, argv);
         fuse_ = fuse_new(&args, &ops, sizeof ops, this);
+        fuse_opt_free_args(&args);  // fuse_new may have added copies of its own
         if (fuse_ == nullptr) {
             return false;
         }

@@ -1,0 +1,168 @@
+#include "app/JsonText.h"
+
+#include <QJsonArray>
+#include <algorithm>
+#include <list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Corvane {
+namespace {
+
+// Above this many keys an object's keys are sorted to find a repeat; below,
+// comparing each with the ones before it is cheaper.
+constexpr size_t kPairwiseKeys = 16;
+
+struct RepeatedKey {
+    int offset = -1;
+    std::string_view key;
+};
+
+// Finds a repeated key without building anything. Qt's parser leaks only
+// when it completes an object, so each object's keys are checked at its
+// closing brace; the scan does not validate, and stops where the structure
+// stops making sense (Qt fails there or earlier, completing nothing more).
+class RepeatedKeyScan {
+public:
+    explicit RepeatedKeyScan(const QByteArray& text)
+        : text_(text.constData(), static_cast<size_t>(text.size())) {
+        frames_.reserve(8);
+        keys_.reserve(32);
+    }
+
+    RepeatedKey run() {
+        size_t i = 0;
+        while (i < text_.size()) {
+            const char c = text_[i];
+            if (c == '"') {
+                const size_t end = stringEnd(i);
+                if (end == std::string_view::npos) {
+                    return {};
+                }
+                if (!frames_.empty() && frames_.back().object && frames_.back().expectKey) {
+                    frames_.back().expectKey = false;
+                    if (!addKey(i, end)) {
+                        return {};
+                    }
+                }
+                i = end;
+                continue;
+            }
+            if (c == '{' || c == '[') {
+                frames_.push_back({c == '{', c == '{', keys_.size()});
+            } else if (c == '}' || c == ']') {
+                if (frames_.empty() || frames_.back().object != (c == '}')) {
+                    return {};
+                }
+                if (c == '}') {
+                    if (const RepeatedKey r = repeatIn(frames_.back().firstKey); r.offset >= 0) {
+                        return r;
+                    }
+                }
+                keys_.resize(frames_.back().firstKey);
+                frames_.pop_back();
+            } else if (c == ',' && !frames_.empty() && frames_.back().object) {
+                frames_.back().expectKey = true;
+            }
+            ++i;
+        }
+        return {};
+    }
+
+private:
+    struct Frame {
+        bool object;
+        bool expectKey;
+        size_t firstKey;  // index in keys_ of this object's first key
+    };
+    struct Key {
+        std::string_view name;  // decoded when the text holds escapes
+        int offset;
+    };
+
+    // One past the closing quote of the string opening at `quote`.
+    size_t stringEnd(size_t quote) const {
+        for (size_t i = quote + 1; i < text_.size(); ++i) {
+            if (text_[i] == '\\') {
+                ++i;
+            } else if (text_[i] == '"') {
+                return i + 1;
+            }
+        }
+        return std::string_view::npos;
+    }
+
+    // Plain ASCII keys compare as written. Anything else is decoded by Qt
+    // itself (a lone string repeats nothing), so two spellings of one key
+    // compare equal exactly when Qt would merge them.
+    bool addKey(size_t quote, size_t end) {
+        const std::string_view raw = text_.substr(quote + 1, end - quote - 2);
+        const bool plain = std::none_of(raw.begin(), raw.end(), [](char c) {
+            return c == '\\' || static_cast<unsigned char>(c) >= 0x80;
+        });
+        if (plain) {
+            keys_.push_back({raw, static_cast<int>(quote)});
+            return true;
+        }
+        const QByteArray wrapped = '[' + QByteArray(text_.data() + quote, int(end - quote)) + ']';
+        const QJsonDocument decoded = QJsonDocument::fromJson(wrapped);
+        if (!decoded.isArray()) {
+            return false;  // Qt fails on this string too
+        }
+        decoded_.push_back(decoded.array().at(0).toString().toStdString());
+        keys_.push_back({decoded_.back(), static_cast<int>(quote)});
+        return true;
+    }
+
+    RepeatedKey repeatIn(size_t first) {
+        const auto begin = keys_.begin() + static_cast<std::ptrdiff_t>(first);
+        const auto end = keys_.end();
+        if (keys_.size() - first <= kPairwiseKeys) {
+            for (auto k = begin; k != end; ++k) {
+                for (auto before = begin; before != k; ++before) {
+                    if (before->name == k->name) {
+                        return {k->offset, k->name};
+                    }
+                }
+            }
+            return {};
+        }
+        // The keys are dropped after this check, so they may be reordered.
+        std::sort(begin, end, [](const Key& a, const Key& b) {
+            return a.name < b.name || (a.name == b.name && a.offset < b.offset);
+        });
+        const auto same = std::adjacent_find(
+            begin, end, [](const Key& a, const Key& b) { return a.name == b.name; });
+        if (same == end) {
+            return {};
+        }
+        return {std::next(same)->offset, same->name};
+    }
+
+    std::string_view text_;
+    std::vector<Frame> frames_;
+    std::vector<Key> keys_;
+    std::list<std::string> decoded_;  // rare: allocates only when used
+};
+
+}  // namespace
+
+JsonParseResult parseJson(const QByteArray& text) {
+    JsonParseResult result;
+    RepeatedKeyScan scan(text);  // owns the decoded keys the result points into
+    if (const RepeatedKey repeated = scan.run(); repeated.offset >= 0) {
+        result.error = {repeated.offset, QJsonParseError::IllegalValue};
+        result.message =
+            QStringLiteral("repeated key \"%1\"")
+                .arg(QString::fromUtf8(repeated.key.data(), static_cast<int>(repeated.key.size())));
+        return result;
+    }
+    result.document = QJsonDocument::fromJson(text, &result.error);
+    if (!result.ok()) {
+        result.message = result.error.errorString();
+    }
+    return result;
+}
+
+}  // namespace Corvane

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QString>
+
+namespace Corvane {
+
+// The one way JSON text that comes from outside the process (the network, a
+// file, a peer's output) is turned into a document.
+//
+// Qt 5.15's parser keeps the last value of a key that an object repeats and
+// leaks the earlier one when that is an object or an array (80 bytes for
+// {"b":[1],"b":[2]}), so a peer that repeats keys could grow a long-running
+// reader without bound. Our own writers cannot produce a repeated key (a
+// QJsonObject holds each key once), so a document in which any object repeats
+// a key, after escapes are decoded, is refused before Qt builds it: the
+// result is a failure with error IllegalValue at the offset of the repeated
+// key's second occurrence, and the message names the key.
+struct JsonParseResult {
+    QJsonDocument document;  // null unless ok()
+    QJsonParseError error{0, QJsonParseError::NoError};
+    QString message;  // empty when ok(): Qt's description, or the repeated key
+
+    bool ok() const { return error.error == QJsonParseError::NoError; }
+};
+
+JsonParseResult parseJson(const QByteArray& text);
+
+}  // namespace Corvane

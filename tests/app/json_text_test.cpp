@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <QJsonObject>
+
+#include "app/JsonText.h"
+
+using namespace Corvane;
+
+namespace {
+
+QByteArray manyKeys(int count, const char* last) {
+    QByteArray text = "{";
+    for (int i = 0; i < count; ++i) {
+        text += "\"k" + QByteArray::number(i) + "\":[],";
+    }
+    return text + '"' + last + "\":{}}";
+}
+
+// A repeated key is refused wherever it stands and however it is spelt; a
+// document without one parses as Qt parses it. In a sanitizer build the
+// refused rows also prove that Qt never built them: its parser would leak
+// the first value and LeakSanitizer fail this program at exit.
+TEST(ParseJson, RepeatedKeysAreRefusedAndEverythingElseParsesAsQtDoes) {
+    const struct {
+        QByteArray text;
+        int repeatAt;  // offset of the refused key, -1 when the text parses
+        const char* key;
+    } cases[] = {
+        {R"({"b":[1],"b":[2]})", 9, "b"},
+        {R"({"a":1,"a":{"x":2}})", 7, "a"},
+        {R"([0,{"x":{"k":{},"k":{}}}])", 16, "k"},
+        {R"({"a":[],"\u0061":[]})", 8, "a"},
+        {"{\"\xc3\xa9\":[1],\"\\u00e9\":[2]}", 10, "\xc3\xa9"},
+        {R"({"b":{"k":[]},"c":[],"b":{"k":[]}})", 21, "b"},
+        {manyKeys(40, "k7"), 351, "k7"},
+        {manyKeys(40, "k40"), -1, ""},
+        {R"({"a":{"k":1},"b":{"k":1},"k":"k"})", -1, ""},
+        {R"({"s":"{\"a\":[],\"a\":[]}","t":["a","a"]})", -1, ""},
+        {R"({"\u00e9":1,"\u00e8":1,"e":1})", -1, ""},
+        {R"({"":1,"\"":2,"\\":3})", -1, ""},
+    };
+    for (const auto& c : cases) {
+        const JsonParseResult r = parseJson(c.text);
+        if (c.repeatAt < 0) {
+            EXPECT_TRUE(r.ok()) << c.text.constData() << ": " << r.message.toStdString();
+            EXPECT_EQ(r.document, QJsonDocument::fromJson(c.text)) << c.text.constData();
+            EXPECT_TRUE(r.message.isEmpty());
+        } else {
+            EXPECT_FALSE(r.ok()) << c.text.constData();
+            EXPECT_TRUE(r.document.isNull()) << c.text.constData();
+            EXPECT_EQ(r.error.error, QJsonParseError::IllegalValue) << c.text.constData();
+            EXPECT_EQ(r.error.offset, c.repeatAt) << c.text.constData();
+            EXPECT_EQ(r.message,
+                      QStringLiteral("repeated key \"%1\"").arg(QString::fromUtf8(c.key)))
+                << c.text.constData();
+        }
+    }
+}
+
+// Broken text is Qt's to describe, even when it also repeats a key: an object
+// Qt cannot complete leaks nothing.
+TEST(ParseJson, BrokenTextKeepsQtsError) {
+    for (const QByteArray& text : {QByteArray(R"({"b":[1],"b":[2])"), QByteArray(R"({"a":[}})"),
+                                   QByteArray("]{"), QByteArray("{\"a"), QByteArray()}) {
+        QJsonParseError qt{};
+        QJsonDocument::fromJson(text, &qt);
+        const JsonParseResult r = parseJson(text);
+        EXPECT_EQ(r.error.error, qt.error) << text.constData();
+        EXPECT_EQ(r.error.offset, qt.offset) << text.constData();
+        EXPECT_EQ(r.message, qt.errorString()) << text.constData();
+    }
+}
+
+}  // namespace
