@@ -31,6 +31,7 @@ packages=(
   # Debian packages: dpkg-shlibdeps and dpkg-architecture, file (which CPack
   # needs to find the ELF files), systemd-analyze for the service unit
   dpkg-dev file systemd
+  iproute2  # ip: private network namespaces for the daemon tests and benchmarks
 )
 
 armhf=false
