@@ -16,8 +16,8 @@ step() {
 
 bash scripts/install-deps.sh --armhf
 step "installing the armhf packages"
-# Release, as the controller runs it (and a third less to compile than
-# with debug information).
+# Release, as the controller runs it (and no debug information to
+# compile).
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabihf.cmake \
   -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$jobs"
