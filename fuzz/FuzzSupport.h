@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "app/JsonText.h"
+
 // Present when a sanitizer runtime is linked in.
 extern "C" void __sanitizer_report_error_summary(const char* summary) __attribute__((weak));
 
@@ -41,11 +43,12 @@ inline QByteArray bytes(const uint8_t* data, size_t size) {
     return QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size));
 }
 
-// The input as a JSON document; false for text that does not parse.
+// The input as a JSON document, read as the project reads JSON from outside;
+// false for text that it refuses.
 inline bool parseJson(const uint8_t* data, size_t size, QJsonDocument& document) {
-    QJsonParseError error{};
-    document = QJsonDocument::fromJson(bytes(data, size), &error);
-    return error.error == QJsonParseError::NoError;
+    JsonParseResult parsed = Corvane::parseJson(bytes(data, size));
+    document = parsed.document;
+    return parsed.ok();
 }
 
 // An input whose first byte chooses a variant and whose rest is JSON text;
