@@ -8,6 +8,7 @@
 #include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include <cstdio>
 #include <ctime>
@@ -32,9 +33,19 @@ public:
             reason_ = "needs root to own /dev/log";
             return;
         }
-        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         struct stat st {};
         const bool exists = ::lstat("/dev/log", &st) == 0;
+        // Without a /dev/log to mount over, ours is made machine-wide, where
+        // every program's syslog() blocks on it once its queue is full. Under
+        // qemu-arm this test was seen to hang, holding it for the whole run
+        // and stalling the daemon tests; there it is left to the host build.
+        if (!exists && std::getenv("CORVANE_EMULATOR") != nullptr) {
+            reason_ =
+                "under emulation with no /dev/log: a hung run would stall every syslog() on the "
+                "machine";
+            return;
+        }
+        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         std::string path = "/dev/log";
         if (exists) {
             if (::unshare(CLONE_NEWNS) != 0 ||
