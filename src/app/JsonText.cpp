@@ -14,24 +14,29 @@ namespace {
 // comparing each with the ones before it is cheaper.
 constexpr size_t kPairwiseKeys = 16;
 
-struct RepeatedKey {
-    int offset = -1;
+// Why a document is refused before Qt builds it.
+struct Refusal {
+    int offset = -1;  // of the key; -1: nothing refused
     std::string_view key;
+    bool nul = false;  // the key holds U+0000 (then `key` is empty)
 };
 
-// Finds a repeated key without building anything. Qt's parser leaks only
+// Finds a repeated key, or a key holding U+0000, without building anything.
+// Qt compares two ASCII keys only up to their first NUL, so keys that differ
+// after it count as one and the first value leaks just as for a repeat; no
+// writer of ours produces such a key, so any key holding one is refused. Qt's parser leaks only
 // when it completes an object, so each object's keys are checked at its
 // closing brace; the scan does not validate, and stops where the structure
 // stops making sense (Qt fails there or earlier, completing nothing more).
-class RepeatedKeyScan {
+class KeyScan {
 public:
-    explicit RepeatedKeyScan(const QByteArray& text)
+    explicit KeyScan(const QByteArray& text)
         : text_(text.constData(), static_cast<size_t>(text.size())) {
         frames_.reserve(8);
         keys_.reserve(32);
     }
 
-    RepeatedKey run() {
+    Refusal run() {
         size_t i = 0;
         while (i < text_.size()) {
             const char c = text_[i];
@@ -45,6 +50,9 @@ public:
                     if (!addKey(i, end)) {
                         return {};
                     }
+                    if (keys_.back().name.find('\0') != std::string_view::npos) {
+                        return {keys_.back().offset, {}, true};
+                    }
                 }
                 i = end;
                 continue;
@@ -56,7 +64,7 @@ public:
                     return {};
                 }
                 if (c == '}') {
-                    if (const RepeatedKey r = repeatIn(frames_.back().firstKey); r.offset >= 0) {
+                    if (const Refusal r = repeatIn(frames_.back().firstKey); r.offset >= 0) {
                         return r;
                     }
                 }
@@ -115,7 +123,7 @@ private:
         return true;
     }
 
-    RepeatedKey repeatIn(size_t first) {
+    Refusal repeatIn(size_t first) {
         const auto begin = keys_.begin() + static_cast<std::ptrdiff_t>(first);
         const auto end = keys_.end();
         if (keys_.size() - first <= kPairwiseKeys) {
@@ -150,12 +158,14 @@ private:
 
 JsonParseResult parseJson(const QByteArray& text) {
     JsonParseResult result;
-    RepeatedKeyScan scan(text);  // owns the decoded keys the result points into
-    if (const RepeatedKey repeated = scan.run(); repeated.offset >= 0) {
-        result.error = {repeated.offset, QJsonParseError::IllegalValue};
-        result.message =
-            QStringLiteral("repeated key \"%1\"")
-                .arg(QString::fromUtf8(repeated.key.data(), static_cast<int>(repeated.key.size())));
+    KeyScan scan(text);  // owns the decoded keys the result points into
+    if (const Refusal refused = scan.run(); refused.offset >= 0) {
+        result.error = {refused.offset, QJsonParseError::IllegalValue};
+        result.message = refused.nul
+                             ? QStringLiteral("key holds a NUL character")
+                             : QStringLiteral("repeated key \"%1\"")
+                                   .arg(QString::fromUtf8(refused.key.data(),
+                                                          static_cast<int>(refused.key.size())));
         return result;
     }
     result.document = QJsonDocument::fromJson(text, &result.error);

@@ -17,7 +17,9 @@ namespace Corvane {
 // QJsonObject holds each key once), so a document in which any object repeats
 // a key, after escapes are decoded, is refused before Qt builds it: the
 // result is a failure with error IllegalValue at the offset of the repeated
-// key's second occurrence, and the message names the key.
+// key's second occurrence, and the message names the key. Qt also takes two
+// keys that differ only after a NUL character for one, so a key holding U+0000
+// (raw or escaped) is refused the same way, at that key's offset.
 struct JsonParseResult {
     QJsonDocument document;  // null unless ok()
     QJsonParseError error{0, QJsonParseError::NoError};

@@ -16,15 +16,16 @@ QByteArray manyKeys(int count, const char* last) {
     return text + '"' + last + "\":{}}";
 }
 
-// A repeated key is refused wherever it stands and however it is spelt; a
-// document without one parses as Qt parses it. In a sanitizer build the
+// A repeated key, or one holding a NUL (which Qt compares only up to the NUL),
+// is refused wherever it stands and however it is spelt; a document without
+// one parses as Qt parses it. In a sanitizer build the
 // refused rows also prove that Qt never built them: its parser would leak
 // the first value and LeakSanitizer fail this program at exit.
 TEST(ParseJson, RepeatedKeysAreRefusedAndEverythingElseParsesAsQtDoes) {
     const struct {
         QByteArray text;
-        int repeatAt;  // offset of the refused key, -1 when the text parses
-        const char* key;
+        int repeatAt;     // offset of the refused key, -1 when the text parses
+        const char* key;  // nullptr: refused for a NUL in the key
     } cases[] = {
         {R"({"b":[1],"b":[2]})", 9, "b"},
         {R"({"a":1,"a":{"x":2}})", 7, "a"},
@@ -38,6 +39,12 @@ TEST(ParseJson, RepeatedKeysAreRefusedAndEverythingElseParsesAsQtDoes) {
         {R"({"s":"{\"a\":[],\"a\":[]}","t":["a","a"]})", -1, ""},
         {R"({"\u00e9":1,"\u00e8":1,"e":1})", -1, ""},
         {R"({"":1,"\"":2,"\\":3})", -1, ""},
+        {R"({"x":1,"a\u0000b":[1],"a\u0000c":[2]})", 7, nullptr},
+        {QByteArray("{\"a\0\x10"
+                    "b\":{},\"a\0\0b\":{}}",
+                    21),
+         1, nullptr},
+        {R"({"a":"x\u0000y"})", -1, ""},
     };
     for (const auto& c : cases) {
         const JsonParseResult r = parseJson(c.text);
@@ -51,7 +58,8 @@ TEST(ParseJson, RepeatedKeysAreRefusedAndEverythingElseParsesAsQtDoes) {
             EXPECT_EQ(r.error.error, QJsonParseError::IllegalValue) << c.text.constData();
             EXPECT_EQ(r.error.offset, c.repeatAt) << c.text.constData();
             EXPECT_EQ(r.message,
-                      QStringLiteral("repeated key \"%1\"").arg(QString::fromUtf8(c.key)))
+                      c.key ? QStringLiteral("repeated key \"%1\"").arg(QString::fromUtf8(c.key))
+                            : QStringLiteral("key holds a NUL character"))
                 << c.text.constData();
         }
     }
