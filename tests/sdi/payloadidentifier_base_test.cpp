@@ -1,5 +1,5 @@
-// Field encoding, reserved-bit report, comparison and text form of the
-// payload identifier base class.
+// Field encoding and the prepared layouts behind it, reserved-bit report,
+// comparison and text form of the payload identifier base class.
 
 #include "SdiTestSupport.h"
 #include "sdi/SdiUtility.h"
@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,14 @@ namespace {
 
 using Bit = PayloadIdentifierField::Bit;
 using FieldType = PayloadIdentifierBase::FieldType;
+using FieldLayout = PayloadIdentifierBase::FieldLayout;
 using namespace PayloadId;
 using Sdi::Testing::identifier;
 
-TEST(PayloadIdentifierField, ApplyValueWritesOnlyItsBits) {
+// The layout's shift-and-mask shortcut agrees bit for bit with the field
+// definition it was made from, on words that set, clear and alternate the
+// bits of every byte.
+TEST(PayloadIdentifierField, WritesOnlyItsBitsAndTheLayoutAgrees) {
     struct Case {
         const char* name;
         PayloadIdentifierField field;
@@ -42,6 +47,7 @@ TEST(PayloadIdentifierField, ApplyValueWritesOnlyItsBits) {
          0x80000000},
         {"eight bits take 255", PayloadIdentifier1080_3g::defaultPayloadIdentifierFieldDefinition(),
          0x00FFFFFF, 255, true, 0xFFFFFFFF},
+        {"repeated bit", PayloadIdentifierField(3, {Bit::Bit4, Bit::Bit4}), 0, 3, true, 0x10},
         {"no bits: 0 accepted untouched", PayloadIdentifierField(1, {}), 0xABCD, 0, true, 0xABCD},
         {"no bits: 1 refused", PayloadIdentifierField(1, {}), 0xABCD, 1, false, 0xABCD},
         {"nine bits: 1 refused",
@@ -49,7 +55,11 @@ TEST(PayloadIdentifierField, ApplyValueWritesOnlyItsBits) {
                                     Bit::Bit5, Bit::Bit6, Bit::Bit7, Bit::Bit0}),
          0xFF, 1, false, 0xFF},
         {"byte outside the word", PayloadIdentifierField(4, {Bit::Bit0}), 0, 1, false, 0},
+        {"bit outside the byte",
+         PayloadIdentifierField(2, {Bit::Bit6, Bit::Bit7, static_cast<Bit>(8)}), 0, 1, false, 0},
     };
+    const std::uint32_t words[] = {0x00000000, 0xFFFFFFFF, 0xA5A5A5A5, 0x5A5A5A5A,
+                                   0x89C98001, 0x12345678, 0x80808080, 0x01010101};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::uint32_t word = c.before;
@@ -59,7 +69,80 @@ TEST(PayloadIdentifierField, ApplyValueWritesOnlyItsBits) {
             EXPECT_EQ(c.field.readValueFromPayloadIdentifierWord(word),
                       static_cast<unsigned int>(c.value));
         }
+        const FieldLayout layout({{FieldType::Colourimetry, c.field}});
+        EXPECT_TRUE(layout.hasField(FieldType::Colourimetry));
+        EXPECT_EQ(layout.claimedBits(), c.field.wordMask());
+        for (const std::uint32_t w : words) {
+            EXPECT_EQ(layout.read(FieldType::Colourimetry, w),
+                      c.field.readValueFromPayloadIdentifierWord(w))
+                << w;
+            for (const int value : {-1, 0, 1, 2, 3, 4, 200, 255, 256}) {
+                std::uint32_t viaLayout = w;
+                std::uint32_t viaField = w;
+                EXPECT_EQ(layout.write(FieldType::Colourimetry, viaLayout, value),
+                          c.field.applyValueToPayloadIdentifierWord(viaField, value))
+                    << w << " " << value;
+                EXPECT_EQ(viaLayout, viaField) << w << " " << value;
+            }
+        }
     }
+}
+
+TEST(PayloadIdentifierLayout, AbsentAndUnusualKeys) {
+    const auto unusual = static_cast<FieldType>(40);
+    const FieldLayout layout({{FieldType::PictureRate, {1, {Bit::Bit0, Bit::Bit1}}},
+                              {unusual, {3, {Bit::Bit5, Bit::Bit6}}}});
+    // A field the map lacks reads 0 and refuses every write.
+    std::uint32_t word = 0xFFFFFFFF;
+    EXPECT_FALSE(layout.hasField(FieldType::Channel));
+    EXPECT_EQ(layout.read(FieldType::Channel, word), 0u);
+    EXPECT_FALSE(layout.write(FieldType::Channel, word, 0));
+    EXPECT_EQ(word, 0xFFFFFFFFu);
+    // A key beyond the getters' range is still a field of the map...
+    EXPECT_TRUE(layout.hasField(unusual));
+    EXPECT_EQ(layout.read(unusual, 0x00000040), 2u);
+    EXPECT_TRUE(layout.write(unusual, word, 1));
+    EXPECT_EQ(word, 0xFFFFFFBFu);
+    EXPECT_EQ(layout.claimedBits(), 0x00030060u);
+    // ...and its bits are not reserved.
+    const PayloadIdentifierBase id(0x00000060, layout.fieldMap());
+    EXPECT_TRUE(id.doReservedBitsChecks().isEmpty());
+    EXPECT_TRUE(id.hasField(unusual));
+    // Without an interface code field the code is byte 1.
+    const PayloadIdentifierBase bare(0x12000000, {});
+    EXPECT_EQ(static_cast<int>(bare.getPayloadAndDigitialInterface()), 0x12);
+    EXPECT_EQ(bare.getSampleStructure(), SampleStructure::YCbCr422);
+}
+
+// The layouts must live as long as anything that reads through them.
+TEST(PayloadIdentifierLayout, ClassesShareOneMapAndCopiesKeepTheirOwn) {
+    const PayloadIdentifier1080_3g a(0x89C98001);
+    const PayloadIdentifier1080_3g b(0x89CA8001);
+    EXPECT_EQ(&a.getFieldMap(), &b.getFieldMap());
+    EXPECT_EQ(&a.getFieldMap(), &PayloadIdentifier1080_3g::createFieldMap());
+    EXPECT_NE(&a.getFieldMap(), &PayloadIdentifier1080_1g5::createFieldMap());
+    // Words built through the class layout and through a copy of its map agree.
+    const std::initializer_list<std::pair<FieldType, int>> values = {
+        {FieldType::PictureInterlaced, 1}, {FieldType::PictureRate, 11},
+        {FieldType::Colourimetry, 2},      {FieldType::BitDepth, 1},
+        {FieldType::Channel, 3},           {FieldType::TransportInterlaced, 1}};
+    EXPECT_EQ(PayloadIdentifierBase::composePayloadIdentifierWord(
+                  PayloadIdentifier720_1g5::fieldLayout(), 0x84, values),
+              PayloadIdentifierBase::composePayloadIdentifierWord(
+                  PayloadIdentifier720_1g5::FieldMap(PayloadIdentifier720_1g5::createFieldMap()),
+                  0x84, values));
+
+    std::optional<PayloadIdentifierBase> original;
+    original.emplace(0x89000000u | (1u << 5),
+                     PayloadIdentifierBase::FieldMap{
+                         {FieldType::PayloadAndDigitalInterface,
+                          PayloadIdentifierBase::defaultPayloadIdentifierFieldDefinition()},
+                         {FieldType::BitDepth, {3, {Bit::Bit5, Bit::Bit6}}}});
+    const PayloadIdentifierBase copy(*original);
+    original.reset();
+    EXPECT_EQ(copy.getFieldMap().size(), 2u);
+    EXPECT_EQ(copy.getBitDepth(), PayloadId::BitDepth::Bit10);
+    EXPECT_TRUE(copy.doReservedBitsChecks().isEmpty());
 }
 
 TEST(PayloadIdentifierBase, ReservedBitsAreLoggedAtConstruction) {
@@ -93,12 +176,6 @@ TEST(PayloadIdentifierBase, WordOnlyIdentifierUsesSevenGenericFields) {
               QStringList{"Error packet does not match any supported type"});
     EXPECT_EQ(p.getDataRatePerPhysicalConnection(), SdiDataRate::NoSignal);
     EXPECT_TRUE(p.getFieldHeights().empty());
-}
-
-TEST(PayloadIdentifierBase, InterfaceCodeWithoutFieldIsByteOne) {
-    const PayloadIdentifierBase p(0x12000000, {});
-    EXPECT_EQ(static_cast<int>(p.getPayloadAndDigitialInterface()), 0x12);
-    EXPECT_EQ(p.getSampleStructure(), SampleStructure::YCbCr422);
 }
 
 TEST(PayloadIdentifierBase, OverlappingFieldsAreDetected) {

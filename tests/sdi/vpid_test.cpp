@@ -1,4 +1,3 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -13,59 +12,40 @@
 namespace Corvane::Vpid {
 namespace {
 
-using ::testing::HasSubstr;
 using Testing::ProgramRun;
 
 ProgramRun vpid(const QStringList& arguments) {
     return Testing::runProgram(QStringLiteral(CORVANE_VPID_BIN), arguments);
 }
 
-QJsonDocument json(const ProgramRun& run) {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(run.out));
+QJsonValue json(const QStringList& arguments) {
+    const ProgramRun run = vpid(arguments);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out));
+    return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
 }
 
-TEST(VpidTool, DecodesAOneLinkIdentifier) {
-    const ProgramRun run = vpid({"decode", "0x89C98001"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_THAT(run.out, HasSubstr("\n1920x1080p50 YCbCr:422:10 3G A Rec.709\n"));
-    EXPECT_THAT(run.out, HasSubstr("PictureRate"));
-    EXPECT_THAT(run.out, HasSubstr("validation: valid"));
-    // No channel field: the one word stands for both data streams.
-    EXPECT_THAT(run.out, HasSubstr("Standard: 1920x1080p50 YCbCr:422:10 3G A Rec.709\n"
-                                   "  (the same identifier on all 2 data streams)"));
-    // Level B words carry their stream in the channel field: one is not enough.
-    EXPECT_THAT(vpid({"decode", "0x8A492001"}).out, HasSubstr("Standard: incomplete"));
-}
-
-TEST(VpidTool, CompleteListGivesTheStandardsTiming) {
-    const ProgramRun run = vpid({"decode", "89C98001", "0x89c98001", "--json"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const QJsonObject report = json(run).object();
-    ASSERT_TRUE(report["complete"].toBool());
-    const QJsonObject standard = report["standard"].toObject();
-    EXPECT_EQ(standard["reference"].toString(), "1080p50");
-    EXPECT_EQ(standard["totalRate"].toString(), "3G");
-    const QJsonObject timing = standard["timing"].toObject();
-    EXPECT_EQ(timing["frameWidth"].toInt(), 2640);
-    EXPECT_EQ(timing["horizontalBlanking"].toInt(), 720);
-    EXPECT_EQ(timing["verticalBlanking"].toInt(), 45);
-
-    // Four quadrants: eight identical 1080-line identifiers.
-    QStringList quadrants{"decode"};
-    for (int i = 0; i < 8; ++i) {
-        quadrants << "0x89C98001";
-    }
-    EXPECT_THAT(vpid(quadrants).out,
-                HasSubstr("Standard: 3840x2160p50 YCbCr:422:10 QL 3G A SQ Rec.709"));
-}
-
-TEST(VpidTool, RejectsBadInputWithAMessage) {
+TEST(VpidTool, AnswersEachCommandLine) {
     struct Case {
         QStringList arguments;
         int exitCode;
-        const char* message;
+        const char* text;
     };
+    const QString q = "0x89C98001";  // four quadrants: eight identical 1080-line identifiers
     const Case cases[] = {
+        {{"decode", "0x89C98001"}, 0, "\n1920x1080p50 YCbCr:422:10 3G A Rec.709\n"},
+        {{"decode", "0x89C98001"}, 0, "PictureRate"},
+        {{"decode", "0x89C98001"}, 0, "validation: valid"},
+        // No channel field: the one word stands for both data streams.
+        {{"decode", "0x89C98001"},
+         0,
+         "Standard: 1920x1080p50 YCbCr:422:10 3G A Rec.709\n"
+         "  (the same identifier on all 2 data streams)"},
+        // Level B words carry their stream in the channel field: one is not enough.
+        {{"decode", "0x8A492001"}, 0, "Standard: incomplete"},
+        {{"decode", q, q, q, q, q, q, q, q},
+         0,
+         "Standard: 3840x2160p50 YCbCr:422:10 QL 3G A SQ Rec.709"},
         {{"decode", "0x12345678"}, 1, "unknown payload and digital interface code 0x12"},
         {{"decode", "0xG1"}, 2, "is not a 32-bit hexadecimal word"},
         {{"decode"}, 2, "at least one"},
@@ -77,14 +57,22 @@ TEST(VpidTool, RejectsBadInputWithAMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        Testing::expectToolRun(vpid(c.arguments), c.exitCode, c.message);
+        Testing::expectToolRun(vpid(c.arguments), c.exitCode, c.text);
     }
 }
 
-TEST(VpidTool, ListsTheCatalogueAsJson) {
-    const ProgramRun run = vpid({"standards", "--generator", "--json"});
-    ASSERT_EQ(run.exitCode, 0);
-    const QJsonArray rows = json(run).array();
+TEST(VpidTool, JsonGivesTheStandardsTimingAndTheCatalogue) {
+    const QJsonObject report = json({"decode", "89C98001", "0x89c98001", "--json"}).toObject();
+    ASSERT_TRUE(report["complete"].toBool());
+    const QJsonObject standard = report["standard"].toObject();
+    EXPECT_EQ(standard["reference"].toString(), "1080p50");
+    EXPECT_EQ(standard["totalRate"].toString(), "3G");
+    const QJsonObject timing = standard["timing"].toObject();
+    EXPECT_EQ(timing["frameWidth"].toInt(), 2640);
+    EXPECT_EQ(timing["horizontalBlanking"].toInt(), 720);
+    EXPECT_EQ(timing["verticalBlanking"].toInt(), 45);
+
+    const QJsonArray rows = json({"standards", "--generator", "--json"}).toArray();
     ASSERT_EQ(rows.size(), 768);
     const QJsonObject first = rows[0].toObject();
     EXPECT_EQ(first["reference"].toString(), "2160p47.95");
@@ -93,28 +81,19 @@ TEST(VpidTool, ListsTheCatalogueAsJson) {
     EXPECT_EQ(rows[767].toObject()["index"].toInt(), 767);
 }
 
-TEST(VpidReport, ParsesHexWords) {
-    struct Case {
-        const char* text;
-        std::optional<uint32_t> word;
-    };
-    const Case cases[] = {
-        {"0x89C98001", 0x89C98001u},
-        {"89c98001", 0x89C98001u},
-        {"0XFF", 0xFFu},
-        {" 1 ", 1u},
-        {"", std::nullopt},
-        {"0x", std::nullopt},
-        {"123456789", std::nullopt},
-        {"-1", std::nullopt},
-        {"0x1g", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(parseWord(c.text), c.word) << c.text;
+TEST(VpidReport, ParsesWordsAndReportsReservedBitsAndMixedStandards) {
+    const std::pair<const char*, std::optional<uint32_t>> cases[] = {{"0x89C98001", 0x89C98001u},
+                                                                     {"89c98001", 0x89C98001u},
+                                                                     {"0XFF", 0xFFu},
+                                                                     {" 1 ", 1u},
+                                                                     {"", std::nullopt},
+                                                                     {"0x", std::nullopt},
+                                                                     {"123456789", std::nullopt},
+                                                                     {"-1", std::nullopt},
+                                                                     {"0x1g", std::nullopt}};
+    for (const auto& [text, word] : cases) {
+        EXPECT_EQ(parseWord(text), word) << text;
     }
-}
-
-TEST(VpidReport, ReportsReservedBitsAndValidation) {
     // Byte 4 bit 7 is reserved on 1080-line 3G level A; byte 1 0x85 is the wrong class.
     const QJsonObject reserved =
         describeIdentifier(*Sdi::PayloadIdentifierFactory::create(0x89C98081));

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QRegularExpression>
+#include <regex>
 
 #include "SimulatedBoard.h"
 #include "support/LogCapture.h"
@@ -24,32 +24,19 @@ TEST(VersionInfo, ElevenEntriesInOrderAndLogged) {
     const VersionInfo inventory;
     const auto entries = inventory.getAllVersions();
     ASSERT_EQ(entries.size(), 11u);
-    const std::pair<const char*, const char*> expected[] = {
-        {"Software", "2.2.0"},
-        {"SHA1", nullptr},
-        {"Branch", nullptr},
-        {"Build ID", "590"},
-        {"Toolchain", "2.1.4-Qt5.6"},
-        {"Image", "1.0.42a11"},
-        {"Main", "65"},
-        {"Mezzanine", "5"},
-        {"Frontpanel", "0"},
-        {"FPGA ID", "7"},
-        {"FPGA", "1.4.2+311"},
-    };
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < 11; ++i) {
-        EXPECT_EQ(entries[i].name, expected[i].first);
-        if (expected[i].second != nullptr) {
-            EXPECT_EQ(entries[i].version, expected[i].second) << expected[i].first;
-        }
-        lines.push_back((entries[i].name + ": " + entries[i].version).toStdString());
+    for (const VersionedEntity& entry : entries) {
+        lines.push_back((entry.name + ": " + entry.version).toStdString());
     }
-    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{40}$").match(entries[1].version).hasMatch())
-        << entries[1].version.toStdString();
-    EXPECT_TRUE(QRegularExpression("^[^/]+/[^/]+").match(entries[2].version).hasMatch())
-        << entries[2].version.toStdString();
     EXPECT_EQ(log.lines(), lines);
+    // The commit and branch come from the checkout: only their form is fixed.
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex("SHA1: [0-9a-f]{40}"))) << lines[1];
+    EXPECT_TRUE(std::regex_search(lines[2], std::regex("^Branch: [^/]+/[^/]+"))) << lines[2];
+    lines.erase(lines.begin() + 1, lines.begin() + 3);
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "Software: 2.2.0", "Build ID: 590", "Toolchain: 2.1.4-Qt5.6", "Image: 1.0.42a11",
+                  "Main: 65", "Mezzanine: 5", "Frontpanel: 0", "FPGA ID: 7", "FPGA: 1.4.2+311"}));
 }
 
 TEST(VersionInfo, EveryInventoryReadsTheFpgaAgain) {
