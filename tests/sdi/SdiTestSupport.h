@@ -15,7 +15,9 @@
 #include "sdi/PayloadIdentifierFactory.h"
 #include "sdi/VideoStandardCreator.h"
 
+#include <map>
 #include <stdexcept>
+#include <utility>
 
 namespace Corvane::Sdi::Testing {
 
@@ -62,44 +64,35 @@ struct Fields {
 inline std::unique_ptr<const StandardFromPayloadIdentifier> standard(int code, const Fields& f,
                                                                      bool quadrants = false) {
     using VSC = VideoStandardCreator;
+    // The builders of one argument list: without, then with the audio copy status.
+    static const std::map<std::pair<int, bool>, decltype(&VSC::add1080_3g)> noCopy = {
+        {{0x85, false}, VSC::add1080_1g5},
+        {{0x89, false}, VSC::add1080_3g},
+        {{0x8A, false}, VSC::add1080_Levelb3g},
+        {{0x89, true}, VSC::add2160_QuadLink3gQuadrantMode},
+        {{0x8A, true}, VSC::add2160_QuadLinkLevelb3gQuadrantMode}};
+    static const std::map<int, decltype(&VSC::add2160_12g)> withCopy = {
+        {0x97, VSC::add2160_QuadLink3g},
+        {0x98, VSC::add2160_QuadLinkLevelb3g},
+        {0xC0, VSC::add2160_6g},
+        {0xC2, VSC::add2160_DualLink6g},
+        {0xCE, VSC::add2160_12g}};
     StandardList list;
-    switch (code) {
-        case 0x84:
-            VSC::add720_1g5(f.rate, f.sampling, f.colourimetry, f.depth, f.transfer, f.luminance,
-                            list);
-            break;
-        case 0x88:
-            VSC::add720_3g(f.rate, f.sampling, f.colourimetry, f.aspect, f.depth, f.transfer,
-                           f.luminance, list);
-            break;
-        case 0x85:
-        case 0x89:
-        case 0x8A: {
-            const auto add =
-                code == 0x85   ? VSC::add1080_1g5
-                : code == 0x89 ? (quadrants ? VSC::add2160_QuadLink3gQuadrantMode : VSC::add1080_3g)
-                               : (quadrants ? VSC::add2160_QuadLinkLevelb3gQuadrantMode
-                                            : VSC::add1080_Levelb3g);
-            add(f.picture, f.transport, f.rate, f.sampling, f.colourimetry, f.aspect, f.width,
-                f.depth, f.transfer, f.luminance, list);
-            break;
-        }
-        case 0x97:
-        case 0x98:
-        case 0xC0:
-        case 0xC2:
-        case 0xCE: {
-            const auto add = code == 0x97   ? VSC::add2160_QuadLink3g
-                             : code == 0x98 ? VSC::add2160_QuadLinkLevelb3g
-                             : code == 0xC0 ? VSC::add2160_6g
-                             : code == 0xC2 ? VSC::add2160_DualLink6g
-                                            : VSC::add2160_12g;
-            add(f.picture, f.transport, f.rate, f.sampling, f.colourimetry, f.aspect, f.width,
-                f.depth, f.copy, f.transfer, f.luminance, list);
-            break;
-        }
-        default:
-            throw std::invalid_argument("no builder for this code");
+    const auto add = noCopy.find({code, quadrants});
+    const auto addWithCopy = withCopy.find(code);
+    if (code == 0x84) {
+        VSC::add720_1g5(f.rate, f.sampling, f.colourimetry, f.depth, f.transfer, f.luminance, list);
+    } else if (code == 0x88) {
+        VSC::add720_3g(f.rate, f.sampling, f.colourimetry, f.aspect, f.depth, f.transfer,
+                       f.luminance, list);
+    } else if (add != noCopy.end()) {
+        add->second(f.picture, f.transport, f.rate, f.sampling, f.colourimetry, f.aspect, f.width,
+                    f.depth, f.transfer, f.luminance, list);
+    } else if (addWithCopy != withCopy.end() && !quadrants) {
+        addWithCopy->second(f.picture, f.transport, f.rate, f.sampling, f.colourimetry, f.aspect,
+                            f.width, f.depth, f.copy, f.transfer, f.luminance, list);
+    } else {
+        throw std::invalid_argument("no builder for this code");
     }
     if (list.size() != 1 || list.front() == nullptr) {
         throw std::logic_error("a builder must append exactly one standard");

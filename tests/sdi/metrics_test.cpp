@@ -89,7 +89,7 @@ TEST(FieldMetrics, ConvertsBetweenCoordinateSystems) {
     }
 }
 
-TEST(FieldMetrics, ContainmentOfSamplesAndRegions) {
+TEST(FieldMetrics, ContainmentOfSamplesRegionsAndActivePicture) {
     const FieldMetrics f = interlacedField2();
     EXPECT_TRUE(f.isSampleInField(SampleLocation{0, 563}));
     EXPECT_TRUE(f.isSampleInField(SampleLocation{2639, 1124}));
@@ -100,18 +100,14 @@ TEST(FieldMetrics, ContainmentOfSamplesAndRegions) {
     EXPECT_TRUE(f.isRegionInField(FieldRegion(720, 583, 1920, 540)));
     EXPECT_FALSE(f.isRegionInField(FieldRegion(720, 583, 1921, 540)));
     EXPECT_FALSE(f.isRegionInField(FieldRegion(0, 562, 10, 2)));
-}
 
-TEST(FieldMetrics, ActivePictureOfALaterFieldCanBeShiftedUpOneLine) {
+    // The active picture of a later field can be shifted up one line...
+    EXPECT_FALSE(f.isSampleInActivePicture(SampleLocation{720, 582}, false));
+    EXPECT_TRUE(f.isSampleInActivePicture(SampleLocation{720, 582}, true));
+    EXPECT_TRUE(f.isSampleInActivePicture(SampleLocation{720, 1122}, false));
+    EXPECT_FALSE(f.isSampleInActivePicture(SampleLocation{720, 1122}, true));
+    // ...but a field starting on interface line 1 never is.
     const FieldMetrics first = interlacedField1();
-    const FieldMetrics second = interlacedField2();
-    const SampleLocation aboveSecond{720, 582};
-    const SampleLocation lastOfSecond{720, 1122};
-    EXPECT_FALSE(second.isSampleInActivePicture(aboveSecond, false));
-    EXPECT_TRUE(second.isSampleInActivePicture(aboveSecond, true));
-    EXPECT_TRUE(second.isSampleInActivePicture(lastOfSecond, false));
-    EXPECT_FALSE(second.isSampleInActivePicture(lastOfSecond, true));
-    // A field starting on interface line 1 is never shifted.
     EXPECT_FALSE(first.isSampleInActivePicture(SampleLocation{720, 19}, true));
     EXPECT_TRUE(first.isSampleInActivePicture(SampleLocation{720, 20}, true));
 }
@@ -148,7 +144,7 @@ TEST(FieldMetrics, ClassifiesTimingReferenceWords) {
     }
 }
 
-TEST(FrameMetrics, CombinesTheFieldsOfAnInterlacedFrame) {
+TEST(FrameMetrics, CombinesTheFieldsOfAnInterlacedFrameOrNone) {
     const FrameMetrics frame({interlacedField1(), interlacedField2()});
     EXPECT_EQ(frame.getFieldCount(), 2u);
     EXPECT_EQ(frame.getFrameDimensions(), std::make_pair(2640u, 1125u));
@@ -178,13 +174,11 @@ TEST(FrameMetrics, CombinesTheFieldsOfAnInterlacedFrame) {
     EXPECT_TRUE(frame.isSampleCrcWord(SampleLocation{7, 0}));
     EXPECT_TRUE(frame.isSampleLineNumberWord(SampleLocation{4, 0}));
     EXPECT_TRUE(frame.isSampleEav(SampleLocation{3, 0}));
-}
 
-TEST(FrameMetrics, EmptyFrameHasNoDimensions) {
-    const FrameMetrics frame(std::vector<FieldMetrics>{});
-    EXPECT_EQ(frame.getFrameDimensions(), std::make_pair(0u, 0u));
-    EXPECT_EQ(frame.getActivePictureDimensions(), std::make_pair(0u, 0u));
-    EXPECT_FALSE(frame.isSampleInFrame(DigitalInterfaceSampleLocation{0, 1}));
+    const FrameMetrics empty(std::vector<FieldMetrics>{});
+    EXPECT_EQ(empty.getFrameDimensions(), std::make_pair(0u, 0u));
+    EXPECT_EQ(empty.getActivePictureDimensions(), std::make_pair(0u, 0u));
+    EXPECT_FALSE(empty.isSampleInFrame(DigitalInterfaceSampleLocation{0, 1}));
 }
 
 TEST(BufferMetrics, CountsFieldsLanesAndSamples) {

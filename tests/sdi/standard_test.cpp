@@ -101,7 +101,6 @@ TEST(StandardFromPayloadIdentifier, GeometryAndTimingOfEveryInterface) {
         const Standard built = e.build();
         const StandardFromPayloadIdentifier& s = *built;
         EXPECT_EQ(s.getStandardAsShortText().toStdString(), e.shortText);
-        EXPECT_EQ(s.getStandardAsLongText(), s.getStandardAsShortText());
         EXPECT_EQ(s.getStandardAsReferenceString().toStdString(), e.reference);
         EXPECT_EQ(s.getNumberOfPhysicalLinks(), e.links);
         EXPECT_EQ(s.getPhysicalLinksDataRates().size(), e.links);
