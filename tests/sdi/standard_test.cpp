@@ -290,7 +290,8 @@ TEST(VideoStandardCreator, ArrangesIdentifiersInLinkOrder) {
         {0x8A, true, {0, 1, 0, 1, 0, 1, 0, 1}, 8},
     };
     for (const Layout& layout : layouts) {
-        SCOPED_TRACE(testing::Message() << layout.code << (layout.quadrants ? " quadrants" : ""));
+        SCOPED_TRACE(testing::Message()
+                     << std::hex << layout.code << (layout.quadrants ? " quadrants" : ""));
         // 4:4:4 so that the 720-line 3G builder needs its second link
         const auto identifiers =
             standard(layout.code, {pP, tP, R::Rate50, S::YCbCr444}, layout.quadrants)
