@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -134,12 +135,8 @@ TEST(Watchdog, StartKickAndMagicClose) {
         EXPECT_EQ(state.unexpectedCloses, 0);
         EXPECT_EQ(state.busyRefusals, 0);
     }
-}
-
-TEST(Watchdog, TimeoutTheDriverRefusesIsReported) {
-    SimulatedBoard board;
     errno = 0;
-    EXPECT_EQ(start_dog(0), -1);
+    EXPECT_EQ(start_dog(0), -1) << "a timeout the driver refuses is reported";
     EXPECT_EQ(errno, EINVAL);
     EXPECT_EQ(stop_dog(), 1);
 }
@@ -158,10 +155,8 @@ TEST_F(WatchdogDeathTest, MisuseStopsTheProcess) {
     // Each dying child re-runs this test and builds its own board, which it
     // cannot remove: their boards go into a directory this process removes.
     // (GLib reads TMPDIR once per process, so this board is not affected.)
-    const char* inherited = std::getenv("TMPDIR");
-    const std::optional<std::string> saved =
-        inherited ? std::optional<std::string>(inherited) : std::nullopt;
-    const bool inChild = saved && saved->find("/watchdog-death.") != std::string::npos;
+    const std::string saved = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    const bool inChild = saved.find("/watchdog-death.") != std::string::npos;
     char scratch[] = "/tmp/watchdog-death.XXXXXX";
     if (!inChild) {
         ASSERT_NE(::mkdtemp(scratch), nullptr);
@@ -171,11 +166,7 @@ TEST_F(WatchdogDeathTest, MisuseStopsTheProcess) {
     EXPECT_DEATH(stop_dog(), "Watchdog device not open");
     EXPECT_DEATH(start_dog(10), "Couldn't open the watchdog at /dev/watchdog");
     std::filesystem::remove_all(scratch);
-    if (saved) {
-        ::setenv("TMPDIR", saved->c_str(), 1);
-    } else {
-        ::unsetenv("TMPDIR");
-    }
+    saved.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", saved.c_str(), 1);
 }
 
 // The emulation itself, as the driver behaves: it is what the tests above
@@ -271,6 +262,41 @@ TEST(RegisterWindowDevice, MappedOnlyWhileTheCallerHoldsTheWindow) {
     ASSERT_GE(bare, 0);
     EXPECT_FALSE(mapped());
     corv_close_fpga(bare, nullptr);
+}
+
+// FPGA build information from the PCIe driver's proc file, opened per
+// object: its stream is not rewound, and a new object sees the text of now.
+TEST(FpgaBuildInfo, TheFirstTwoLinesOncePerObject) {
+    using Info = std::array<unsigned int, 5>;  // design id, major, minor, patch, build
+    const Info untouched{111, 111, 111, 111, 111};
+    struct Case {
+        const char* name;
+        std::optional<std::string> text;  // nothing: driver not loaded
+        std::optional<Info> expected;     // nothing: refused
+    };
+    const Case cases[] = {
+        {"driver's text", "fpga_version: 1.4.2+311\nfpga_design_id: 7\nlink: x4\n",
+         Info{7, 1, 4, 2, 311}},
+        {"no final newline", "fpga_version: 0.0.0+0\nfpga_design_id: 4294967295",
+         Info{4294967295u, 0, 0, 0, 0}},
+        {"version without build", "fpga_version: 1.4.2\nfpga_design_id: 7\n", std::nullopt},
+        {"lines swapped", "fpga_design_id: 7\nfpga_version: 1.4.2+311\n", std::nullopt},
+        {"design id missing", "fpga_version: 1.4.2+311\n", std::nullopt},
+        {"empty", "", std::nullopt},
+        {"no driver, outputs left alone", std::nullopt, std::nullopt},
+    };
+    SimulatedBoard board;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.text ? board.setProcText(*c.text) : board.removeProc();
+        TqPlatformAbstraction platform;
+        for (const std::optional<Info>& expected : {c.expected, std::optional<Info>()}) {
+            Info info = untouched;
+            const bool ok = platform.getFPGABuildInfo(info[0], info[1], info[2], info[3], info[4]);
+            EXPECT_EQ(ok ? std::optional<Info>(info) : std::nullopt, expected);
+            EXPECT_TRUE(c.text || info == untouched);
+        }
+    }
 }
 
 }  // namespace

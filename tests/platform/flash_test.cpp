@@ -7,19 +7,16 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <mtd/mtd-user.h>
 
 #include <cerrno>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "SimulatedBoard.h"
-#include "platform/TqPlatformAbstraction.h"
 #include "platform/flash.h"
 #include "platform/serialmac.h"
 #include "support/ProgramRun.h"
@@ -38,23 +35,6 @@ std::string pattern(std::size_t size, unsigned int seed) {
         bytes[i] = static_cast<char>((i * 131 + seed * 7 + (i >> 9)) % 251);
     }
     return bytes;
-}
-
-struct BoardRun {
-    int status = -1;
-    std::string output;  // stdout and stderr together
-};
-
-// A program started on the board (under the umockdev preload) to its end.
-BoardRun runOnBoard(const SimulatedBoard& board, const std::vector<std::string>& argv) {
-    const std::string outputPath = board.rootDir() + "/run.out";
-    fs::remove(outputPath);
-    const pid_t pid = board.spawn(argv, outputPath);
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid) {
-        return {};
-    }
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, SimulatedBoard::readFile(outputPath)};
 }
 
 const std::string flashTool = CORVANE_BIN_DIR "/corvane-flash";
@@ -105,17 +85,12 @@ TEST_F(Flash, EmulationFollowsMtdchar) {
     };
     for (const EraseCase& e : erases) {
         SCOPED_TRACE(e.start);
+        erase_info_user64 wide{e.start, e.length};
+        erase_info_user narrow{static_cast<std::uint32_t>(e.start),
+                               static_cast<std::uint32_t>(e.length)};
         errno = 0;
-        int result = 0;
-        if (e.request == MEMERASE64) {
-            erase_info_user64 r{e.start, e.length};
-            result = ::ioctl(fd, e.request, &r);
-        } else {
-            erase_info_user r{static_cast<std::uint32_t>(e.start),
-                              static_cast<std::uint32_t>(e.length)};
-            result = ::ioctl(fd, e.request, &r);
-        }
-        EXPECT_EQ(result, e.error ? -1 : 0);
+        void* request = e.request == MEMERASE64 ? static_cast<void*>(&wide) : &narrow;
+        EXPECT_EQ(::ioctl(fd, e.request, request), e.error ? -1 : 0);
         EXPECT_EQ(errno, e.error);
     }
     std::string bytes = partition();
@@ -147,44 +122,40 @@ TEST_F(Flash, EmulationFollowsMtdchar) {
 }
 
 TEST_F(Flash, EraseAndCopy) {
-    const std::string image26 = scratch("26.bin", "twenty-six bytes of image.");
-    const std::string image4000 = scratch("4000.bin", pattern(4000, 1));
+    const std::string text = "twenty-six bytes of image.", bytes = pattern(4000, 1);
+    const std::string image26 = scratch("26.bin", text), image4000 = scratch("4000.bin", bytes);
     const std::string record = scratch("record.bin", "old contents that stay longer");
+    const std::string dir = board.rootDir();
     struct Case {
         const char* name;
-        std::function<int()> run;
+        std::string source;  // empty: erase the destination
+        std::string destination;
+        long long size;
         int result;
         std::size_t erased;   // bytes from the start that were erased
         std::string written;  // then hold these bytes at the start
     };
-    const std::string dir = board.rootDir();
     const Case cases[] = {
-        {"26 bytes erase one block", [&] { return flashCopy(image26.c_str(), "/dev/mtd9", -1); }, 0,
-         block, "twenty-six bytes of image."},
-        {"a source shorter than the size",
-         [&] { return flashCopy(image4000.c_str(), "/dev/mtd9", 5000); }, -5, block,
-         pattern(4000, 1)},
-        {"larger than the partition",
-         [&] { return flashCopy(image4000.c_str(), "/dev/mtd9", 2 * partitionSize); }, -4, 0, ""},
-        {"source a directory", [&] { return flashCopy(dir.c_str(), "/dev/mtd9", -1); }, -2, 0, ""},
-        {"no source", [&] { return flashCopy((dir + "/none").c_str(), "/dev/mtd9", -1); }, -2, 0,
-         ""},
-        {"destination a directory", [&] { return flashCopy(image26.c_str(), dir.c_str(), -1); }, -3,
-         0, ""},
-        {"destination in no directory",
-         [&] { return flashCopy(image26.c_str(), (dir + "/no/file").c_str(), -1); }, -3, 0, ""},
-        {"erase 100 bytes", [&] { return flashErase("/dev/mtd9", 100); }, 0, block, ""},
-        {"erase everything", [&] { return flashErase("/dev/mtd9", FLASH_ERASE_ALL); }, 0,
-         partitionSize, ""},
-        {"erase past the end fails at it",
-         [&] { return flashErase("/dev/mtd9", partitionSize + 1); }, -1, partitionSize, ""},
-        {"erase no device", [&] { return flashErase("/dev/mtd7", 100); }, -2, 0, ""},
+        {"26 bytes erase one block", image26, "/dev/mtd9", -1, 0, block, text},
+        {"a source shorter than the size", image4000, "/dev/mtd9", 5000, -5, block, bytes},
+        {"larger than the partition", image4000, "/dev/mtd9", 2 * partitionSize, -4, 0, ""},
+        {"source a directory", dir, "/dev/mtd9", -1, -2, 0, ""},
+        {"no source", dir + "/none", "/dev/mtd9", -1, -2, 0, ""},
+        {"destination a directory", image26, dir, -1, -3, 0, ""},
+        {"destination in no directory", image26, dir + "/no/file", -1, -3, 0, ""},
+        {"erase 100 bytes", "", "/dev/mtd9", 100, 0, block, ""},
+        {"erase everything", "", "/dev/mtd9", FLASH_ERASE_ALL, 0, partitionSize, ""},
+        {"erase past the end fails", "", "/dev/mtd9", partitionSize + 1, -1, partitionSize, ""},
+        {"erase no device", "", "/dev/mtd7", 100, -2, 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string before = pattern(partitionSize, 3);
         fill(before);
-        EXPECT_EQ(c.run(), c.result);
+        const char* to = c.destination.c_str();
+        EXPECT_EQ(c.source.empty() ? flashErase(to, static_cast<unsigned int>(c.size))
+                                   : flashCopy(c.source.c_str(), to, static_cast<int>(c.size)),
+                  c.result);
         std::string expected = before;
         expected.replace(0, c.erased, c.erased, '\xff');
         expected.replace(0, c.written.size(), c.written);
@@ -198,30 +169,26 @@ TEST_F(Flash, EraseAndCopy) {
 }
 
 TEST_F(Flash, ProgressForASupervisorAndInPlaceForPeople) {
-    const BoardRun progress = runOnBoard(board, {flashTool, "--progress", "erase", "/dev/mtd9"});
-    EXPECT_EQ(progress.status, 0);
-    EXPECT_EQ(progress.output,
+    std::string out;
+    EXPECT_EQ(board.run({flashTool, "--progress", "erase", "/dev/mtd9"}, out), 0);
+    EXPECT_EQ(out,
               "006\n013\n019\n025\n031\n038\n044\n050\n056\n063\n069\n075\n081\n088\n094\n100\n"
               "erased /dev/mtd9\n");
 
     const std::string image = scratch("image.bin", pattern(3 * block, 2));
-    const BoardRun noisy = runOnBoard(board, {flashTool, "--noisy", "copy", image, "/dev/mtd9"});
-    EXPECT_EQ(noisy.status, 0);
+    EXPECT_EQ(board.run({flashTool, "--noisy", "copy", image, "/dev/mtd9"}, out), 0);
     // Three blocks erased, then three written, against the partition and
     // the image announced: 5 % a block, in place, a line per section.
-    EXPECT_NE(noisy.output.find("196608 bytes to transfer\nErase in progress: ...\b\b\b005\b\b\b"
-                                "011\b\b\b016\nTransfer in progress: ...\b\b\b017\b\b\b018"),
+    EXPECT_NE(out.find("196608 bytes to transfer\nErase in progress: ...\b\b\b005\b\b\b"
+                       "011\b\b\b016\nTransfer in progress: ...\b\b\b017\b\b\b018"),
               std::string::npos)
-        << noisy.output;
-    EXPECT_NE(noisy.output.find("\b\b\b032\nSuccess! Copied 196608 bytes from "),
-              std::string::npos);
+        << out;
+    EXPECT_NE(out.find("\b\b\b032\nSuccess! Copied 196608 bytes from "), std::string::npos);
     EXPECT_EQ(partition().substr(0, 3 * block), pattern(3 * block, 2));
 
-    const BoardRun usage = runOnBoard(board, {flashTool, "serial", "--set", "1000000"});
-    EXPECT_EQ(usage.status, 2);
-    const BoardRun failed = runOnBoard(board, {flashTool, "copy", image, "/dev/mtd9", "0x200000"});
-    EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.output.find('\n'), failed.output.size() - 1) << "one line: " << failed.output;
+    EXPECT_EQ(board.run({flashTool, "serial", "--set", "1000000"}, out), 2);
+    EXPECT_EQ(board.run({flashTool, "copy", image, "/dev/mtd9", "0x200000"}, out), 1);
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << "one line: " << out;
 }
 
 // The record goes through /var/volatile and leaves /nostart behind, on
@@ -233,14 +200,13 @@ TEST_F(Flash, SerialRecordIsWhatTheBoardServicesRead) {
     if (::access("/var/volatile", W_OK) != 0 || ::access("/", W_OK) != 0) {
         GTEST_SKIP() << "needs to write /var/volatile and / (run as root)";
     }
-    const BoardRun tool = runOnBoard(board, {flashTool, "serial", "--set", "1234"});
-    EXPECT_EQ(tool.status, 0) << tool.output;
+    std::string out;
+    EXPECT_EQ(board.run({flashTool, "serial", "--set", "1234"}, out), 0) << out;
     EXPECT_EQ(SimulatedBoard::readFile(board.pathOf("/dev/mtd8")).substr(0, 27),
               std::string("mac: \x02\x00\x5e\x00\x04\xd2\nserial: 001234\xff", 27));
     unsigned int serial = 0;
     EXPECT_EQ(getSerial(&serial), 0);
     EXPECT_EQ(serial, 1234u);
-    EXPECT_EQ(Corvane::TqPlatformAbstraction().getSerialNumber(), 1234u);
     EXPECT_TRUE(fs::exists(FLASH_NOSTART_MARKER));
 
     // Seven digits: the record keeps the first six, the MAC the low 24 bits.
@@ -273,13 +239,12 @@ TEST_F(Flash, FlashcpAndFlashEraseAgree) {
     const std::string before = pattern(partitionSize, 9);
 
     fill(before);
-    const BoardRun flashcp = runOnBoard(board, {"/usr/sbin/flashcp", image, "/dev/mtd9"});
-    ASSERT_EQ(flashcp.status, 0) << flashcp.output;
+    std::string out;
+    ASSERT_EQ(board.run({"/usr/sbin/flashcp", image, "/dev/mtd9"}, out), 0) << out;
     const std::string byFlashcp = partition();
 
     fill(before);
-    const BoardRun ours = runOnBoard(board, {flashTool, "copy", image, "/dev/mtd9"});
-    ASSERT_EQ(ours.status, 0) << ours.output;
+    ASSERT_EQ(board.run({flashTool, "copy", image, "/dev/mtd9"}, out), 0) << out;
     EXPECT_TRUE(partition() == byFlashcp);
     EXPECT_EQ(byFlashcp.substr(0, 300000), pattern(300000, 5));
     EXPECT_EQ(byFlashcp.substr(300000, 5 * block - 300000),
@@ -287,8 +252,7 @@ TEST_F(Flash, FlashcpAndFlashEraseAgree) {
     EXPECT_EQ(byFlashcp.substr(5 * block), before.substr(5 * block));
 
     // And the whole partition erased by flash_erase reads back like ours.
-    const BoardRun erase = runOnBoard(board, {"/usr/sbin/flash_erase", "/dev/mtd9", "0", "0"});
-    ASSERT_EQ(erase.status, 0) << erase.output;
+    ASSERT_EQ(board.run({"/usr/sbin/flash_erase", "/dev/mtd9", "0", "0"}, out), 0) << out;
     const std::string byFlashErase = partition();
     fill(before);
     EXPECT_EQ(flashErase("/dev/mtd9", FLASH_ERASE_ALL), 0);
