@@ -15,14 +15,6 @@ using Words = std::deque<unsigned int>;
 
 namespace {
 
-QByteArray bytesOf(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values) {
-        out.append(static_cast<char>(v));
-    }
-    return out;
-}
-
 // The words of a decoded transaction, encoded again; none when it is not one.
 Words reencoded(const AxiDecodedTransaction& decoded) {
     return std::visit(
@@ -35,41 +27,39 @@ Words reencoded(const AxiDecodedTransaction& decoded) {
         decoded);
 }
 
+// Packets as hex: the count byte, then each word little-endian.
 TEST(AxiWire, EncodesEveryTypeLittleEndianAndDecodesItBack) {
+    using U = AxiNetworkUtil;
     const struct {
         const char* name;
         Words words;
-        QByteArray bytes;
+        const char* hex;
     } cases[] = {
-        {"write",
-         AxiNetworkUtil::encodeTransaction(AxiWriteNetworkTransaction(3, 0x1234, 0xA1B2C3D4)),
-         bytesOf({4, 0, 0, 0, 0, 3, 0, 0, 0, 0x34, 0x12, 0, 0, 0xD4, 0xC3, 0xB2, 0xA1})},
-        {"read request",
-         AxiNetworkUtil::encodeTransaction(AxiReadRequestNetworkTransaction(2, 0x10)),
-         bytesOf({3, 1, 0, 0, 0, 2, 0, 0, 0, 0x10, 0, 0, 0})},
-        {"read response",
-         AxiNetworkUtil::encodeTransaction(AxiReadResponseNetworkTransaction(1, 4, 258)),
-         bytesOf({4, 2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 2, 1, 0, 0})},
-        {"version request",
-         AxiNetworkUtil::encodeTransaction(MezzanineVersionRequestNetworkTransaction()),
-         bytesOf({1, 3, 0, 0, 0})},
+        {"write", U::encodeTransaction(AxiWriteNetworkTransaction(3, 0x1234, 0xA1B2C3D4)),
+         "04 00000000 03000000 34120000 d4c3b2a1"},
+        {"read request", U::encodeTransaction(AxiReadRequestNetworkTransaction(2, 0x10)),
+         "03 01000000 02000000 10000000"},
+        {"read response", U::encodeTransaction(AxiReadResponseNetworkTransaction(1, 4, 258)),
+         "04 02000000 01000000 04000000 02010000"},
+        {"version request", U::encodeTransaction(MezzanineVersionRequestNetworkTransaction()),
+         "01 03000000"},
         {"version response",
-         AxiNetworkUtil::encodeTransaction(MezzanineVersionResponseNetworkTransaction(0x01020304)),
-         bytesOf({2, 4, 0, 0, 0, 4, 3, 2, 1})},
+         U::encodeTransaction(MezzanineVersionResponseNetworkTransaction(0x01020304)),
+         "02 04000000 04030201"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(AxiNetworkUtil::encodePacket(c.words).toHex(), c.bytes.toHex()) << c.name;
+        EXPECT_EQ(U::encodePacket(c.words).toHex().toStdString(),
+                  QByteArray::fromHex(c.hex).toHex().toStdString())
+            << c.name;
         // Words beyond those of the type are ignored.
         Words longer = c.words;
         longer.insert(longer.end(), {99, 100});
-        EXPECT_EQ(reencoded(AxiNetworkUtil::decodeWords(longer)), c.words) << c.name;
+        EXPECT_EQ(reencoded(U::decodeWords(longer)), c.words) << c.name;
     }
-}
-
-TEST(AxiWire, CountByteWrapsAt256Words) {
-    const QByteArray bytes = AxiNetworkUtil::encodePacket(Words(256, 7u));
-    EXPECT_EQ(bytes.size(), 1 + 4 * 256);
-    EXPECT_EQ(bytes[0], 0);
+    // The count byte wraps at 256 words.
+    const QByteArray wrapped = U::encodePacket(Words(256, 7u));
+    EXPECT_EQ(wrapped.size(), 1 + 4 * 256);
+    EXPECT_EQ(wrapped[0], 0);
 }
 
 TEST(AxiWire, EmptyUnknownAndShortPackets) {
@@ -137,8 +127,8 @@ protected:
 };
 
 TEST_F(AxiWireTcp, PacketCompleteBeforeCloseIsReadOneCutShortIsNot) {
-    const QByteArray bytes =
-        AxiNetworkUtil::encodePacket({3}) + bytesOf({255, 1, 0, 0, 0, 2, 0});  // promises 255
+    const QByteArray bytes = AxiNetworkUtil::encodePacket({3}) +
+                             QByteArray::fromHex("ff 01000000 0200");  // promises 255
     ASSERT_EQ(::send(peer, bytes.constData(), static_cast<size_t>(bytes.size()), 0), bytes.size());
     ::shutdown(peer, SHUT_WR);
     EXPECT_EQ(AxiNetworkUtil::receivePacket(*socket), Words{3});
@@ -151,7 +141,7 @@ TEST_F(AxiWireTcp, SendPacketDeliversTheFramedBytesOrReportsAShortWrite) {
     socket->waitForBytesWritten(5000);  // the socket only buffered them
     QByteArray got(17, '\0');
     ASSERT_EQ(::recv(peer, got.data(), static_cast<size_t>(got.size()), MSG_WAITALL), got.size());
-    EXPECT_EQ(got, bytesOf({4, 2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 2, 1, 0, 0}));
+    EXPECT_EQ(got.toHex().toStdString(), "0402000000010000000400000002010000");
 
     Testing::LogCapture log;
     socket->abort();
