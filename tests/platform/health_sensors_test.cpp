@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <limits>
 #include <map>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -149,12 +148,6 @@ TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
     }
 }
 
-// What argv printed on the board; empty when it failed.
-std::string runOnBoard(const SimulatedBoard& board, const std::vector<std::string>& argv) {
-    std::string output;
-    return board.run(argv, output) == 0 ? output : std::string();
-}
-
 TEST_F(HealthSensors, EveryReadingMatchesLmSensors) {
     if (::access("/usr/bin/sensors", X_OK) != 0) {
         GTEST_SKIP() << "lm-sensors' sensors program is not installed";
@@ -165,10 +158,12 @@ TEST_F(HealthSensors, EveryReadingMatchesLmSensors) {
     SimulatedBoard board(config);
 
     // sensors -u: a chip line, "Adapter: ...", "label:", "  sub: value".
+    std::string text, json;
+    ASSERT_EQ(board.run({"/usr/bin/sensors", "-u"}, text), 0) << text;
+    ASSERT_EQ(board.run({CORVANE_BIN_DIR "/corvane-sensors", "--all", "--json"}, json), 0);
     std::map<std::string, std::string> peer;
-    std::istringstream lines(runOnBoard(board, {"/usr/bin/sensors", "-u"}));
     std::string chip;
-    for (std::string line; std::getline(lines, line);) {
+    for (const std::string& line : Testing::linesOf(text)) {
         if (line.empty()) {
             chip.clear();
         } else if (chip.empty()) {
@@ -180,8 +175,6 @@ TEST_F(HealthSensors, EveryReadingMatchesLmSensors) {
     }
     ASSERT_FALSE(peer.empty());
 
-    const std::string json =
-        runOnBoard(board, {CORVANE_BIN_DIR "/corvane-sensors", "--all", "--json"});
     std::map<std::string, std::string> ours;
     for (const QJsonValue& v : QJsonDocument::fromJson(QByteArray::fromStdString(json)).array()) {
         const QJsonObject r = v.toObject();
