@@ -74,14 +74,13 @@ TEST(BoardIdentity, ReadFromTheLinesOnceAndOnlyWhenReadable) {
 }
 
 TEST(Led, ColourBytesDriveTheThreeChannels) {
-    struct Case {
+    const struct {
         unsigned int colour;
         bool on;
         const char* red;  // expected duty cycles in ns
         const char* green;
         const char* blue;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0x00FF00, true, "0", "255000", "0"},
         {0x123456, true, "86000", "52000", "18000"},
         {0xFF000001, true, "1000", "0", "0"},  // the top byte is ignored
@@ -90,7 +89,7 @@ TEST(Led, ColourBytesDriveTheThreeChannels) {
     SimulatedBoard board;
     TqPlatformAbstraction platform;
     const int chipOf[3] = {2, 0, 1};  // red, green, blue
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.colour);
         board.clearPwmFiles();
         EXPECT_EQ(platform.setLED(static_cast<TqTypes::ledRGB>(c.colour), c.on), 0);
@@ -202,16 +201,15 @@ TEST(WatchdogEmulation, BehavesLikeTheDriver) {
 }
 
 TEST(SerialAndMac, ReadFromTheFlashRecord) {
-    struct Case {
+    const std::string mac("\x02\x00\x5e\xc0\xff\xee", 6);
+    const std::string good = "mac: " + mac + "\nserial: 004711";
+    const struct {
         const char* name;
         std::optional<std::string> flash;  // nothing: no partition
         int macResult;
         int serialResult;
         unsigned int serial;
-    };
-    const std::string mac("\x02\x00\x5e\xc0\xff\xee", 6);
-    const std::string good = "mac: " + mac + "\nserial: 004711";
-    const Case cases[] = {
+    } cases[] = {
         {"good record", good, 0, 0, 4711},
         {"bad mac marker", "MAC: " + mac + "\nserial: 004711", -1, 0, 4711},
         {"bad serial marker", "mac: " + mac + "\nSerial: 004711", 0, -1, 0},
@@ -220,7 +218,7 @@ TEST(SerialAndMac, ReadFromTheFlashRecord) {
         {"record cut short", good.substr(0, 22), 0, -1, 0},
         {"no partition", std::nullopt, -1, -1, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         BoardConfig config;
         config.serialMac.reset();
@@ -271,12 +269,11 @@ TEST(RegisterWindowDevice, MappedOnlyWhileTheCallerHoldsTheWindow) {
 TEST(FpgaBuildInfo, TheFirstTwoLinesOncePerObject) {
     using Info = std::array<unsigned int, 5>;  // design id, major, minor, patch, build
     const Info untouched{111, 111, 111, 111, 111};
-    struct Case {
+    const struct {
         const char* name;
         std::optional<std::string> text;  // nothing: driver not loaded
         std::optional<Info> expected;     // nothing: refused
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"driver's text", "fpga_version: 1.4.2+311\nfpga_design_id: 7\nlink: x4\n",
          Info{7, 1, 4, 2, 311}},
         {"no final newline", "fpga_version: 0.0.0+0\nfpga_design_id: 4294967295",
@@ -288,7 +285,7 @@ TEST(FpgaBuildInfo, TheFirstTwoLinesOncePerObject) {
         {"no driver, outputs left alone", std::nullopt, std::nullopt},
     };
     SimulatedBoard board;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.text ? board.setProcText(*c.text) : board.removeProc();
         TqPlatformAbstraction platform;
@@ -345,12 +342,11 @@ TEST_F(Flash, EmulationFollowsMtdchar) {
     EXPECT_EQ(info.erasesize, block);
     EXPECT_EQ(info.writesize, 1u);
 
-    struct EraseCase {
+    const struct {
         unsigned long request;
         std::uint64_t start, length;
         int error;  // 0: done
-    };
-    const EraseCase erases[] = {
+    } erases[] = {
         {MEMERASE, 0, block, 0},
         {MEMERASE64, partitionSize - block, block, 0},
         {MEMERASE, 100, block, EINVAL},
@@ -358,7 +354,7 @@ TEST_F(Flash, EmulationFollowsMtdchar) {
         {MEMERASE64, partitionSize, block, EINVAL},
         {MEMUNLOCK, partitionSize - block, 2 * block, EINVAL},
     };
-    for (const EraseCase& e : erases) {
+    for (const auto& e : erases) {
         SCOPED_TRACE(e.start);
         erase_info_user64 wide{e.start, e.length};
         erase_info_user narrow{static_cast<std::uint32_t>(e.start),
@@ -401,7 +397,7 @@ TEST_F(Flash, EraseAndCopy) {
     const std::string image26 = scratch("26.bin", text), image4000 = scratch("4000.bin", bytes);
     const std::string record = scratch("record.bin", "old contents that stay longer");
     const std::string dir = board.rootDir();
-    struct Case {
+    const struct {
         const char* name;
         std::string source;  // empty: erase the destination
         std::string destination;
@@ -409,8 +405,7 @@ TEST_F(Flash, EraseAndCopy) {
         int result;
         std::size_t erased;   // bytes from the start that were erased
         std::string written;  // then hold these bytes at the start
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"26 bytes erase one block", image26, "/dev/mtd9", -1, 0, block, text},
         {"a source shorter than the size", image4000, "/dev/mtd9", 5000, -5, block, bytes},
         {"larger than the partition", image4000, "/dev/mtd9", 2 * partitionSize, -4, 0, ""},
@@ -423,7 +418,7 @@ TEST_F(Flash, EraseAndCopy) {
         {"erase past the end fails", "", "/dev/mtd9", partitionSize + 1, -1, partitionSize, ""},
         {"erase no device", "", "/dev/mtd7", 100, -2, 0, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string before = pattern(partitionSize, 3);
         fill(before);

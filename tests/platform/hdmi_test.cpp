@@ -61,21 +61,20 @@ TEST(I2c, ResultsOfTheByteFunctions) {
     SimulatedBoard board;
     const int bus = ::open("/dev/i2c-3", O_RDWR);
     ASSERT_GE(bus, 0);
-    struct Case {
+    const struct {
         const char* name;
         int address;
         int bus;
         int writeResult;
         int readResult;
         int error;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"no address", -1, bus, -19, -19, 0},
         {"negative descriptor", 0x39, -1, -19, -19, 0},
         {"absent device", 0x50, bus, -1, -1, ENXIO},
         {"transmitter", 0x39, bus, 1, 2, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         i2cSetDeviceAddress(c.address);
         errno = 0;
@@ -131,14 +130,13 @@ TEST(I2c, I2ctransferReadsTheTransmitterStatus) {
 }
 
 TEST(Hdmi, InterruptsReprogramOnPlugAndSenseAndPowerDownOnUnplug) {
-    struct Case {
+    const struct {
         const char* name;
         bool hotPlug;
         bool monitorSense;
         std::uint8_t flags;
         Writes expected;  // before the flags are cleared
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"plug", true, false, 0x80, configuration},
         {"plug with sense", true, true, 0xC0, configuration + configuration},
         {"sense", true, true, 0x40, configuration},
@@ -153,7 +151,7 @@ TEST(Hdmi, InterruptsReprogramOnPlugAndSenseAndPowerDownOnUnplug) {
     EXPECT_EQ(board.hdmi()->writes(), Writes({{0xD6, 0x00}}) + configuration);
     int hotPlug = -1;
     int monitorSense = -1;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         board.hdmi()->event(c.hotPlug, c.monitorSense, c.flags);
         EXPECT_EQ(hdmi_instr_out_get_status(bus, &hotPlug, &monitorSense), 2);

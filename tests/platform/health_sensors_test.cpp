@@ -1,5 +1,6 @@
 // Health sensors over libsensors, against the simulated board's hwmon chips.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -40,13 +41,12 @@ protected:
 };
 
 TEST_F(HealthSensors, AlarmsCountConsecutiveReadingsAtOrBeyondTheLimits) {
-    struct Case {
+    const struct {
         Reading reading;
         TqTypes::sensorComponent component;
         std::vector<double> values;
         std::vector<int> alarms;  // after each update
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Reading::fpgaTemp,
          TqTypes::FPGATEMP,
          {84.9, 85.0, 85.0, 84.9, -1.0, -0.9},
@@ -58,7 +58,7 @@ TEST_F(HealthSensors, AlarmsCountConsecutiveReadingsAtOrBeyondTheLimits) {
     };
     SimulatedBoard board;
     healthSensors sensors;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (std::size_t i = 0; i < c.values.size(); ++i) {
             SCOPED_TRACE(testing::Message() << Sim::readingName(c.reading) << " = " << c.values[i]);
             board.setSensor(c.reading, c.values[i]);
@@ -95,12 +95,10 @@ TEST_F(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
     EXPECT_EQ(ddr.highLimit, 1.7);
 
     for (int bad : {7, -1}) {
-        try {
-            sensors.getCachedSensor(static_cast<TqTypes::sensorComponent>(bad));
-            ADD_FAILURE() << bad << " did not throw";
-        } catch (const std::out_of_range& e) {
-            EXPECT_STREQ(e.what(), "getCachedSensor: No such component");
-        }
+        EXPECT_THAT([&] { sensors.getCachedSensor(static_cast<TqTypes::sensorComponent>(bad)); },
+                    testing::ThrowsMessage<std::out_of_range>(
+                        testing::StrEq("getCachedSensor: No such component")))
+            << bad;
     }
 
     const auto all = sensors.getEveryCachedReading();

@@ -62,16 +62,15 @@ struct BitHeader {
 };
 
 TEST(Bitfile, ReportsTheHeaderFields) {
-    struct Case {
+    const struct {
         std::string design;
         std::string version;  // the report's version line
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"top;COMPRESS=TRUE;UserID=0X80010203;Version=2019.2", "version: 1-2.3(dev)"},
         {"top;UserID=0X00A1FF07;Version=2019.2", "version: 161-255.7"},
         {"top;UserID=7FFF0001;Version=2019.2", "version: 32767-0.1"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.design);
         BitHeader h;
         h.design = c.design;
@@ -202,12 +201,11 @@ TEST(Jedfile, ReportsTheFileOrTheFault) {
 }
 
 TEST(Jedfile, FuseRowsAsBinary) {
-    struct Case {
+    const struct {
         int rowBits;
         std::string rows;  // the dump's bytes
         int result;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // 12 bits: one byte and the four bits left in the top of the next.
         {12, std::string("\xAA\xC0\xF0\xF0\x17\x00", 6), 3},
         // Backwards, the third row meets its 'x' in the first byte.
@@ -216,7 +214,7 @@ TEST(Jedfile, FuseRowsAsBinary) {
         {200, "", -22},
         {0, "", -22},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.rowBits);
         std::string dump;
         const Parsed p = parse(jedFile, [&](FILE* f) {
