@@ -1,39 +1,66 @@
 // The board services against emulated kernel interfaces: GPIO value files,
-// PWM attributes, the watchdog driver, the PCIe driver's proc file and the
-// NOR flash partitions, there with corvane-flash and mtd-utils' flash_erase
-// and flashcp as peers.
+// PWM attributes, the watchdog driver, the PCIe driver's proc file, the NOR
+// flash partitions, the HDMI transmitter on /dev/i2c-3 with its interrupt
+// line, and the hwmon chips read through libsensors. The tools run on the
+// board too (corvane-flash, corvane-hdmid, corvane-sensors), beside peers
+// from mtd-utils, i2c-tools and lm-sensors.
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
 #include <linux/watchdog.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <mtd/mtd-user.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <future>
+#include <limits>
+#include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "SimulatedBoard.h"
 #include "corvlib/corvlib.h"
 #include "platform/TqPlatformAbstraction.h"
 #include "platform/boardid.h"
 #include "platform/flash.h"
+#include "platform/hdmi.h"
+#include "platform/healthsensors.h"
+#include "platform/i2c.h"
 #include "platform/serialmac.h"
 #include "platform/watchthedog.h"
+#include "support/LogCapture.h"
 #include "support/ProgramRun.h"
 
 using namespace Corvane;
 using Sim::Board;
 using Sim::BoardConfig;
+using Sim::Reading;
+using Sim::RegisterWrite;
 using Sim::SimulatedBoard;
+using Writes = std::vector<RegisterWrite>;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
@@ -145,7 +172,7 @@ TEST(Watchdog, StartKickAndMagicClose) {
 using WatchdogDeathTest = testing::Test;
 
 TEST_F(WatchdogDeathTest, MisuseStopsTheProcess) {
-    if (!Corvane::Testing::emulator().isEmpty()) {
+    if (!Testing::emulator().isEmpty()) {
         // (the kernel cannot run the armhf program without the emulator)
         GTEST_SKIP() << "a threadsafe death test re-executes the test program itself";
     }
@@ -501,8 +528,8 @@ TEST_F(Flash, FlashcpAndFlashEraseAgree) {
     if (::access("/usr/sbin/flashcp", X_OK) != 0 || ::access("/usr/sbin/flash_erase", X_OK) != 0) {
         GTEST_SKIP() << "mtd-utils (flashcp, flash_erase) not installed";
     }
-    if (!Corvane::Testing::emulator().isEmpty()) {
-        GTEST_SKIP() << Corvane::Testing::hostProgramOnEmulatedBoard;
+    if (!Testing::emulator().isEmpty()) {
+        GTEST_SKIP() << Testing::hostProgramOnEmulatedBoard;
     }
     // An image that ends inside a block, over contents no erase left there.
     const std::string image = scratch("peer.bin", pattern(300000, 5));
@@ -528,6 +555,358 @@ TEST_F(Flash, FlashcpAndFlashEraseAgree) {
     EXPECT_EQ(flashErase("/dev/mtd9", FLASH_ERASE_ALL), 0);
     EXPECT_TRUE(partition() == byFlashErase);
     EXPECT_EQ(byFlashErase, std::string(partitionSize, '\xff'));
+}
+
+// The transmitter's configuration, as its data sheet wants it programmed.
+const Writes configuration = {
+    {0xD6, 0x90}, {0x98, 0x03}, {0x9A, 0xE0}, {0x9C, 0x30}, {0x9D, 0x61}, {0xA2, 0xA4},
+    {0xA3, 0xA4}, {0xE0, 0xD0}, {0xF9, 0x00}, {0x01, 0x00}, {0x02, 0x18}, {0x03, 0x00},
+    {0x0A, 0x03}, {0x0B, 0x20}, {0x0C, 0xBE}, {0x15, 0x20}, {0x16, 0x2E}, {0x17, 0x02},
+    {0x18, 0x06}, {0x40, 0x80}, {0x4A, 0x90}, {0x4C, 0x04}, {0x4B, 0x80}, {0x41, 0x10},
+    {0xBA, 0x60}, {0xAF, 0x06},
+};
+
+Writes operator+(Writes a, const Writes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Whether done() came true within 5 s.
+bool waitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 1000; ++i) {
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return false;
+}
+
+TEST(I2c, ResultsOfTheByteFunctions) {
+    SimulatedBoard board;
+    const int bus = ::open("/dev/i2c-3", O_RDWR);
+    ASSERT_GE(bus, 0);
+    const struct {
+        const char* name;
+        int address;
+        int bus;
+        int writeResult;
+        int readResult;
+        int error;
+    } cases[] = {
+        {"no address", -1, bus, -19, -19, 0},
+        {"negative descriptor", 0x39, -1, -19, -19, 0},
+        {"absent device", 0x50, bus, -1, -1, ENXIO},
+        {"transmitter", 0x39, bus, 1, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        i2cSetDeviceAddress(c.address);
+        errno = 0;
+        EXPECT_EQ(i2cWriteByte(c.bus, 0x41, 0x50), c.writeResult);
+        unsigned char value = 0;
+        EXPECT_EQ(i2cReadByte(c.bus, 0x41, &value), c.readResult);
+        EXPECT_EQ(errno, c.error);
+        EXPECT_EQ(value, c.readResult > 0 ? 0x50 : 0);
+        EXPECT_EQ(board.hdmi()->writes().size(), c.readResult > 0 ? 1u : 0u);
+    }
+    EXPECT_EQ(i2cReadByte(bus, 0x41, nullptr), -22);
+    unsigned char id[2] = {};
+    EXPECT_EQ(i2cReadByte(bus, 0xF5, &id[0]) + i2cReadByte(bus, 0xF6, &id[1]), 4);
+    EXPECT_EQ(id[0] << 8 | id[1], 0x7511) << "the chip identity";
+
+    // The bus itself, as i2c-dev answers: what the results above rest on.
+    unsigned long funcs = 0;
+    EXPECT_EQ(::ioctl(bus, I2C_FUNCS, &funcs), 0);
+    EXPECT_TRUE(funcs & I2C_FUNC_I2C);
+    std::vector<i2c_msg> messages(43, i2c_msg{0x39, I2C_M_RD, 1, id});
+    for (unsigned int count : {0u, 43u}) {
+        i2c_rdwr_ioctl_data request{messages.data(), count};
+        errno = 0;
+        EXPECT_EQ(::ioctl(bus, I2C_RDWR, &request), -1) << count;
+        EXPECT_EQ(errno, EINVAL) << count;
+    }
+    i2c_rdwr_ioctl_data request{messages.data(), 42};
+    EXPECT_EQ(::ioctl(bus, I2C_RDWR, &request), 42);
+    ::close(bus);
+}
+
+TEST(I2c, I2ctransferReadsTheTransmitterStatus) {
+    if (::access("/usr/sbin/i2ctransfer", X_OK) != 0) {
+        GTEST_SKIP() << "i2c-tools' i2ctransfer is not installed";
+    }
+    if (!Testing::emulator().isEmpty()) {
+        GTEST_SKIP() << Testing::hostProgramOnEmulatedBoard;
+    }
+    SimulatedBoard board;
+    const std::vector<std::string> readStatus = {
+        "/usr/sbin/i2ctransfer", "-y", "3", "w1@0x39", "0x42", "r1"};
+    std::string output;
+    EXPECT_EQ(board.run(readStatus, output), 0);
+    EXPECT_EQ(output, "0x00\n");
+    board.hdmi()->command("plug");
+    EXPECT_EQ(board.run(readStatus, output), 0);
+    EXPECT_EQ(output, "0x60\n");
+    EXPECT_EQ(board.run({"/usr/sbin/i2ctransfer", "-y", "3", "w2@0x39", "0x96", "0xff"}, output),
+              0);
+    EXPECT_EQ(board.hdmi()->reg(0x96), 0);
+    EXPECT_EQ(board.run({"/usr/sbin/i2ctransfer", "-y", "3", "w1@0x3a", "0x42"}, output), 1);
+    EXPECT_NE(output.find("No such device or address"), std::string::npos) << output;
+}
+
+TEST(Hdmi, InterruptsReprogramOnPlugAndSenseAndPowerDownOnUnplug) {
+    const struct {
+        const char* name;
+        bool hotPlug;
+        bool monitorSense;
+        std::uint8_t flags;
+        Writes expected;  // before the flags are cleared
+    } cases[] = {
+        {"plug", true, false, 0x80, configuration},
+        {"plug with sense", true, true, 0xC0, configuration + configuration},
+        {"sense", true, true, 0x40, configuration},
+        {"sense without a display", false, true, 0x40, {}},
+        {"unplug", false, false, 0xC0, {{0x41, 0x10}}},
+        {"no flags", true, true, 0x00, {}},
+    };
+    SimulatedBoard board;
+    const int bus = initHDMI();
+    const int gpio = ::open("/sys/class/gpio/gpio63/value", O_RDONLY);
+    ASSERT_GE(gpio, 0);
+    EXPECT_EQ(board.hdmi()->writes(), Writes({{0xD6, 0x00}}) + configuration);
+    int hotPlug = -1;
+    int monitorSense = -1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        board.hdmi()->event(c.hotPlug, c.monitorSense, c.flags);
+        EXPECT_EQ(hdmi_instr_out_get_status(bus, &hotPlug, &monitorSense), 2);
+        EXPECT_EQ(hotPlug, c.hotPlug ? 0x40 : 0);
+        EXPECT_EQ(monitorSense, c.monitorSense ? 0x20 : 0);
+        board.hdmi()->clearWrites();
+        EXPECT_EQ(handleInterrupt(bus, gpio), 2);
+        EXPECT_EQ(board.hdmi()->writes(), c.expected + Writes({{0x96, 0xFF}}));
+        EXPECT_EQ(board.hdmi()->reg(0x96), 0) << "the flags were not cleared";
+    }
+    ::close(gpio);
+    ::close(bus);
+}
+
+TEST(Hdmi, SighupReplacesTheBusAndSigintEndsTheLoop) {
+    SimulatedBoard board;
+    int bus = initHDMI();
+    testing::internal::CaptureStdout();
+    auto loop = std::async(std::launch::async, [&bus] { return pollHDMI(&bus); });
+    board.hdmi()->clearWrites();
+    ASSERT_EQ(::kill(::getpid(), SIGHUP), 0);
+    EXPECT_TRUE(waitFor([&] { return board.hdmi()->writes().size() >= 53; }));
+    EXPECT_EQ(board.hdmi()->opens(), 2) << "the bus was not opened again";
+    EXPECT_EQ(board.hdmi()->writes(), Writes({{0xD6, 0x00}}) + configuration + configuration);
+
+    ASSERT_EQ(::kill(::getpid(), SIGINT), 0);
+    // One poll period is 500 ms; a loop that missed the flag would run on.
+    ASSERT_EQ(loop.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(loop.get(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Reinitialising HDMI\n");
+    unsigned char value = 0;
+    EXPECT_EQ(i2cReadByte(bus, 0xF5, &value), 2) << "the caller's descriptor is not the new bus";
+    ::close(bus);
+}
+
+// corvane-hdmid, unmodified on the board: an event is served through the
+// interrupt line's edge (poll() reports nothing else), SIGINT ends it cleanly.
+TEST(Hdmi, DaemonServesEventsAndSignals) {
+    SimulatedBoard board;
+    if (!board.hdmiLine()->polls()) {
+        GTEST_SKIP() << "the interrupt line needs FUSE (libfuse3, /dev/fuse, root)";
+    }
+    const std::string output = board.rootDir() + ".hdmid";
+    const pid_t pid = board.spawn({CORVANE_BIN_DIR "/corvane-hdmid"}, output);
+    EXPECT_TRUE(waitFor([&] { return board.hdmiLine()->pollers() == 1; }));
+    EXPECT_EQ(board.hdmi()->writes(), Writes({{0xD6, 0x00}}) + configuration);
+
+    board.hdmi()->clearWrites();
+    board.hdmi()->command("unplug");
+    EXPECT_TRUE(waitFor([&] { return board.hdmi()->writes().size() == 2; }));
+    EXPECT_EQ(board.hdmi()->writes(), Writes({{0x41, 0x10}, {0x96, 0xFF}}));
+
+    ::kill(pid, SIGINT);
+    int status = -1;
+    EXPECT_TRUE(waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    std::remove(output.c_str());
+}
+
+TEST(HdmiDeathTest, UnusableDevicesAndNullPointersAbort) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child must not build a second board
+    BoardConfig config;
+    config.hdmi = false;
+    SimulatedBoard board(config);
+    int out = 0;
+    // The messages go to stdout; the child sends it to stderr to be matched.
+    EXPECT_DEATH((::dup2(2, 1), initHDMI()), "Could not open /dev/i2c-3");
+    EXPECT_DEATH((::dup2(2, 1), hdmi_instr_out_get_status(-1, nullptr, &out)), "NULL derefence");
+    EXPECT_DEATH(handleInterrupt(-1, -1), "Couldn't read interrupt GPI");
+    int bus = -1;
+    EXPECT_DEATH((::dup2(2, 1), pollHDMI(&bus)), "Could not open /sys/class/gpio/gpio63/value");
+}
+
+class HealthSensors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Debian's armhf libsensors reads directories (/etc/sensors.d, sysfs)
+        // without large-file support; under qemu-user the 64-bit kernel
+        // gives it ext4's 64-bit directory offsets, which it cannot hold.
+        if (!Testing::emulator().isEmpty()) {
+            GTEST_SKIP() << "the emulated armhf libsensors gets EOVERFLOW reading this "
+                            "machine's directories";
+        }
+    }
+};
+
+TEST_F(HealthSensors, AlarmsCountConsecutiveReadingsAtOrBeyondTheLimits) {
+    const struct {
+        Reading reading;
+        TqTypes::sensorComponent component;
+        std::vector<double> values;
+        std::vector<int> alarms;  // after each update
+    } cases[] = {
+        {Reading::fpgaTemp,
+         TqTypes::FPGATEMP,
+         {84.9, 85.0, 85.0, 84.9, -1.0, -0.9},
+         {0, 1, 2, 0, 1, 0}},
+        {Reading::cpuTemp, TqTypes::CPUTEMP, {90.0, 20.0}, {1, 0}},
+        {Reading::fiveVFive, TqTypes::FIVEVFIVE, {5.3, 5.301, 5.7, 5.699}, {1, 0, 1, 0}},
+        {Reading::ddr, TqTypes::DDRV, {1.7, 1.3, 1.5}, {1, 2, 0}},
+        {Reading::fan2, TqTypes::FANB, {1500, 1500, 1500, 2000, 2001}, {1, 2, 3, 4, 0}},
+    };
+    SimulatedBoard board;
+    healthSensors sensors;
+    for (const auto& c : cases) {
+        for (std::size_t i = 0; i < c.values.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << Sim::readingName(c.reading) << " = " << c.values[i]);
+            board.setSensor(c.reading, c.values[i]);
+            sensors.updateSensorsCache();
+            const sensorData s = sensors.getCachedSensor(c.component);
+            EXPECT_DOUBLE_EQ(s.value, c.values[i]);
+            EXPECT_EQ(s.alarmCount, c.alarms[i]);
+        }
+    }
+    // The other sensors were re-read all along at their in-range defaults.
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANA).alarmCount, 0);
+
+    // A failed re-read is no reading: value and count stay as they were.
+    board.setSensor(Reading::fan1, 1000);
+    sensors.updateSensorsCache();
+    SimulatedBoard::writeFile(board.sensorPath(Reading::fan1), "garbage\n");
+    sensors.updateSensorsCache();
+    EXPECT_DOUBLE_EQ(sensors.getCachedSensor(TqTypes::FANA).value, 1000);
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANA).alarmCount, 1);
+}
+
+TEST_F(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
+    SimulatedBoard board;
+    healthSensors sensors;
+    std::vector<std::string> names;
+    for (const sensorData& s : sensors.getAllCachedSensors()) {
+        names.push_back(s.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"FPGA Temp", "CPU Temp", "5.5v", "vDDR", "Fan 1 RPM",
+                                               "Fan 2 RPM", "Fan 3 RPM"}));
+    const sensorData ddr = sensors.getCachedSensor(TqTypes::DDRV);
+    EXPECT_EQ(ddr.value, 1.5);
+    EXPECT_EQ(ddr.lowLimit, 1.3);
+    EXPECT_EQ(ddr.highLimit, 1.7);
+
+    for (int bad : {7, -1}) {
+        EXPECT_THAT([&] { sensors.getCachedSensor(static_cast<TqTypes::sensorComponent>(bad)); },
+                    testing::ThrowsMessage<std::out_of_range>(
+                        testing::StrEq("getCachedSensor: No such component")))
+            << bad;
+    }
+
+    const auto all = sensors.getEveryCachedReading();
+    std::vector<std::string> keys;
+    std::map<std::string, cachedReading> byKey;
+    for (const cachedReading& r : all) {
+        keys.push_back(r.key);
+        byKey[r.key] = r;
+    }
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    ASSERT_TRUE(byKey.count("adt7473in2_input+3.3V")) << "label from the configuration file";
+    const cachedReading& extra = byKey["adt7473in2_input+3.3V"];
+    EXPECT_EQ(extra.data.name, "Unknown");
+    EXPECT_EQ(extra.data.lowLimit, 2.2250738585072014e-308);
+    EXPECT_EQ(extra.data.highLimit, std::numeric_limits<double>::max());
+    EXPECT_EQ(byKey["isppacin5_inputDDR3_VDD"].chip, "isppac-i2c-0-40");
+    EXPECT_EQ(byKey["ultrascale-kintextemp1_inputtemp1"].chip, "ultrascale-kintex-virtual-0");
+}
+
+TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
+    BoardConfig config;
+    for (Reading r : {Reading::fan1, Reading::fan2, Reading::fan3}) {
+        config.sensors[static_cast<std::size_t>(r)].reset();  // no fan controller
+    }
+    SimulatedBoard board(config);
+    SimulatedBoard::writeFile(board.sensorPath(Reading::cpuTemp), "not a number\n");
+    Testing::LogCapture log;
+    healthSensors sensors;
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("Failed populating sensors:  -", 0), 0u) << log.lines()[0];
+
+    board.setSensor(Reading::cpuTemp, 99.0);  // readable now, but never cached
+    for (int round = 0; round < 2; ++round) {
+        sensors.updateSensorsCache();
+    }
+    for (auto c : {TqTypes::CPUTEMP, TqTypes::FANA, TqTypes::FANC}) {
+        const sensorData s = sensors.getCachedSensor(c);
+        EXPECT_EQ(s.value, 1.0) << s.name;
+        EXPECT_EQ(s.alarmCount, 0) << s.name;
+    }
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).name, "Fan 2 RPM");
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).lowLimit, 2000.0);
+    for (const cachedReading& r : sensors.getEveryCachedReading()) {
+        EXPECT_EQ(r.chip.rfind("adt7473", 0), std::string::npos) << r.key;
+    }
+}
+
+TEST_F(HealthSensors, EveryReadingMatchesLmSensors) {
+    if (::access("/usr/bin/sensors", X_OK) != 0) {
+        GTEST_SKIP() << "lm-sensors' sensors program is not installed";
+    }
+    BoardConfig config;
+    config.sensors[static_cast<std::size_t>(Reading::fan3)] = 1234;
+    config.sensors[static_cast<std::size_t>(Reading::ddr)].reset();
+    SimulatedBoard board(config);
+
+    // sensors -u: a chip line, "Adapter: ...", "label:", "  sub: value".
+    std::string text, json;
+    ASSERT_EQ(board.run({"/usr/bin/sensors", "-u"}, text), 0) << text;
+    ASSERT_EQ(board.run({CORVANE_BIN_DIR "/corvane-sensors", "--all", "--json"}, json), 0);
+    std::map<std::string, std::string> peer;
+    std::string chip;
+    for (const std::string& line : Testing::linesOf(text)) {
+        if (line.empty()) {
+            chip.clear();
+        } else if (chip.empty()) {
+            chip = line;
+        } else if (line.rfind("  ", 0) == 0) {
+            const auto colon = line.find(':');
+            peer[chip + " " + line.substr(2, colon - 2)] = line.substr(colon + 2);
+        }
+    }
+    ASSERT_FALSE(peer.empty());
+
+    std::map<std::string, std::string> ours;
+    for (const QJsonValue& v : QJsonDocument::fromJson(QByteArray::fromStdString(json)).array()) {
+        const QJsonObject r = v.toObject();
+        if (!r["chip"].toString().isEmpty()) {
+            ours[(r["chip"].toString() + " " + r["subfeature"].toString()).toStdString()] =
+                QString::number(r["value"].toDouble(), 'f', 3).toStdString();
+        }
+    }
+    EXPECT_EQ(ours, peer);
+    EXPECT_EQ(ours["adt7473-i2c-0-2e fan3_input"], "1234.000");
+    EXPECT_EQ(ours.count("isppac-i2c-0-40 in5_input"), 0u);
 }
 
 }  // namespace
