@@ -1,6 +1,9 @@
+// The AXI access paths: the PCIe register window and the network wire.
+
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -8,6 +11,8 @@
 #include <QTcpSocket>
 
 #include "axi/AxiNetworkUtil.h"
+#include "axi/PcieAxi.h"
+#include "corvlib/corvlib.h"
 #include "support/LogCapture.h"
 
 using namespace Corvane;
@@ -15,12 +20,57 @@ using Words = std::deque<unsigned int>;
 
 namespace {
 
-QByteArray bytesOf(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values) {
-        out.append(static_cast<char>(v));
+TEST(RegisterWindow, WordIndexOfBaseAndOffset) {
+    const struct {
+        unsigned int base, offset;
+        unsigned long long index;
+    } cases[] = {
+        {0, 0, 0},
+        {0, 0x10000, 0},  // only the low 16 bits of the offset count
+        {1, 2, 0x10002},
+        {31, 0xFFFF, 0x1FFFFF},  // last register of the window
+        {32, 0, 0x200000},       // first one past it
+        {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFFFFull},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PcieAxi::wordIndex(c.base, c.offset), c.index) << c.base << "," << c.offset;
     }
-    return out;
+}
+
+// The accessors work on any mapping of the window's size; an anonymous one
+// stands in for the device here.
+class MappedWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        void* p = ::mmap(nullptr, CORV_FPGA_WINDOW_BYTES, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        ASSERT_NE(p, MAP_FAILED);
+        window = static_cast<unsigned int*>(p);
+    }
+    void TearDown() override { ::munmap(window, CORV_FPGA_WINDOW_BYTES); }
+    unsigned int* window = nullptr;
+};
+
+TEST_F(MappedWindow, ReadsAndWritesWholeWordsInsideOnlyAndRefusesNull) {
+    EXPECT_EQ(corv_write_fpga_reg(window, 0x10002, 0xCAFEF00D), 0);
+    EXPECT_EQ(window[0x40008 / 4], 0xCAFEF00Du);
+    unsigned int value = 0;
+    EXPECT_EQ(corv_read_fpga_reg(window, 0x10002, &value), 0);
+    EXPECT_EQ(value, 0xCAFEF00Du);
+
+    EXPECT_EQ(corv_write_fpga_reg(window, 0x1FFFFF, 7), 0);
+    EXPECT_EQ(window[0x7FFFFC / 4], 7u);
+
+    for (long outside : {-1L, 0x200000L, 0x7FFFFFFFL}) {
+        value = 123;
+        EXPECT_EQ(corv_read_fpga_reg(window, outside, &value), -34) << outside;
+        EXPECT_EQ(value, 123u);
+        EXPECT_EQ(corv_write_fpga_reg(window, outside, 1), -34) << outside;
+    }
+    EXPECT_EQ(corv_read_fpga_reg(nullptr, 0, &value), -22);
+    EXPECT_EQ(corv_read_fpga_reg(window, 0, nullptr), -22);
+    EXPECT_EQ(corv_write_fpga_reg(nullptr, 0, 1), -22);
+    EXPECT_EQ(value, 123u);
 }
 
 // The words of a decoded transaction, encoded again; none when it is not one.
@@ -35,41 +85,39 @@ Words reencoded(const AxiDecodedTransaction& decoded) {
         decoded);
 }
 
+// Packets as hex: the count byte, then each word little-endian.
 TEST(AxiWire, EncodesEveryTypeLittleEndianAndDecodesItBack) {
+    using U = AxiNetworkUtil;
     const struct {
         const char* name;
         Words words;
-        QByteArray bytes;
+        const char* hex;
     } cases[] = {
-        {"write",
-         AxiNetworkUtil::encodeTransaction(AxiWriteNetworkTransaction(3, 0x1234, 0xA1B2C3D4)),
-         bytesOf({4, 0, 0, 0, 0, 3, 0, 0, 0, 0x34, 0x12, 0, 0, 0xD4, 0xC3, 0xB2, 0xA1})},
-        {"read request",
-         AxiNetworkUtil::encodeTransaction(AxiReadRequestNetworkTransaction(2, 0x10)),
-         bytesOf({3, 1, 0, 0, 0, 2, 0, 0, 0, 0x10, 0, 0, 0})},
-        {"read response",
-         AxiNetworkUtil::encodeTransaction(AxiReadResponseNetworkTransaction(1, 4, 258)),
-         bytesOf({4, 2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 2, 1, 0, 0})},
-        {"version request",
-         AxiNetworkUtil::encodeTransaction(MezzanineVersionRequestNetworkTransaction()),
-         bytesOf({1, 3, 0, 0, 0})},
+        {"write", U::encodeTransaction(AxiWriteNetworkTransaction(3, 0x1234, 0xA1B2C3D4)),
+         "04 00000000 03000000 34120000 d4c3b2a1"},
+        {"read request", U::encodeTransaction(AxiReadRequestNetworkTransaction(2, 0x10)),
+         "03 01000000 02000000 10000000"},
+        {"read response", U::encodeTransaction(AxiReadResponseNetworkTransaction(1, 4, 258)),
+         "04 02000000 01000000 04000000 02010000"},
+        {"version request", U::encodeTransaction(MezzanineVersionRequestNetworkTransaction()),
+         "01 03000000"},
         {"version response",
-         AxiNetworkUtil::encodeTransaction(MezzanineVersionResponseNetworkTransaction(0x01020304)),
-         bytesOf({2, 4, 0, 0, 0, 4, 3, 2, 1})},
+         U::encodeTransaction(MezzanineVersionResponseNetworkTransaction(0x01020304)),
+         "02 04000000 04030201"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(AxiNetworkUtil::encodePacket(c.words).toHex(), c.bytes.toHex()) << c.name;
+        EXPECT_EQ(U::encodePacket(c.words).toHex().toStdString(),
+                  QByteArray::fromHex(c.hex).toHex().toStdString())
+            << c.name;
         // Words beyond those of the type are ignored.
         Words longer = c.words;
         longer.insert(longer.end(), {99, 100});
-        EXPECT_EQ(reencoded(AxiNetworkUtil::decodeWords(longer)), c.words) << c.name;
+        EXPECT_EQ(reencoded(U::decodeWords(longer)), c.words) << c.name;
     }
-}
-
-TEST(AxiWire, CountByteWrapsAt256Words) {
-    const QByteArray bytes = AxiNetworkUtil::encodePacket(Words(256, 7u));
-    EXPECT_EQ(bytes.size(), 1 + 4 * 256);
-    EXPECT_EQ(bytes[0], 0);
+    // The count byte wraps at 256 words.
+    const QByteArray wrapped = U::encodePacket(Words(256, 7u));
+    EXPECT_EQ(wrapped.size(), 1 + 4 * 256);
+    EXPECT_EQ(wrapped[0], 0);
 }
 
 TEST(AxiWire, EmptyUnknownAndShortPackets) {
@@ -137,8 +185,8 @@ protected:
 };
 
 TEST_F(AxiWireTcp, PacketCompleteBeforeCloseIsReadOneCutShortIsNot) {
-    const QByteArray bytes =
-        AxiNetworkUtil::encodePacket({3}) + bytesOf({255, 1, 0, 0, 0, 2, 0});  // promises 255
+    const QByteArray bytes = AxiNetworkUtil::encodePacket({3}) +
+                             QByteArray::fromHex("ff 01000000 0200");  // promises 255
     ASSERT_EQ(::send(peer, bytes.constData(), static_cast<size_t>(bytes.size()), 0), bytes.size());
     ::shutdown(peer, SHUT_WR);
     EXPECT_EQ(AxiNetworkUtil::receivePacket(*socket), Words{3});
@@ -151,7 +199,7 @@ TEST_F(AxiWireTcp, SendPacketDeliversTheFramedBytesOrReportsAShortWrite) {
     socket->waitForBytesWritten(5000);  // the socket only buffered them
     QByteArray got(17, '\0');
     ASSERT_EQ(::recv(peer, got.data(), static_cast<size_t>(got.size()), MSG_WAITALL), got.size());
-    EXPECT_EQ(got, bytesOf({4, 2, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 2, 1, 0, 0}));
+    EXPECT_EQ(got.toHex().toStdString(), "0402000000010000000400000002010000");
 
     Testing::LogCapture log;
     socket->abort();
