@@ -42,7 +42,7 @@ TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
     }
     const std::string bytes = Corvane::Sim::SimulatedBoard::readFile(window);
     ASSERT_EQ(bytes.size(), 0x800000u);
-    EXPECT_EQ(bytes.substr(((2 << 16) | 0x14) * 4, 4), std::string("\x51\x51\0\0", 4));
+    EXPECT_EQ(wordAt(bytes, ((2 << 16) | 0x14) * 4), 0x5151u);
 
     EXPECT_EQ(board.terminate(), 128 + 15);  // SIGTERM, passed on to the daemon
     EXPECT_FALSE(fs::exists(testbedFile));

@@ -74,18 +74,13 @@ TEST(AxiTool, WaitsUntilTheMaskedValueAppears) {
 }
 
 TEST(AxiTool, ErrorsAreOneLineAndNonZero) {
-    {
-        // No daemon at all.
-        const ProgramRun run = runTool({"version"});
-        expectError(run, 1, "cannot connect to 127.0.0.1:9430");
-    }
+    expectError(runTool({"version"}), 1, "cannot connect to 127.0.0.1:9430");  // no daemon
     RunningDaemon daemon;
-    struct Case {
+    const struct {
         QStringList args;
         int exitCode;
         const char* text;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{"read", "1", "0x"}, 2, "OFFSET: '0x' is not a number"},
         {{"read", "1", "2", "0"}, 2, "COUNT must be 1 to 65536"},
         {{"write", "1", "2", "0x100000000"}, 2, "VALUE: '0x100000000' is not a number"},
@@ -94,20 +89,18 @@ TEST(AxiTool, ErrorsAreOneLineAndNonZero) {
         {{"--port", "9431", "version"}, 1, "cannot connect to 127.0.0.1:9431"},
         {{"--port", "70000", "version"}, 2, "--port"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         expectError(runTool(c.args), c.exitCode, c.text);
     }
     // None of the malformed commands took the daemon's client slot.
     EXPECT_EQ(daemon.count("Got a connection"), 0);
-}
 
-TEST(AxiTool, ABusyDaemonIsReportedNotWaitedForForever) {
-    RunningDaemon daemon;
+    // A busy daemon is reported, not waited for forever.
     WireClient holder;  // the one client being served
     ASSERT_TRUE(daemon.waitFor("Got a connection"));
-    const ProgramRun run = runTool({"--timeout", "300", "read", "0", "0"});
-    expectError(run, 1, "no answer from 127.0.0.1:9430 within 300 ms");
+    expectError(runTool({"--timeout", "300", "read", "0", "0"}), 1,
+                "no answer from 127.0.0.1:9430 within 300 ms");
 }
 
 }  // namespace
