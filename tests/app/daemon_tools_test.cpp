@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
 #include "harness/DaemonHarness.h"
@@ -86,11 +87,10 @@ TEST(Simboard, BuildsTheBoardFromItsOptions) {
 }
 
 TEST(Simboard, RefusesBoardsThatCannotExist) {
-    struct Case {
+    const struct {
         QStringList args;
         const char* text;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{"--main", "200"}, "does not fit 7 lines"},
         {{"--mezzanine", "32"}, "does not fit 5 lines"},
         {{"--reg", "32:0=1"}, "outside the window"},
@@ -99,7 +99,7 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
         {{"--serial", "1000000"}, "six digits"},
         {{"--mac", "0a:0b:0c"}, "six hexadecimal octets"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         expectToolRun(runSimboard(c.args + QStringList{"--", "true"}), 2, c.text);
     }
@@ -107,14 +107,11 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
 
 TEST(Simboard, KeepsTheTestbedWhenAsked) {
     const ProgramRun f = runSimboard({"--keep", "--", "true"});
+    std::smatch kept;
     ASSERT_EQ(f.exitCode, 0) << f.err;
-    const std::string marker = "testbed kept at ";
-    const auto at = f.err.find(marker);
-    ASSERT_NE(at, std::string::npos) << f.err;
-    const std::string root =
-        f.err.substr(at + marker.size(), f.err.find('\n', at) - at - marker.size());
-    EXPECT_TRUE(fs::exists(root + "/dev/xdma0_user"));
-    fs::remove_all(root);
+    ASSERT_TRUE(std::regex_search(f.err, kept, std::regex("testbed kept at (.*)"))) << f.err;
+    EXPECT_TRUE(fs::exists(kept.str(1) + "/dev/xdma0_user"));
+    fs::remove_all(kept.str(1));
 }
 
 TEST(AxiTool, ReadsConsecutiveRegistersInOrder) {
