@@ -146,10 +146,9 @@ TEST(AncillaryDocuments, PresenceRuleAtTheHundredMillisecondBoundary) {
         bool occurred;
         AncEventJsonData::Presence expected;
     } cases[] = {
+        // The last two: never seen (wall clock 0), a monitor clock slightly ahead.
         {0, false, now},     {50, true, now},     {99, false, now},      {100, true, before},
-        {100, false, never}, {150, true, before}, {clock, false, never},  // never seen: wall clock
-                                                                          // 0
-        {-20, false, now},  // monitor clock slightly ahead
+        {100, false, never}, {150, true, before}, {clock, false, never}, {-20, false, now},
     };
     for (const Case& c : cases) {
         AncPacketStatus::AncEvent record;
