@@ -28,13 +28,9 @@ Colours coloursIn(const QImage& image, const QRect& rect) {
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
-            if (pixel.red() < 180 || pixel.blue() > 80) {
-                continue;
-            }
-            if (pixel.green() < 80) {
-                ++c.red;
-            } else if (pixel.green() > 180) {
-                ++c.yellow;
+            if (pixel.red() >= 180 && pixel.blue() <= 80) {
+                c.red += pixel.green() < 80;
+                c.yellow += pixel.green() > 180;
             }
         }
     }
