@@ -138,21 +138,17 @@ TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
     EXPECT_EQ(model().datacoreCount(), static_cast<int>(trees->nodes().size()));
     for (const DatacoreBase* node : trees->nodes()) {
         const QString path = node->getPath();
-        ASSERT_TRUE(at(path, 0).isValid()) << path.toStdString();
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_TRUE(at(path, 0).isValid());
         const std::deque<QString>& data = node->getDataArray();
-        EXPECT_EQ(value(path), joinValues(QStringList(data.begin(), data.end())))
-            << path.toStdString();
-        EXPECT_EQ(at(path, DatacoreTreeModel::validityColumn).data().toString().startsWith("valid"),
-                  node->isValid())
-            << path.toStdString();
-        EXPECT_EQ(
-            at(path, DatacoreTreeModel::activityColumn).data().toString().startsWith("active"),
-            node->isActive())
-            << path.toStdString();
+        EXPECT_EQ(value(path), joinValues(QStringList(data.begin(), data.end())));
+        const auto text = [&](int column) { return at(path, column).data().toString(); };
+        EXPECT_EQ(text(DatacoreTreeModel::validityColumn).startsWith("valid"), node->isValid());
+        EXPECT_EQ(text(DatacoreTreeModel::activityColumn).startsWith("active"), node->isActive());
         // In sync: the icon's tool tip holds exactly the reasons for being invalid.
         const DatacoreStatusWidget* widget = statusWidget(path);
-        ASSERT_NE(widget, nullptr) << path.toStdString();
-        EXPECT_EQ(widget->getLabel().toolTip().isEmpty(), node->isValid()) << path.toStdString();
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->getLabel().toolTip().isEmpty(), node->isValid());
     }
     ASSERT_EQ(window_.laneMaps().size(), 2);
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::generator, Lane::inputLoopThrough, Lane::ipReceiver,

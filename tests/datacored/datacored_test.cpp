@@ -50,22 +50,16 @@ void appendPaths(const RadixTreeNode& node, const QString& prefix, QStringList& 
 }
 
 // A client on a raw socket.
-class Peer {
+class Peer : public PacketLink {
 public:
     explicit Peer(quint16 port) {
-        socket_.connectToHost(QHostAddress::LocalHost, port);
-        EXPECT_TRUE(socket_.waitForConnected(5000));
+        socket_->connectToHost(QHostAddress::LocalHost, port);
+        EXPECT_TRUE(socket_->waitForConnected(5000));
     }
-    void send(const QByteArray& bytes) {
-        socket_.write(bytes);
-        socket_.flush();
-    }
-    void send(const RawDataPacket& packet) { send(frameOf(packet)); }
-
     // The next packet the server sent; an empty one when none came in time.
     template <typename T = DatacorePacket>
     std::shared_ptr<T> next() {
-        auto typed = std::dynamic_pointer_cast<T>(nextPacket(socket_, buffer_));
+        auto typed = PacketLink::next<T>();
         EXPECT_NE(typed, nullptr);
         return typed ? typed : std::make_shared<T>(QStringLiteral("none"));
     }
@@ -79,33 +73,28 @@ public:
               tree->getRootNodeForCommandTree(), tree->getRootNodeForPersistentConfigTree()}) {
             appendPaths(root, QString(), paths);
         }
-        states_.clear();
+        states.clear();
         for (const QString& path : paths) {
-            states_.push_back(next());
-            EXPECT_EQ(states_.back()->getDatacorePath(), path);
-            EXPECT_FALSE(states_.back()->containsClientID() || states_.back()->containsPacketID());
+            states.push_back(next());
+            EXPECT_EQ(states.back()->getDatacorePath(), path);
+            EXPECT_FALSE(states.back()->containsClientID() || states.back()->containsPacketID());
         }
         return paths;
     }
-    const std::vector<std::shared_ptr<DatacorePacket>>& states() const { return states_; }
     // Neither Qt nor (much) the kernel takes more: what the server sends
     // stays in its queue.
     void stopReading() {
-        socket_.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-        socket_.setReadBufferSize(1);
+        socket_->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        socket_->setReadBufferSize(1);
     }
     bool closedByServer() {
-        socket_.setReadBufferSize(0);  // to reach the end of what was sent
+        socket_->setReadBufferSize(0);  // to reach the end of what was sent
         return waitUntil([this] {
-            socket_.readAll();
-            return socket_.state() == QAbstractSocket::UnconnectedState;
+            socket_->readAll();
+            return socket_->state() == QAbstractSocket::UnconnectedState;
         });
     }
-
-private:
-    QTcpSocket socket_;
-    QByteArray buffer_;
-    std::vector<std::shared_ptr<DatacorePacket>> states_;
+    std::vector<std::shared_ptr<DatacorePacket>> states;  // as the greeting gave them
 };
 
 TEST(Datacored, RefusedRequestsAnswerOnlyTheSender) {
@@ -257,14 +246,14 @@ TEST(Datacored, ClientLibraryMirrorsTheServerAndChangesTravel) {
             mirror->appendDataToJson(QString(), json, false, false, messages);
         }
         QJsonObject node = json.value(paths[i].section('/', -1)).toObject();
-        node["class"] = nodeOf(*peer.states()[i]).value("class");
+        node["class"] = nodeOf(*peer.states[i]).value("class");
         return node;
     };
     // States arrive in order: once the last has landed, all have.
     const int last = paths.size() - 1;
-    ASSERT_TRUE(waitUntil([&] { return mirrored(last) == nodeOf(*peer.states()[last]); }));
+    ASSERT_TRUE(waitUntil([&] { return mirrored(last) == nodeOf(*peer.states[last]); }));
     for (int i = 0; i < paths.size(); ++i) {
-        EXPECT_EQ(mirrored(i), nodeOf(*peer.states()[i])) << paths[i].toStdString();
+        EXPECT_EQ(mirrored(i), nodeOf(*peer.states[i])) << paths[i].toStdString();
     }
     // The file's reasons travel too: the server does not recompute them.
     const int noSignal = paths.indexOf("statusCoreRouter/input/sdi3/payloadIdentifier");
@@ -293,9 +282,8 @@ TEST(Datacored, ClientLibraryMirrorsTheServerAndChangesTravel) {
 
     Peer newcomer(server.port());
     const QStringList newPaths = newcomer.readGreeting();
-    EXPECT_EQ(nodeOf(*newcomer.states()[newPaths.indexOf(patternPath)]).value("data"),
-              "SMPTE Bars");
-    EXPECT_EQ(nodeOf(*newcomer.states()[newPaths.indexOf(lanesPath)]).value("data"), lanes);
+    EXPECT_EQ(nodeOf(*newcomer.states[newPaths.indexOf(patternPath)]).value("data"), "SMPTE Bars");
+    EXPECT_EQ(nodeOf(*newcomer.states[newPaths.indexOf(lanesPath)]).value("data"), lanes);
 }
 
 }  // namespace
