@@ -145,10 +145,17 @@ TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
         const auto text = [&](int column) { return at(path, column).data().toString(); };
         EXPECT_EQ(text(DatacoreTreeModel::validityColumn).startsWith("valid"), node->isValid());
         EXPECT_EQ(text(DatacoreTreeModel::activityColumn).startsWith("active"), node->isActive());
-        // In sync: the icon's tool tip holds exactly the reasons for being invalid.
+        // In sync: the icon's tool tip holds exactly the reasons for being
+        // invalid, as the server read them from its file.
+        std::list<DatacoreValidStatusMessage> reasons;
+        node->isValid(reasons);
+        QString toolTip;
+        for (const auto& reason : reasons) {
+            toolTip += "-> " + reason.getText();
+        }
         const DatacoreStatusWidget* widget = statusWidget(path);
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->getLabel().toolTip().isEmpty(), node->isValid());
+        EXPECT_EQ(widget->getLabel().toolTip(), toolTip);
     }
     ASSERT_EQ(window_.laneMaps().size(), 2);
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::generator, Lane::inputLoopThrough, Lane::ipReceiver,
