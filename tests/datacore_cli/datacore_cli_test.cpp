@@ -62,55 +62,44 @@ protected:
     DatacoredProcess server;
 };
 
-TEST_F(DatacoreTool, PathsListEveryNodeOfTheExampleInClientOrder) {
-    const QStringList expected = examplePaths();
-    ASSERT_GT(expected.size(), 4);
-    const ProgramRun text = run({"paths"});
-    ASSERT_EQ(text.exitCode, 0) << text.err;
-    EXPECT_EQ(text.out, (expected.join('\n') + "\n").toStdString());
-
+// Run by run: every path of the example, reads, then writes, and another
+// client reading them back (one value with a comma in it, and a list).
+TEST_F(DatacoreTool, PrintsPathsDataValidityAndActivity) {
+    const QStringList paths = examplePaths();
+    ASSERT_GT(paths.size(), 4);
+    const QString sdi = "statusCoreRouter/input/sdi",
+                  pattern = "configCoreRouter/generator/pattern",
+                  lanes = "configCoreRouter/output/group1/laneSources";
+    const std::pair<QStringList, std::string> runs[] = {
+        {{"paths"}, (paths.join('\n') + "\n").toStdString()},
+        {{"get", sdi + "1/detectedStandard", sdi + "3/detectedStandard", sdi + "3/crcErrors",
+          lanes},
+         "statusCoreRouter/input/sdi1/detectedStandard = 1920x1080p50 YCbCr:422:10 3G A Rec.709 "
+         "[valid, active]\n"
+         "statusCoreRouter/input/sdi3/detectedStandard =  [invalid, active]\n"
+         "    Stored value could not be deserialised into type VideoStandard.\n"
+         "statusCoreRouter/input/sdi3/crcErrors = 0 [valid, inactive]\n"
+         "configCoreRouter/output/group1/laneSources = 1,2,3,4 [valid, active]\n"},
+        {{"--json", "get", sdi + "3/detectedStandard"},
+         "{\"datacores\":[{\"active\":true,\"data\":[\"\"],\"inSync\":true,\"lostPackets\":0,"
+         "\"messages\":[\"Stored value could not be deserialised into type VideoStandard.\"],"
+         "\"path\":\"statusCoreRouter/input/sdi3/detectedStandard\",\"valid\":false}]}\n"},
+        {{"set", pattern + "=Ramp\\, full", lanes + "=4,3,2,1"},
+         "configCoreRouter/generator/pattern = Ramp\\, full [valid, active, lost packets: 0]\n"
+         "configCoreRouter/output/group1/laneSources = 4,3,2,1 [valid, active, lost packets: 0]\n"},
+        {{"get", pattern, lanes},
+         "configCoreRouter/generator/pattern = Ramp\\, full [valid, active]\n"
+         "configCoreRouter/output/group1/laneSources = 4,3,2,1 [valid, active]\n"},
+    };
+    for (const auto& [args, out] : runs) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const ProgramRun r = run(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, out);
+    }
     const ProgramRun json = run({"--json", "paths"});
     EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(json.out))["paths"].toArray(),
-              QJsonArray::fromStringList(expected));
-}
-
-TEST_F(DatacoreTool, GetPrintsDataValidityAndActivity) {
-    const QStringList paths{"statusCoreRouter/input/sdi1/detectedStandard",
-                            "statusCoreRouter/input/sdi3/detectedStandard",
-                            "statusCoreRouter/input/sdi3/crcErrors",
-                            "configCoreRouter/output/group1/laneSources"};
-    const ProgramRun text = run(QStringList{"get"} + paths);
-    ASSERT_EQ(text.exitCode, 0) << text.err;
-    EXPECT_EQ(text.out,
-              "statusCoreRouter/input/sdi1/detectedStandard = 1920x1080p50 YCbCr:422:10 3G A "
-              "Rec.709 [valid, active]\n"
-              "statusCoreRouter/input/sdi3/detectedStandard =  [invalid, active]\n"
-              "    Stored value could not be deserialised into type VideoStandard.\n"
-              "statusCoreRouter/input/sdi3/crcErrors = 0 [valid, inactive]\n"
-              "configCoreRouter/output/group1/laneSources = 1,2,3,4 [valid, active]\n");
-
-    const ProgramRun json = run(QStringList{"--json", "get"} + paths.mid(1, 1));
-    EXPECT_EQ(json.out,
-              "{\"datacores\":[{\"active\":true,\"data\":[\"\"],\"inSync\":true,\"lostPackets\":0,"
-              "\"messages\":[\"Stored value could not be deserialised into type VideoStandard.\"],"
-              "\"path\":\"statusCoreRouter/input/sdi3/detectedStandard\",\"valid\":false}]}\n");
-}
-
-TEST_F(DatacoreTool, SetReachesTheServerAndOtherClients) {
-    const ProgramRun set = run({"set", "configCoreRouter/generator/pattern=Ramp\\, full",
-                                "configCoreRouter/output/group1/laneSources=4,3,2,1"});
-    ASSERT_EQ(set.exitCode, 0) << set.err;
-    EXPECT_EQ(set.out,
-              "configCoreRouter/generator/pattern = Ramp\\, full [valid, active, lost packets: 0]\n"
-              "configCoreRouter/output/group1/laneSources = 4,3,2,1 [valid, active, lost "
-              "packets: 0]\n");
-
-    // Another client sees one value with a comma in it, and a list.
-    const ProgramRun get = run({"get", "configCoreRouter/generator/pattern",
-                                "configCoreRouter/output/group1/laneSources"});
-    EXPECT_EQ(get.out,
-              "configCoreRouter/generator/pattern = Ramp\\, full [valid, active]\n"
-              "configCoreRouter/output/group1/laneSources = 4,3,2,1 [valid, active]\n");
+              QJsonArray::fromStringList(paths));
 }
 
 TEST_F(DatacoreTool, WatchFollowsAnotherClientsChangesUntilCountOrSignal) {
