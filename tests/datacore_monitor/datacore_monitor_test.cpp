@@ -296,10 +296,7 @@ TEST(MonitorCommandLine, ExitCodesAndMessages) {
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
     const QString png = dir.filePath("x.png");
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost, 0);
-    const QString nobody = QString::number(closed.serverPort());
-    closed.close();
+    const QString nobody = QString::number(ScriptedServer().port());  // closed again
     const struct {
         QStringList arguments;
         int exitCode;
@@ -318,9 +315,8 @@ TEST(MonitorCommandLine, ExitCodesAndMessages) {
          "no complete state"},
     };
     for (const auto& c : cases) {
-        const ProgramRun r = run(CORVANE_MONITOR, c.arguments);
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        expectRun(r, c.exitCode, c.said);
+        expectRun(run(CORVANE_MONITOR, c.arguments), c.exitCode, c.said);
     }
     EXPECT_FALSE(QFile::exists(png));
 }

@@ -42,11 +42,7 @@ using Testing::rebuilt;
 using Testing::take;
 
 SerialisableDataPacket named(const QString& className, const QString& key, int value) {
-    SerialisableDataPacket packet(className);
-    QJsonObject object = packet.getJsonObject();
-    object.insert(key, value);
-    packet.setJsonObject(object);
-    return packet;
+    return SerialisableDataPacket::fromJson({{"Class", className}, {key, value}});
 }
 
 // The factory builds a packet only from a whole frame with a valid header,
