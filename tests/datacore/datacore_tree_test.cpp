@@ -118,11 +118,15 @@ TEST(StatusElement, DirectChangeComparesPairByPair) {
     RecordingOwner owner;
     DatacoreValidStatusElement element(&owner);
     const V a(error, V::notInt), b(error, V::notBoolean), warning(MessageBase::warning, V::notInt);
-    // Each set after the first differs from the one before, but for the second.
-    const std::list<V> sets[] = {{a, b}, {a, b}, {b, a}, {warning, a}, {warning}};
+    // Each differs from the one before but the second: the same, then in
+    // order only, in one type only, in length.
+    const std::list<V> sets[] = {{a, b}, {a, b}, {b, a}, {b, warning}, {warning}};
+    std::vector<size_t> notified;  // after each set
     for (const auto& set : sets) {
         element.setValid(set);
+        notified.push_back(owner.calls.size());
     }
+    EXPECT_EQ(notified, (std::vector<size_t>{1, 1, 2, 3, 4}));
     EXPECT_EQ(owner.calls, (std::vector<char>{'d', 'd', 'd', 'd'}));
     EXPECT_FALSE(element.isValid());
     element.setValid({});

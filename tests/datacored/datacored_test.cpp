@@ -134,7 +134,7 @@ TEST(Datacored, AnswersGoToTheSenderAndChangesToEveryone) {
             EXPECT_EQ(nodeOf(*answer).value("data"), row.answeredData);
         }
         const auto echo = sender.next(), passedOn = other.next();
-        EXPECT_EQ(echo->getClientID(), "client-1");
+        EXPECT_EQ(echo->getClientID().toStdString(), "client-1");
         EXPECT_EQ(echo->getPacketID(), 100);
         // Others get the change itself, not whose it was.
         EXPECT_FALSE(passedOn->containsClientID() || passedOn->containsPacketID());
