@@ -38,45 +38,54 @@ inline std::shared_ptr<RawDataPacket> nextPacket(QTcpSocket& socket, QByteArray&
     return packet;
 }
 
+// One end of a packet link over a real socket: sends bytes and packets and
+// reads back the packets the other end sent.
+class PacketLink {
+public:
+    QTcpSocket* socket() const { return socket_.get(); }
+    void send(const QByteArray& bytes) {
+        socket_->write(bytes);
+        socket_->flush();
+    }
+    void send(const RawDataPacket& packet) { send(frameOf(packet)); }
+
+    // The next packet the other end sent, as the packet factory builds it.
+    template <typename T>
+    std::shared_ptr<T> next() {
+        return std::dynamic_pointer_cast<T>(nextPacket(*socket_, buffer_));
+    }
+    // Whether the other end sent nothing more within a moment.
+    bool quiet() {
+        waitUntil([] { return false; }, 20);
+        return buffer_.isEmpty() && socket_->bytesAvailable() == 0;
+    }
+
+protected:
+    std::unique_ptr<QTcpSocket> socket_ = std::make_unique<QTcpSocket>();
+    QByteArray buffer_;
+};
+
 // The far end of a client's link, played by the test on a free loopback
-// port: accepts one client at a time, sends bytes and reads back packets.
-class ScriptedServer {
+// port: accepts one client at a time.
+class ScriptedServer : public PacketLink {
 public:
     ScriptedServer() { server_.listen(QHostAddress::LocalHost, 0); }
 
     quint16 port() const { return server_.serverPort(); }
-    QTcpSocket* client() const { return client_.get(); }
-    std::unique_ptr<QTcpSocket> takeClient() { return std::move(client_); }
+    std::unique_ptr<QTcpSocket> takeClient() { return std::move(socket_); }
 
     bool accept() {
         if (!waitUntil([this] { return server_.hasPendingConnections(); })) {
             return false;
         }
-        client_.reset(server_.nextPendingConnection());
+        socket_.reset(server_.nextPendingConnection());
+        socket_->setParent(nullptr);  // ours, not the listening server's
         buffer_.clear();
         return true;
-    }
-    void send(const QByteArray& bytes) {
-        client_->write(bytes);
-        client_->flush();
-    }
-    void send(const RawDataPacket& packet) { send(frameOf(packet)); }
-
-    // The next packet the client sent, as the packet factory builds it.
-    template <typename T>
-    std::shared_ptr<T> next() {
-        return std::dynamic_pointer_cast<T>(nextPacket(*client_, buffer_));
-    }
-    // Whether the client sent nothing more within a moment.
-    bool quiet() {
-        waitUntil([] { return false; }, 20);
-        return buffer_.isEmpty() && client_->bytesAvailable() == 0;
     }
 
 private:
     QTcpServer server_;
-    std::unique_ptr<QTcpSocket> client_;
-    QByteArray buffer_;
 };
 
 }  // namespace Corvane::Testing

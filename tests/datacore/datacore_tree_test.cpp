@@ -1,21 +1,297 @@
+// Datacore trees: the nodes and their hooks, the elements a node is made of
+// and the messages its reasons are.
+
 #include <gtest/gtest.h>
 
+#include <QJsonDocument>
+
+#include "datacore/DatacoreActiveStatusMessage.h"
 #include "datacore/DatacoreBase.h"
 #include "datacore/DatacoreBool.h"
+#include "datacore/DatacoreElements.h"
+#include "datacore/DatacoreJsonMessage.h"
+#include "datacore/DatacoreValidStatusMessage.h"
 #include "support/JsonText.h"
+#include "support/LogCapture.h"
 
 using namespace Corvane;
 
 namespace {
 
+using Testing::jsonObject;
+using V = DatacoreValidStatusMessage;
 using Cores = std::list<DatacoreBase*>;
-using Reasons = std::list<DatacoreValidStatusMessage>;
+using Reasons = std::list<V>;
+using Events = std::vector<std::string>;
+using A = DatacoreActiveStatusMessage;
+const auto error = MessageBase::error;
+
+// Records which notifications an element sends to its owner.
+struct RecordingOwner : DatacoreElementPrivateInterface {
+    std::vector<char> calls;  // 'j' from JSON, 'd' direct
+    void notifyElementChangedFromJson() override { calls.push_back('j'); }
+    void notifyElementChangedFromDirect() override { calls.push_back('d'); }
+};
+
+QJsonValue value(const char* text) {
+    return QJsonDocument::fromJson(QByteArray("[") + text + "]").array().at(0);
+}
+
+TEST(DataElement, PopulateReplacesOnlyWhatDiffers) {
+    const struct {
+        std::deque<QString> initial;
+        const char* json;
+        std::deque<QString> expected;
+        bool notifies;
+        bool logsZeroSized;
+    } cases[] = {
+        {{"a"}, R"("a")", {"a"}, false, false},
+        {{"a"}, R"(["a"])", {"a"}, false, false},
+        {{"a"}, R"(["A"])", {"A"}, true, false},
+        {{}, "null", {}, false, false},
+        {{"a", "b"}, "null", {}, true, false},
+        {{"a"}, "12", {""}, true, false},
+        {{""}, "12", {""}, false, false},
+        {{"a"}, R"(["x", 3, null])", {"x", "", ""}, true, false},
+        {{"x", "y"}, R"(["x", "y"])", {"x", "y"}, false, false},
+        {{}, R"("b")", {"b"}, true, true},
+        {{"a"}, "[]", {}, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.json);
+        Testing::LogCapture log;
+        RecordingOwner owner;
+        DatacoreDataElement element(&owner);
+        element.setData(std::deque<QString>(c.initial));
+        owner.calls.clear();
+        std::list<DatacoreJsonMessage> messages;
+        EXPECT_TRUE(element.populateDataFromJson("", {{"data", value(c.json)}}, true, messages));
+        EXPECT_EQ(element.getData(), c.expected);
+        EXPECT_EQ(owner.calls, c.notifies ? std::vector<char>{'j'} : std::vector<char>{});
+        EXPECT_EQ(log.contains("0 sized entry for data element"), c.logsZeroSized);
+        EXPECT_TRUE(messages.empty());
+    }
+}
+
+TEST(Elements, PathBelowAnElementAndMissingKeyAreReported) {
+    RecordingOwner owner;
+    DatacoreDataElement data(&owner);
+    DatacoreValidStatusElement valid(&owner);
+    DatacoreActiveStatusElement active(&owner);
+    DatacoreClassnameElement classname("C", &owner);
+    for (DatacoreJsonInterface* element :
+         std::vector<DatacoreJsonInterface*>{&data, &valid, &active, &classname}) {
+        std::list<DatacoreJsonMessage> messages;
+        QJsonObject out;
+        EXPECT_FALSE(element->appendDataToJson("x", out, false, false, messages));
+        EXPECT_FALSE(element->populateDataFromJson("x", QJsonObject(), false, messages));
+        EXPECT_FALSE(element->populateDataFromJson("", QJsonObject{{"other", 1}}, false, messages));
+        ASSERT_EQ(messages.size(), 3u);
+        EXPECT_EQ(messages.front().getIdentifier(), 5);
+        EXPECT_EQ(messages.back().getIdentifier(), 6);
+        for (const auto& m : messages) {
+            EXPECT_EQ(m.getType(), error);
+        }
+        EXPECT_TRUE(out.isEmpty());
+        if (element == &data) {
+            continue;
+        }
+        // Data only: the status and class elements step aside without looking.
+        messages.clear();
+        EXPECT_TRUE(element->appendDataToJson("x", out, true, false, messages));
+        EXPECT_TRUE(element->populateDataFromJson("x", QJsonObject(), true, messages));
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_TRUE(messages.empty());
+    }
+    EXPECT_TRUE(owner.calls.empty());
+
+    // The class is written, never read back, and only a new name notifies.
+    std::list<DatacoreJsonMessage> messages;
+    EXPECT_TRUE(classname.populateDataFromJson("", {{"class", "Theirs"}}, false, messages));
+    classname.setClassname("C");
+    EXPECT_TRUE(owner.calls.empty());
+    classname.setClassname("Other");
+    EXPECT_EQ(owner.calls, std::vector<char>{'d'});
+}
+
+TEST(StatusElement, DirectChangeComparesPairByPair) {
+    RecordingOwner owner;
+    DatacoreValidStatusElement element(&owner);
+    const V a(error, V::notInt), b(error, V::notBoolean), warning(MessageBase::warning, V::notInt);
+    // Each differs from the one before but the second: the same, then in
+    // order only, in one type only, in length.
+    const std::list<V> sets[] = {{a, b}, {a, b}, {b, a}, {b, warning}, {warning}};
+    std::vector<size_t> notified;  // after each set
+    for (const auto& set : sets) {
+        element.setValid(set);
+        notified.push_back(owner.calls.size());
+    }
+    EXPECT_EQ(notified, (std::vector<size_t>{1, 1, 2, 3, 4}));
+    EXPECT_EQ(owner.calls, (std::vector<char>{'d', 'd', 'd', 'd'}));
+    EXPECT_FALSE(element.isValid());
+    element.setValid({});
+    EXPECT_TRUE(element.isValid());
+}
+
+TEST(StatusElement, PopulateKeepsOnlyItsOwnClass) {
+    RecordingOwner owner;
+    DatacoreActiveStatusElement element(&owner);
+    const A busy(error, A::commandExecutorBusy);
+    const QJsonArray reasons = {V(error, V::notInt).serialiseMessage(), 7, busy.serialiseMessage()};
+    std::list<DatacoreJsonMessage> messages;
+    ASSERT_TRUE(
+        element.populateDataFromJson("", {{"reasonsForBeingInactive", reasons}}, false, messages));
+    std::list<A> kept;
+    EXPECT_FALSE(element.isActive(kept));
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept.front() == busy);
+    EXPECT_EQ(owner.calls, std::vector<char>{'j'});
+
+    // Same list again, and a value that is not an array: no change.
+    for (const QJsonValue& again : {QJsonValue(reasons), QJsonValue("busy")}) {
+        EXPECT_TRUE(element.populateDataFromJson("", {{"reasonsForBeingInactive", again}}, false,
+                                                 messages));
+    }
+    EXPECT_EQ(owner.calls.size(), 1u);
+    EXPECT_EQ(element.getReasonsForBeingInactiveAsJSONArray(), QJsonArray{busy.serialiseMessage()});
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST(DatacoreBool, ValidityFollowsStoredText) {
+    const std::vector<std::tuple<std::deque<QString>, int, bool>> cases = {
+        {{"true"}, -1, true},  // -1: valid
+        {{"false"}, -1, false},
+        {{"TRUE"}, V::notBoolean, false},
+        {{}, V::arrayTooFewItems, false},
+        {{"true", "true"}, V::arrayTooManyItems, true},
+    };
+    for (auto [data, reason, value] : cases) {
+        DatacoreBool node("flag", nullptr, false);
+        node.setDataArray(std::move(data));
+        std::list<V> reasons;
+        EXPECT_EQ(node.isValid(reasons), reason < 0);
+        EXPECT_EQ(reasons.size(), reason < 0 ? 0u : 1u);
+        for (const V& r : reasons) {
+            EXPECT_EQ(r.getIdentifier(), reason);
+            EXPECT_EQ(r.getType(), error);
+        }
+        EXPECT_EQ(node.getDataBool(), value);
+    }
+}
+
+TEST(Messages, SerialisedFormRebuildsToEqualMessageOfSameClass) {
+    const DatacoreJsonMessage json(error, 5);
+    const V valid(error, V::arrayTooManyItems);
+    const A active(MessageBase::warning, A::commandExecutorBusy);
+    const std::vector<std::pair<const MessageBase*, const char*>> cases = {
+        {&json, R"({"MessageBase":{"type":2,"identifier":5},"DatacoreJsonMessage":{}})"},
+        {&valid, R"({"MessageBase":{"type":2,"identifier":17},"DatacoreValidStatusMessage":{}})"},
+        {&active, R"({"MessageBase":{"type":1,"identifier":2},"DatacoreActiveStatusMessage":{}})"},
+    };
+    for (const auto& [message, expected] : cases) {
+        SCOPED_TRACE(expected);
+        const QJsonObject serialised = message->serialiseMessage();
+        EXPECT_EQ(serialised, jsonObject(expected));
+        const auto rebuilt = MessageBase::buildMessages(QJsonArray{serialised});
+        ASSERT_EQ(rebuilt.size(), 1u);
+        EXPECT_EQ(rebuilt.front()->getClass(), message->getClass());
+        EXPECT_TRUE(*rebuilt.front() == *message);
+        EXPECT_EQ(rebuilt.front()->getText(), message->getText());
+    }
+}
+
+// Of several class keys the first in a fixed order wins; anything else is
+// skipped with a log line.
+TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
+    Testing::LogCapture log;
+    const QJsonArray items = {
+        3.5,
+        QStringLiteral("text"),
+        QJsonValue(),
+        jsonObject(R"({"zeta":1,"alpha":2})"),
+        jsonObject(R"({"MessageBase":{},"Other":{}})"),
+        jsonObject(
+            R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},"DatacoreJsonMessage":{}})"),
+        jsonObject(R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},
+                  "DatacoreValidStatusMessage":{}})"),
+        jsonObject(R"({"MessageBase":{"type":2,"identifier":4},"DatacoreActiveStatusMessage":{}})"),
+    };
+    std::vector<std::tuple<std::string, int, int>> seen;
+    for (const auto& m : MessageBase::buildMessages(items)) {
+        seen.emplace_back(m->getClass().toStdString(), m->getType(), m->getIdentifier());
+    }
+    EXPECT_EQ(seen, (std::vector<std::tuple<std::string, int, int>>{
+                        {"DatacoreJsonMessage", MessageBase::undefined, -1},
+                        {"DatacoreValidStatusMessage", MessageBase::undefined, -1},
+                        {"DatacoreActiveStatusMessage", error, 4}}));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               "Not a serialised object, of QJson type: 2",
+                               "Not a serialised object, of QJson type: 3",
+                               "Not a serialised object, of QJson type: 0",
+                               "Not recognised as a serialised message: alphazeta",
+                               "Unsupported message type: MessageBaseOther",
+                           }));
+    EXPECT_TRUE(MessageBase::buildMessages(QJsonArray()).empty());
+}
+
+TEST(Messages, JsonFieldsFallBackWhenMissingOrMalformed) {
+    const std::vector<std::tuple<const char*, int, int>> cases = {
+        {R"({})", 3, -1},
+        {R"({"MessageBase":7})", 3, -1},
+        {R"({"MessageBase":{"identifier":9}})", 3, 9},
+        {R"({"MessageBase":{"type":"two","identifier":2.5}})", 0, 0},
+        {R"({"MessageBase":{"type":1e300,"identifier":true}})", 0, 0},
+    };
+    for (const auto& [text, type, identifier] : cases) {
+        const V message(jsonObject(text));
+        EXPECT_EQ(message.getType(), type) << text;
+        EXPECT_EQ(message.getIdentifier(), identifier) << text;
+    }
+}
+
+TEST(Messages, PerClassFactoryWithoutClassKey) {
+    Testing::LogCapture log;
+    const QJsonObject foreign = jsonObject(R"({"MessageBase":{"type":2,"identifier":3}})");
+    for (const auto& m : {std::shared_ptr<MessageBase>(V::buildMessage(foreign)),
+                          std::shared_ptr<MessageBase>(A::buildMessage(foreign))}) {
+        EXPECT_EQ(m->getType(), MessageBase::undefined);
+        EXPECT_EQ(m->getIdentifier(), 0);
+    }
+    EXPECT_TRUE(log.lines().empty());
+
+    const auto json = DatacoreJsonMessage::buildMessage(foreign);
+    EXPECT_EQ(json->getType(), MessageBase::undefined);
+    EXPECT_EQ(json->getIdentifier(), -1);
+    ASSERT_FALSE(log.lines().empty());
+    EXPECT_EQ(log.lines().front(), "Failed to construct a DatacoreJsonMessage from {");
+    EXPECT_TRUE(log.contains("\"identifier\": 3"));
+}
+
+TEST(Messages, TextsAndContent) {
+    EXPECT_EQ(DatacoreJsonMessage(error, 6).getText(),
+              "MessageContentJsonDoesNotContainDatacoreElementKey");
+    EXPECT_TRUE(A(error, A::childDatacoresInvalid).hasContent());
+    // Codes with no text, inside the tables and beyond them.
+    const DatacoreJsonMessage json7(error, 7), jsonNegative(error, -1);
+    const V valid0(error, V::noReason), valid1(error, V::unexplained),
+        valid31(error, V::MessageContent(31));
+    const A active6(error, A::reserved), active1(error, A::unexplained);
+    for (const MessageBase* m : std::initializer_list<const MessageBase*>{
+             &json7, &jsonNegative, &valid0, &valid1, &valid31, &active6, &active1}) {
+        EXPECT_FALSE(m->hasContent()) << m->getClass().toStdString() << m->getIdentifier();
+    }
+    // Equality looks at type and identifier, not at the class.
+    EXPECT_TRUE(V(error, V::integerUndersized) == A(error, A::notCurrentlyNeeded));
+    EXPECT_FALSE(V(MessageBase::warning, V::integerUndersized) == A(error, A::notCurrentlyNeeded));
+}
+
+// --- the tree -------------------------------------------------------------
 
 // A node whose hooks record what the tree calls, in order, into a log that
 // may be shared by a whole tree.
 class ProbeNode : public DatacoreBase {
 public:
-    ProbeNode(QString name, DatacoreBase* parent, std::vector<std::string>* events = nullptr)
+    ProbeNode(QString name, DatacoreBase* parent, Events* events = nullptr)
         : DatacoreBase("Probe", std::move(name), parent), events_(events) {}
 
     Reasons produced;                     // what validity recomputation yields
@@ -31,7 +307,7 @@ protected:
         }
         reasons = produced;
         if (invalidWithBadChildren && !areChildrenValid()) {
-            reasons.emplace_back(MessageBase::error, DatacoreValidStatusMessage::notDesiredType);
+            reasons.emplace_back(MessageBase::error, V::notDesiredType);
         }
     }
     void regenerateInactivationStatusMessages(
@@ -50,15 +326,15 @@ private:
             events_->push_back(getInstanceName().toStdString() + ":" + what);
         }
     }
-    std::vector<std::string>* events_;
+    Events* events_;
 };
 
-const Reasons oneReason{{MessageBase::error, DatacoreValidStatusMessage::notInt}};
+const Reasons oneReason{{MessageBase::error, V::notInt}};
 
-QJsonObject appendAll(const DatacoreBase& node, bool dataOnly) {
+QJsonObject appendAll(const DatacoreBase& node, bool dataOnly, bool recursive = true) {
     QJsonObject json;
     std::list<DatacoreJsonMessage> messages;
-    EXPECT_TRUE(node.appendDataToJson("", json, dataOnly, true, messages));
+    EXPECT_TRUE(node.appendDataToJson("", json, dataOnly, recursive, messages));
     EXPECT_TRUE(messages.empty());
     return json;
 }
@@ -71,8 +347,7 @@ TEST(DatacoreTree, PathsAndAddressing) {
     EXPECT_EQ(top.getPath(), "top");
     EXPECT_EQ(b.getPath(), "top/a/b");
     ASSERT_EQ(top.getChildren(), std::deque<DatacoreBase*>{&a});  // first registration stays
-    QString head = "keep";
-    QString tail = "keep";
+    QString head = "keep", tail = "keep";
     EXPECT_FALSE(top.splitPathAroundFirstDelimiter("/a", head, tail));
     EXPECT_EQ(head + "|" + tail, "keep|keep");  // untouched on failure
 
@@ -99,18 +374,14 @@ TEST(DatacoreTree, PathsAndAddressing) {
 
 TEST(DatacoreTree, JsonForms) {
     DatacoreBase fresh("n", nullptr);
-    EXPECT_EQ(appendAll(fresh, false), Testing::jsonObject(R"({"n":{"class":"DatacoreBase",
+    EXPECT_EQ(appendAll(fresh, false), jsonObject(R"({"n":{"class":"DatacoreBase",
                  "data":"","reasonsForBeingInactive":[],"reasonsForBeingInvalid":[]}})"));
 
     DatacoreBool child("c", &fresh, true);
     fresh.setDataArray({});
-    EXPECT_EQ(appendAll(fresh, true),
-              Testing::jsonObject(R"({"n":{"data":null,"c":{"data":"true"}}})"));
-    fresh.setDataArray({"1", "2"});
-    QJsonObject json;
-    std::list<DatacoreJsonMessage> messages;
-    fresh.appendDataToJson("", json, true, false, messages);  // not recursive: no child
-    EXPECT_EQ(json, Testing::jsonObject(R"({"n":{"data":["1","2"]}})"));
+    EXPECT_EQ(appendAll(fresh, true), jsonObject(R"({"n":{"data":null,"c":{"data":"true"}}})"));
+    fresh.setDataArray({"1", "2"});  // not recursive: no child
+    EXPECT_EQ(appendAll(fresh, true, false), jsonObject(R"({"n":{"data":["1","2"]}})"));
 }
 
 TEST(DatacoreTree, AppendThenPopulateRestoresTree) {
@@ -160,14 +431,14 @@ TEST(DatacoreTree, ChangedStatusTransitionsAndCollection) {
     };
 
     for (const char* text : {R"({"n":{"data":"x"},"m":{}})", R"({"m":{"data":"x"}})", "{}"}) {
-        EXPECT_FALSE(node.populateDataFromJson("", Testing::jsonObject(text), false, messages))
+        EXPECT_FALSE(node.populateDataFromJson("", jsonObject(text), false, messages))
             << text;  // the object must name the node, and only it
     }
     EXPECT_TRUE(messages.empty());
     // Unknown keys, a value that is not an object and an equal value are no
     // change, and no error.
     for (const char* text : {R"({"n":{"extra":1}})", R"({"n":5})"}) {
-        EXPECT_TRUE(node.populateDataFromJson("", Testing::jsonObject(text), false, messages));
+        EXPECT_TRUE(node.populateDataFromJson("", jsonObject(text), false, messages));
     }
     populate("");
     EXPECT_EQ(node.getData(), "");
@@ -203,7 +474,7 @@ TEST(DatacoreTree, ReasonsFromJsonSurviveOnlyWhenRecomputationKeepsThem) {
     EXPECT_TRUE(plain.isValid());
     EXPECT_EQ(plain.getChangedStatus(), DatacoreBase::changedDirectly);
 
-    std::vector<std::string> events;
+    Events events;
     ProbeNode keeping("n", nullptr, &events);
     keeping.keepsReasons = true;
     ASSERT_TRUE(keeping.populateDataFromJson("", json, false, messages));
@@ -212,11 +483,11 @@ TEST(DatacoreTree, ReasonsFromJsonSurviveOnlyWhenRecomputationKeepsThem) {
     EXPECT_TRUE(reasons == oneReason);
     EXPECT_EQ(keeping.getChangedStatus(), DatacoreBase::changedFromJson);
     // invalid data is not processed
-    EXPECT_EQ(events, (std::vector<std::string>{"n:regenerate", "n:signal"}));
+    EXPECT_EQ(events, (Events{"n:regenerate", "n:signal"}));
 }
 
 TEST(DatacoreTree, PropagationRunsHooksBottomUp) {
-    std::vector<std::string> events;
+    Events events;
     ProbeNode root("root", nullptr, &events);
     ProbeNode mid("mid", &root, &events);
     DatacoreBool leaf("leaf", &mid, true);
@@ -225,8 +496,7 @@ TEST(DatacoreTree, PropagationRunsHooksBottomUp) {
     // The leaf turns invalid, so does mid on recomputation: mid's own change
     // is collected before the leaf it hands on.
     leaf.setData("maybe");
-    EXPECT_EQ(events, (std::vector<std::string>{"mid:regenerate", "mid:signal", "root:regenerate",
-                                                "root:process"}));
+    EXPECT_EQ(events, (Events{"mid:regenerate", "mid:signal", "root:regenerate", "root:process"}));
     EXPECT_EQ(root.emptyCollectedChangedCores(), (Cores{&mid, &leaf}));
     EXPECT_TRUE(mid.emptyCollectedChangedCores().empty());
 
@@ -235,32 +505,28 @@ TEST(DatacoreTree, PropagationRunsHooksBottomUp) {
     EXPECT_TRUE(events.empty());
 }
 
-TEST(DatacoreTree, PopulationDefersRecomputationToItsEnd) {
-    std::vector<std::string> events;
-    ProbeNode root("root", nullptr, &events);
-    ProbeNode a("a", &root, &events);
-    ProbeNode b("b", &root, &events);
+// root with the children a and b, all recording into one log.
+struct ProbeTree : ::testing::Test {
+    Events events;
+    ProbeNode root{"root", nullptr, &events};
+    ProbeNode a{"a", &root, &events};
+    ProbeNode b{"b", &root, &events};
+};
+
+TEST_F(ProbeTree, PopulationDefersRecomputationToItsEnd) {
     std::list<DatacoreJsonMessage> messages;
     ASSERT_TRUE(root.populateDataFromJson(
         "",
-        Testing::jsonObject(
-            R"({"root":{"data":["r","s"],"class":"x","b":{"data":"2"},"a":{"data":"1"}}})"),
+        jsonObject(R"({"root":{"data":["r","s"],"class":"x","b":{"data":"2"},"a":{"data":"1"}}})"),
         true, messages));
-    EXPECT_EQ(events, (std::vector<std::string>{"a:regenerate", "a:process", "a:signal",
-                                                "b:regenerate", "b:process", "b:signal",
-                                                "root:regenerate", "root:process", "root:signal"}));
+    EXPECT_EQ(events, (Events{"a:regenerate", "a:process", "a:signal", "b:regenerate", "b:process",
+                              "b:signal", "root:regenerate", "root:process", "root:signal"}));
     EXPECT_EQ(root.emptyCollectedChangedCores(), (Cores{&root, &a, &b}));
 }
 
-TEST(DatacoreTree, RevalidationAndDefaultState) {
-    std::vector<std::string> events;
-    ProbeNode root("root", nullptr, &events);
-    ProbeNode a("a", &root, &events);
-    ProbeNode b("b", &root, &events);
-
+TEST_F(ProbeTree, RevalidationAndDefaultState) {
     root.revalidateAll();  // nothing changes: no propagation, activity untouched
-    EXPECT_EQ(events,
-              (std::vector<std::string>{"a:regenerate", "b:regenerate", "root:regenerate"}));
+    EXPECT_EQ(events, (Events{"a:regenerate", "b:regenerate", "root:regenerate"}));
     EXPECT_EQ(root.activityRegenerations, 0);
 
     b.produced = oneReason;
@@ -273,8 +539,8 @@ TEST(DatacoreTree, RevalidationAndDefaultState) {
 
     events.clear();
     root.applyDefaultStateToSystem();
-    EXPECT_EQ(events, (std::vector<std::string>{"a:regenerate", "b:regenerate", "root:regenerate",
-                                                "a:process", "root:process"}));
+    EXPECT_EQ(events, (Events{"a:regenerate", "b:regenerate", "root:regenerate", "a:process",
+                              "root:process"}));
     for (const DatacoreBase* n : std::initializer_list<const DatacoreBase*>{&root, &a, &b}) {
         EXPECT_EQ(n->getChangedStatus(), DatacoreBase::unchanged);
     }

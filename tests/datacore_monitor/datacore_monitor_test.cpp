@@ -138,21 +138,24 @@ TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
     EXPECT_EQ(model().datacoreCount(), static_cast<int>(trees->nodes().size()));
     for (const DatacoreBase* node : trees->nodes()) {
         const QString path = node->getPath();
-        ASSERT_TRUE(at(path, 0).isValid()) << path.toStdString();
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_TRUE(at(path, 0).isValid());
         const std::deque<QString>& data = node->getDataArray();
-        EXPECT_EQ(value(path), joinValues(QStringList(data.begin(), data.end())))
-            << path.toStdString();
-        EXPECT_EQ(at(path, DatacoreTreeModel::validityColumn).data().toString().startsWith("valid"),
-                  node->isValid())
-            << path.toStdString();
-        EXPECT_EQ(
-            at(path, DatacoreTreeModel::activityColumn).data().toString().startsWith("active"),
-            node->isActive())
-            << path.toStdString();
-        // In sync: the icon's tool tip holds exactly the reasons for being invalid.
+        EXPECT_EQ(value(path), joinValues(QStringList(data.begin(), data.end())));
+        const auto text = [&](int column) { return at(path, column).data().toString(); };
+        EXPECT_EQ(text(DatacoreTreeModel::validityColumn).startsWith("valid"), node->isValid());
+        EXPECT_EQ(text(DatacoreTreeModel::activityColumn).startsWith("active"), node->isActive());
+        // In sync: the icon's tool tip holds exactly the reasons for being
+        // invalid, as the server read them from its file.
+        std::list<DatacoreValidStatusMessage> reasons;
+        node->isValid(reasons);
+        QString toolTip;
+        for (const auto& reason : reasons) {
+            toolTip += "-> " + reason.getText();
+        }
         const DatacoreStatusWidget* widget = statusWidget(path);
-        ASSERT_NE(widget, nullptr) << path.toStdString();
-        EXPECT_EQ(widget->getLabel().toolTip().isEmpty(), node->isValid()) << path.toStdString();
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->getLabel().toolTip(), toolTip);
     }
     ASSERT_EQ(window_.laneMaps().size(), 2);
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::generator, Lane::inputLoopThrough, Lane::ipReceiver,
@@ -293,10 +296,7 @@ TEST(MonitorCommandLine, ExitCodesAndMessages) {
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
     const QString png = dir.filePath("x.png");
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost, 0);
-    const QString nobody = QString::number(closed.serverPort());
-    closed.close();
+    const QString nobody = QString::number(ScriptedServer().port());  // closed again
     const struct {
         QStringList arguments;
         int exitCode;
@@ -315,9 +315,8 @@ TEST(MonitorCommandLine, ExitCodesAndMessages) {
          "no complete state"},
     };
     for (const auto& c : cases) {
-        const ProgramRun r = run(CORVANE_MONITOR, c.arguments);
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        expectRun(r, c.exitCode, c.said);
+        expectRun(run(CORVANE_MONITOR, c.arguments), c.exitCode, c.said);
     }
     EXPECT_FALSE(QFile::exists(png));
 }
