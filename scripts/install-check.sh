@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs this machine's architecture's packages from <build-dir>/packages
 # (scripts/package.sh) into a scratch root and uses them from there: the
-# installed corvane-axi runs, the systemd unit verifies, libcorvane exports
+# installed corvane-axi runs, corvane-datacored serves its installed example,
+# the systemd unit verifies, libcorvane exports
 # no C symbol, and tests/consumer builds and runs against the installed files
 # through the CMake package and through pkg-config. Prints each step's time.
 # Usage: scripts/install-check.sh [build-dir]
@@ -47,6 +48,23 @@ step "running the installed corvane-axi --help, resolving every program's librar
 for program in "$root"/usr/bin/*; do
     ! ldd "$program" | grep 'not found' || fail "$(basename "$program") misses libraries"
 done
+done_step
+
+step "starting the installed corvane-datacored on its installed example"
+# With no --file it must find the example installed beside it, not a path of
+# the tree it was built in.
+"$root/usr/bin/corvane-datacored" --port 0 >/dev/null 2>"$scratch/datacored.err" &
+datacored=$!
+served=
+for _ in $(seq 100); do
+    served=$(grep -m1 'serving' "$scratch/datacored.err" || true)
+    [[ -z $served ]] && kill -0 "$datacored" 2>/dev/null || break
+    sleep 0.1
+done
+kill "$datacored" 2>/dev/null || true
+wait "$datacored" 2>/dev/null || true
+[[ $served == "corvane-datacored: serving $root/usr/share/corvane/instrument.json on "* ]] ||
+    fail "corvane-datacored did not serve its installed example: ${served:-no line}"
 done_step
 
 step "verifying the systemd unit"

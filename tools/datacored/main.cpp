@@ -3,6 +3,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <cstdio>
 
 #include "DatacoreServer.h"
@@ -36,15 +37,18 @@ int main(int argc, char** argv) {
         "Errors go to stderr; the exit status is 1 for a failure (unreadable or malformed\n"
         "file, address in use) and 2 for a usage error.");
     p.addHelpOption();
+    const QString example = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                            QStringLiteral("/" CORVANE_DATACORED_EXAMPLE));
     p.addOptions({
         {"port", "TCP port (default 9431; 0 picks a free one, printed on start).", "PORT",
          QString::number(defaultPort)},
         {"listen", "Address to listen on (default 127.0.0.1; 0.0.0.0 for every IPv4 address).",
          "ADDRESS", "127.0.0.1"},
         {"file",
-         "The trees in the datacore JSON form (default: the example of the source tree, " +
-             QStringLiteral(CORVANE_DATACORED_EXAMPLE) + ").",
-         "FILE", QStringLiteral(CORVANE_DATACORED_EXAMPLE)},
+         "The trees in the datacore JSON form (default: the example installed with the "
+         "server, " +
+             example + ").",
+         "FILE", example},
     });
     if (!p.parse(app.arguments())) {
         return fail(p.errorText(), 2);
