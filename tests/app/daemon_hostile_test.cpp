@@ -69,18 +69,37 @@ TEST(DaemonHostile, BadInputEndsOnlyThatClientsService) {
     }
 }
 
-TEST(DaemonHostile, RequestsBeforeACutShortPacketAreAnsweredToAClientThatStoppedSending) {
-    // From axid_receive_fuzz: the answer waited in the socket while the daemon
-    // waited for the rest of the last packet, and reading the end of the
-    // stream threw it away.
-    const std::string cutShortPackets[] = {std::string("\x5d\x01\x03\x00\x00\x00", 6),
-                                           std::string(1, '\x03')};
+TEST(DaemonHostile, EveryRequestIsAnsweredToAClientThatStoppedSending) {
+    // Reading the end of the stream threw away the answers still queued: the
+    // one waiting while the daemon waited for the rest of a cut-short packet
+    // (from axid_receive_fuzz). A long batch read only after it was all sent
+    // crosses many flushes of the daemon's queue and must lose none either.
+    const struct {
+        const char* name;
+        int requests;
+        std::string tail;
+    } cases[] = {
+        {"cut-short packet", 1, std::string("\x5d\x01\x03\x00\x00\x00", 6)},
+        {"lone count byte", 1, std::string(1, '\x03')},
+        {"batch of 40000, read once all is sent", 40000, ""},
+    };
     RunningDaemon daemon(boardWithMarker());
-    for (const std::string& cutShort : cutShortPackets) {
+    const std::string request = WireClient::packet({1, 4, 4});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes;
+        for (int i = 0; i < c.requests; ++i) {
+            bytes += request;
+        }
         WireClient client;
-        client.send(WireClient::packet({1, 4, 4}) + cutShort);
+        client.send(bytes + c.tail);
         client.stopSending();
-        EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{2, 4, 4, 0x4444}));
+        int answered = 0;
+        while (answered < c.requests &&
+               client.receive() == std::vector<std::uint32_t>{2, 4, 4, 0x4444}) {
+            ++answered;
+        }
+        EXPECT_EQ(answered, c.requests);
         EXPECT_TRUE(client.closedByDaemon());
     }
 }
