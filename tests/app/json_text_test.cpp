@@ -41,8 +41,8 @@ TEST(ParseJson, RepeatedKeysAreRefusedAndEverythingElseParsesAsQtDoes) {
         {R"({"":1,"\"":2,"\\":3})", -1, ""},
         {R"({"x":1,"a\u0000b":[1],"a\u0000c":[2]})", 7, nullptr},
         {QByteArray("{\"a\0\x10"
-                    "b\":{},\"a\0\0b\":{}}",
-                    21),
+                    "b\":[1],\"a\0\0b\":[2]}",
+                    23),
          1, nullptr},
         {R"({"a":"x\u0000y"})", -1, ""},
     };
