@@ -47,11 +47,12 @@ public:
                 }
                 if (!frames_.empty() && frames_.back().object && frames_.back().expectKey) {
                     frames_.back().expectKey = false;
-                    if (!addKey(i, end)) {
+                    const Added added = addKey(i, end);
+                    if (added == Added::broken) {
                         return {};
                     }
-                    if (keys_.back().name.find('\0') != std::string_view::npos) {
-                        return {keys_.back().offset, {}, true};
+                    if (added == Added::holdsNul) {
+                        return {static_cast<int>(i), {}, true};
                     }
                 }
                 i = end;
@@ -101,26 +102,32 @@ private:
         return std::string_view::npos;
     }
 
-    // Plain ASCII keys compare as written. Anything else is decoded by Qt
-    // itself (a lone string repeats nothing), so two spellings of one key
-    // compare equal exactly when Qt would merge them.
-    bool addKey(size_t quote, size_t end) {
+    enum class Added { key, holdsNul, broken };
+
+    // Plain ASCII keys compare as written. Anything else (a NUL included) is
+    // decoded by Qt itself (a lone string repeats nothing), so two spellings
+    // of one key compare equal exactly when Qt would merge them; the plain
+    // path, which nearly every key takes, stays one pass.
+    Added addKey(size_t quote, size_t end) {
         const std::string_view raw = text_.substr(quote + 1, end - quote - 2);
         const bool plain = std::none_of(raw.begin(), raw.end(), [](char c) {
-            return c == '\\' || static_cast<unsigned char>(c) >= 0x80;
+            return c == '\\' || c == '\0' || static_cast<unsigned char>(c) >= 0x80;
         });
         if (plain) {
             keys_.push_back({raw, static_cast<int>(quote)});
-            return true;
+            return Added::key;
         }
         const QByteArray wrapped = '[' + QByteArray(text_.data() + quote, int(end - quote)) + ']';
         const QJsonDocument decoded = QJsonDocument::fromJson(wrapped);
         if (!decoded.isArray()) {
-            return false;  // Qt fails on this string too
+            return Added::broken;  // Qt fails on this string too
         }
         decoded_.push_back(decoded.array().at(0).toString().toStdString());
+        if (decoded_.back().find('\0') != std::string::npos) {
+            return Added::holdsNul;
+        }
         keys_.push_back({decoded_.back(), static_cast<int>(quote)});
-        return true;
+        return Added::key;
     }
 
     Refusal repeatIn(size_t first) {
