@@ -24,10 +24,11 @@ struct Refusal {
 // Finds a repeated key, or a key holding U+0000, without building anything.
 // Qt compares two ASCII keys only up to their first NUL, so keys that differ
 // after it count as one and the first value leaks just as for a repeat; no
-// writer of ours produces such a key, so any key holding one is refused. Qt's parser leaks only
-// when it completes an object, so each object's keys are checked at its
-// closing brace; the scan does not validate, and stops where the structure
-// stops making sense (Qt fails there or earlier, completing nothing more).
+// writer of ours produces such a key, so any key holding one is refused.
+// Qt's parser leaks only when it completes an object, so each object's keys
+// are checked at its closing brace; the scan does not validate, and stops
+// where the structure stops making sense (Qt fails there or earlier,
+// completing nothing more).
 class KeyScan {
 public:
     explicit KeyScan(const QByteArray& text)
