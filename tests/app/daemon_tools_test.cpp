@@ -4,15 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
 #include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <thread>
 
+#include "axi/AxiNetworkUtil.h"
 #include "harness/DaemonHarness.h"
 
 using namespace Corvane::Testing;
 using Corvane::Sim::BoardConfig;
+using namespace Corvane;
 namespace fs = std::filesystem;
 
 namespace {
@@ -163,6 +169,34 @@ TEST(AxiTool, WaitsUntilTheMaskedValueAppears) {
 
     const ProgramRun late = runTool({"wait", "2", "8", "0xff", "0x02", "--timeout", "200"});
     expectError(late, 1, "timed out after 200 ms");
+}
+
+// A daemon that answers each read 100 ms late: the poll sent at the deadline
+// goes unanswered, which is a timeout, not a busy daemon.
+TEST(AxiTool, WaitTimesOutOnAPollUnansweredAtTheDeadline) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    AxiPacketParser parser;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* peer = server.nextPendingConnection();
+        QObject::connect(peer, &QTcpSocket::readyRead, [&parser, peer] {
+            parser.append(peer->readAll());
+            while (const auto words = parser.next()) {
+                const auto t = AxiNetworkUtil::decodeWords(*words);
+                const auto& r = std::get<AxiReadRequestNetworkTransaction>(t);
+                QTimer::singleShot(100, peer, [peer, r] {
+                    AxiNetworkUtil::sendPacket(
+                        AxiNetworkUtil::encodeTransaction(
+                            AxiReadResponseNetworkTransaction(r.base, r.offset, 0x10)),
+                        *peer);
+                });
+            }
+        });
+    });
+    // The first answer comes at 100 ms, the next poll is sent at 400 ms.
+    expectError(runTool({"--port", QString::number(server.serverPort()), "wait", "2", "8", "1", "1",
+                         "--timeout", "400", "--interval", "1000"}),
+                1, "timed out after 400 ms: 2:0x00000008 = 0x00000010");
 }
 
 TEST(AxiTool, ErrorsAreOneLineAndNonZero) {

@@ -11,6 +11,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <variant>
 #include <vector>
@@ -75,7 +76,20 @@ public:
     }
 
     std::uint32_t readResponse(std::uint32_t base, std::uint32_t offset, int waitMs) {
-        const auto t = AxiNetworkUtil::decodeWords(nextPacket(waitMs));
+        if (const auto value = readResponseWithin(base, offset, waitMs)) {
+            return *value;
+        }
+        throw noAnswer(waitMs);
+    }
+
+    // The same, but no answer within waitMs is left to the caller to report.
+    std::optional<std::uint32_t> readResponseWithin(std::uint32_t base, std::uint32_t offset,
+                                                    int waitMs) {
+        const auto words = nextPacket(waitMs);
+        if (!words) {
+            return std::nullopt;
+        }
+        const auto t = AxiNetworkUtil::decodeWords(*words);
         const auto* r = std::get_if<AxiReadResponseNetworkTransaction>(&t);
         if (r == nullptr || r->base != base || r->offset != offset) {
             throw ToolError(QStringLiteral("unexpected answer from %1 to the read of %2:%3")
@@ -87,7 +101,11 @@ public:
     }
 
     std::uint32_t versionResponse() {
-        const auto t = AxiNetworkUtil::decodeWords(nextPacket(timeoutMs_));
+        const auto words = nextPacket(timeoutMs_);
+        if (!words) {
+            throw noAnswer(timeoutMs_);
+        }
+        const auto t = AxiNetworkUtil::decodeWords(*words);
         const auto* r = std::get_if<MezzanineVersionResponseNetworkTransaction>(&t);
         if (r == nullptr) {
             throw ToolError(
@@ -98,20 +116,25 @@ public:
 
     int timeoutMs() const { return timeoutMs_; }
 
+    ToolError noAnswer(int waitMs) const {
+        return ToolError(QStringLiteral("no answer from %1 within %2 ms (it serves one "
+                                        "client at a time: is another one connected?)")
+                             .arg(where_)
+                             .arg(waitMs));
+    }
+
 private:
-    std::deque<unsigned int> nextPacket(int waitMs) {
+    // Nothing when no whole packet arrived within waitMs.
+    std::optional<std::deque<unsigned int>> nextPacket(int waitMs) {
         QElapsedTimer timer;
         timer.start();
         for (;;) {
             if (auto words = parser_.next()) {
-                return *words;
+                return words;
             }
             const qint64 left = waitMs - timer.elapsed();
             if (left <= 0) {
-                throw ToolError(QStringLiteral("no answer from %1 within %2 ms (it serves one "
-                                               "client at a time: is another one connected?)")
-                                    .arg(where_)
-                                    .arg(waitMs));
+                return std::nullopt;
             }
             if (!socket_.waitForReadyRead(static_cast<int>(left)) &&
                 socket_.state() != QAbstractSocket::ConnectedState) {
@@ -235,11 +258,20 @@ void waitFor(Session& s, const std::vector<std::uint32_t>& n, bool asJson, int i
     const std::uint32_t base = n[0], offset = n[1], mask = n[2], wanted = n[3];
     QElapsedTimer timer;
     timer.start();
+    std::optional<std::uint32_t> last;
     for (;;) {
         s.send(AxiReadRequestNetworkTransaction(base, offset));
         const int left = std::max<int>(1, s.timeoutMs() - static_cast<int>(timer.elapsed()));
-        const std::uint32_t value = s.readResponse(base, offset, left);
-        if ((value & mask) == wanted) {
+        // Once the daemon has answered, a poll still unanswered at the deadline
+        // means the wait timed out, not that the daemon is busy with another client.
+        const auto answer = s.readResponseWithin(base, offset, left);
+        if (answer) {
+            last = answer;
+        } else if (!last) {
+            throw s.noAnswer(left);
+        }
+        const std::uint32_t value = *last;
+        if (answer && (value & mask) == wanted) {
             QJsonObject json = registerJson(base, offset, value);
             json.insert("elapsed_ms", timer.elapsed());
             print(json, registerText(base, offset, value), asJson);
