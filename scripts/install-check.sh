@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs this machine's architecture's packages from <build-dir>/packages
-# (scripts/package.sh) into a scratch root and uses them from there: the
+# (scripts/package.sh) into a scratch root, checks that each carries its
+# copyright file and changelog, and uses them from there: the
 # installed corvane-axi runs, corvane-datacored serves its installed example,
 # the systemd unit verifies, libcorvane exports
 # no C symbol, and tests/consumer builds and runs against the installed files
@@ -36,6 +37,12 @@ fail() {
 step "extracting ${#debs[@]} packages into a scratch root"
 for deb in "${debs[@]}"; do
     dpkg-deb -x "$deb" "$root"
+    package=$(dpkg-deb -f "$deb" Package)
+    contents=$(dpkg-deb -c "$deb")
+    for doc in copyright changelog.Debian.gz; do
+        grep -q " ./usr/share/doc/$package/$doc$" <<<"$contents" ||
+            fail "$package has no /usr/share/doc/$package/$doc"
+    done
 done
 lib=$(find "$root" -name 'libcorvane.so.*.*' -type f)
 libdir=$(dirname "$lib")
