@@ -183,17 +183,14 @@ TEST(PayloadIdentifierBase, WordOnlyIdentifierUsesSevenGenericFields) {
 }
 
 TEST(PayloadIdentifierBase, TwoSampleLocationsPerPixelDoubleTheLine) {
-    struct Case {
-        int sampling;
-        int depth;
-        unsigned int expected;
-    };
-    const Case cases[] = {{0, 1, 1920}, {3, 0, 1920}, {0, 2, 3840}, {3, 3, 3840},
-                          {1, 1, 3840}, {4, 0, 3840}, {14, 1, 3840}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.sampling) + "/" + std::to_string(c.depth));
-        const PayloadIdentifier1080_3g p(0x89C98000 | (c.sampling << 8) | c.depth);
-        EXPECT_EQ(p.doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(1920), c.expected);
+    // Byte 3 sampling, byte 4 depth: only 4:2:2 and 4:2:0 at 10 bits (either
+    // range) keep one location per pixel.
+    const std::pair<std::uint32_t, unsigned int> cases[] = {
+        {0x89C98001, 1920}, {0x89C98300, 1920}, {0x89C98002, 3840}, {0x89C98303, 3840},
+        {0x89C98101, 3840}, {0x89C98400, 3840}, {0x89C98E01, 3840}};
+    for (const auto& [word, expected] : cases) {
+        const PayloadIdentifier1080_3g p(word);
+        EXPECT_EQ(p.doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(1920), expected) << word;
     }
 }
 
@@ -266,16 +263,12 @@ private:
 };
 
 TEST(PayloadIdentifierBase, HumanReadableText) {
-    struct Case {
-        PayloadIdentifierPtr p;
-        const char* expected;
-    };
     const auto none = SubImagePixelMappingFormat::None;
     const auto fake = [](std::uint32_t word,
                          ConfigurableInterface::Config config) -> PayloadIdentifierPtr {
         return std::make_shared<ConfigurableInterface>(word, config);
     };
-    const Case cases[] = {
+    const std::pair<PayloadIdentifierPtr, const char*> cases[] = {
         {identifier(0, 0x89), "No payload identifier"},
         {identifier(0x97C98001), "3840x2160p50 YCbCr:422:10 QL 3G A 2-SI Link1 Rec.709"},
         {identifier(0x984AF0A1), "4096x2160p59.94 YCbCr:422:10 QL 3G B 2-SI DS6_Link3 Unknown"},
@@ -298,9 +291,8 @@ TEST(PayloadIdentifierBase, HumanReadableText) {
         {fake(0x89C98001, {4, Rate::Rate3G, 2, SubImagePixelMappingFormat::SquareDivision, 2}),
          "0x0i50 YCbCr:422:10 QL 3G Error SqDv Link1 Rec.709"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.expected);
-        EXPECT_EQ(c.p->toHumanReadable(false).toStdString(), c.expected);
+    for (const auto& [id, expected] : cases) {
+        EXPECT_EQ(id->toHumanReadable(false).toStdString(), expected);
     }
 }
 
@@ -522,48 +514,41 @@ TEST(PayloadIdentifierInterfaces, ValidationReportsEveryFailedRuleInOrder) {
 TEST(PayloadIdentifierInterfaces, BuildersWriteEachFieldIntoItsBits) {
     using namespace Testing;
     const auto yc = L::YCbCr;
-    struct Case {
-        std::uint32_t built;
-        std::uint32_t expected;
-    };
-    const Case cases[] = {
-        {PayloadIdentifier1080_Levelb3g::getPayloadIdentifierWord(
-             TF::Interlaced, PF::Progressive, R::Rate60, C::Rec2020, W::Pixels2048, A::Ratio4x3,
-             S::YCbCr422, Channel::Channel2, D::Bit10, T::SdrTv, yc),
-         0x8A4BC041},
-        // one channel bit only: stream 3 is left out
-        {PayloadIdentifier1080_Levelb3g::getPayloadIdentifierWord(
-             TF::Interlaced, PF::Progressive, R::Rate60, C::Rec2020, W::Pixels2048, A::Ratio4x3,
-             S::YCbCr422, Channel::Channel3, D::Bit10, T::SdrTv, yc),
-         0x8A4BC001},
-        {PayloadIdentifier2160_QuadLink3g::getPayloadIdentifierWord(
-             TF::Progressive, PF::Progressive, R::Rate50, S::YCbCr444, C::Rec2020, A::Ratio16x9,
-             W::Pixels1920, D::Bit10, Copy::Set, T::SdrTv, yc, Channel::Channel3),
-         0x97C9A185},
-        {PayloadIdentifier2160_QuadLinkLevelb3g::getPayloadIdentifierWord(
-             TF::Interlaced, PF::Progressive, R::Rate60_1001, C::Unknown, S::YCbCr422, A::Ratio16x9,
-             W::Pixels2048, D::Bit10, Copy::NotSet, Channel::Channel6, T::SdrTv, yc),
-         0x984AF0A1},
-        // the 6G class template also builds the dual 6G and 12G words
-        {PayloadIdentifier2160_6g::getPayloadIdentifierWord(
-             TF::Progressive, PF::Interlaced, R::Rate24, S::Rgb444, C::ColVancPacket, A::Ratio4x3,
-             W::Pixels2048, D::Bit12FullRange, Copy::Set, Channel::Channel4, T::Hlg, L::ICtCp),
-         0xC0935277},
-        // classes without a builder: their map decides what can be written;
-        // 720 on 1.5G has no transport bit to set
-        {PayloadIdentifierBase::composePayloadIdentifierWord(
-             PayloadIdentifier720_1g5::createFieldMap(), 0x84,
-             {{PayloadIdentifierBase::FieldType::TransportInterlaced, 1},
-              {PayloadIdentifierBase::FieldType::PictureInterlaced, 1},
-              {PayloadIdentifierBase::FieldType::PictureRate, 11},
-              {PayloadIdentifierBase::FieldType::BitDepth, 2},
-              {PayloadIdentifierBase::FieldType::Colourimetry, 2}}),
-         0x844B2000},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.expected);
-        EXPECT_EQ(c.built, c.expected);
-    }
+    EXPECT_EQ(PayloadIdentifier1080_Levelb3g::getPayloadIdentifierWord(
+                  TF::Interlaced, PF::Progressive, R::Rate60, C::Rec2020, W::Pixels2048,
+                  A::Ratio4x3, S::YCbCr422, Channel::Channel2, D::Bit10, T::SdrTv, yc),
+              0x8A4BC041u);
+    // One channel bit only: stream 3 is left out.
+    EXPECT_EQ(PayloadIdentifier1080_Levelb3g::getPayloadIdentifierWord(
+                  TF::Interlaced, PF::Progressive, R::Rate60, C::Rec2020, W::Pixels2048,
+                  A::Ratio4x3, S::YCbCr422, Channel::Channel3, D::Bit10, T::SdrTv, yc),
+              0x8A4BC001u);
+    EXPECT_EQ(
+        PayloadIdentifier2160_QuadLink3g::getPayloadIdentifierWord(
+            TF::Progressive, PF::Progressive, R::Rate50, S::YCbCr444, C::Rec2020, A::Ratio16x9,
+            W::Pixels1920, D::Bit10, Copy::Set, T::SdrTv, yc, Channel::Channel3),
+        0x97C9A185u);
+    EXPECT_EQ(
+        PayloadIdentifier2160_QuadLinkLevelb3g::getPayloadIdentifierWord(
+            TF::Interlaced, PF::Progressive, R::Rate60_1001, C::Unknown, S::YCbCr422, A::Ratio16x9,
+            W::Pixels2048, D::Bit10, Copy::NotSet, Channel::Channel6, T::SdrTv, yc),
+        0x984AF0A1u);
+    // The 6G class template also builds the dual 6G and 12G words.
+    EXPECT_EQ(
+        PayloadIdentifier2160_6g::getPayloadIdentifierWord(
+            TF::Progressive, PF::Interlaced, R::Rate24, S::Rgb444, C::ColVancPacket, A::Ratio4x3,
+            W::Pixels2048, D::Bit12FullRange, Copy::Set, Channel::Channel4, T::Hlg, L::ICtCp),
+        0xC0935277u);
+    // Classes without a builder: their map decides what can be written; 720
+    // on 1.5G has no transport bit to set.
+    EXPECT_EQ(PayloadIdentifierBase::composePayloadIdentifierWord(
+                  PayloadIdentifier720_1g5::createFieldMap(), 0x84,
+                  {{FieldType::TransportInterlaced, 1},
+                   {FieldType::PictureInterlaced, 1},
+                   {FieldType::PictureRate, 11},
+                   {FieldType::BitDepth, 2},
+                   {FieldType::Colourimetry, 2}}),
+              0x844B2000u);
 }
 
 }  // namespace
