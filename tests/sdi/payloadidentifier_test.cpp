@@ -190,7 +190,8 @@ TEST(PayloadIdentifierBase, TwoSampleLocationsPerPixelDoubleTheLine) {
         {0x89C98101, 3840}, {0x89C98400, 3840}, {0x89C98E01, 3840}};
     for (const auto& [word, expected] : cases) {
         const PayloadIdentifier1080_3g p(word);
-        EXPECT_EQ(p.doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(1920), expected) << word;
+        EXPECT_EQ(p.doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(1920), expected)
+            << std::hex << word;
     }
 }
 
@@ -214,7 +215,7 @@ TEST(PayloadIdentifierBase, VideoStandardComparisonIgnoresLinkFields) {
         {0x97C98011, "getLuminanceAndColourDifferenceSignal"}};
     const PayloadIdentifier2160_QuadLink3g a(base);
     for (const auto& [other, noMatch] : cases) {
-        SCOPED_TRACE(other);
+        SCOPED_TRACE(testing::Message() << std::hex << other);
         const PayloadIdentifier2160_QuadLink3g b(other);
         Corvane::Testing::LogCapture log(Corvane::Testing::LogCapture::levelAndText);
         const bool same = noMatch == nullptr;
@@ -375,7 +376,7 @@ TEST(PayloadIdentifierInterfaces, EveryGetterReadsItsOwnBits) {
         {0xCEC5C0E2, {0xCE, 0, 5, 1, 1, 2, 1, 1, 0, 0, 0, 7, 0}},
     };
     for (const auto& [word, expected] : cases) {
-        SCOPED_TRACE(word);
+        SCOPED_TRACE(testing::Message() << std::hex << word);
         const auto p = identifier(word);
         EXPECT_EQ(
             asInts(p->getPayloadAndDigitialInterface(), p->getSampleStructure(),
@@ -422,7 +423,7 @@ TEST(PayloadIdentifierInterfaces, GeometryFollowsInterfaceAndFields) {
         heightsAndFirstLines = {
             {L750, {{750}, {26}}}, {P1125, {{1125}, {42}}}, {I1125, {{563, 562}, {21, 584}}}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.word);
+        SCOPED_TRACE(testing::Message() << std::hex << c.word);
         const auto id = identifier(c.word);
         EXPECT_EQ(id->getPicutreInterlacedProgressivePsf(), c.kind);
         EXPECT_EQ(id->getFieldHeights(), heightsAndFirstLines.at(c.lines).first);
@@ -506,7 +507,7 @@ TEST(PayloadIdentifierInterfaces, ValidationReportsEveryFailedRuleInOrder) {
         {0xC2C98001, "Incorrect payload identifier: 194", 0xC0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.word);
+        SCOPED_TRACE(testing::Message() << std::hex << c.word);
         EXPECT_EQ(joined(identifier(c.word, c.code)->doSmpteValidationChecks()), c.expected);
     }
 }
