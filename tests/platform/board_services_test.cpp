@@ -474,23 +474,19 @@ TEST_F(Flash, SerialRecordIsWhatTheBoardServicesRead) {
     if (::access("/var/volatile", W_OK) != 0 || ::access("/", W_OK) != 0) {
         GTEST_SKIP() << "needs to write /var/volatile and / (run as root)";
     }
+    const auto record = [&] { return SimulatedBoard::readFile(board.pathOf("/dev/mtd8")); };
     std::string out;
     EXPECT_EQ(board.run({flashTool, "serial", "--set", "1234"}, out), 0) << out;
-    EXPECT_EQ(SimulatedBoard::readFile(board.pathOf("/dev/mtd8")).substr(0, 27),
+    EXPECT_EQ(record().substr(0, 27),
               std::string("mac: \x02\x00\x5e\x00\x04\xd2\nserial: 001234\xff", 27));
     unsigned int serial = 0;
     EXPECT_EQ(getSerial(&serial), 0);
     EXPECT_EQ(serial, 1234u);
     EXPECT_TRUE(fs::exists(FLASH_NOSTART_MARKER));
-
     // Seven digits: the record keeps the first six, the MAC the low 24 bits.
     EXPECT_EQ(setSerialAndMac(1234567), 0);
-    unsigned char mac[6] = {};
-    EXPECT_EQ(getMac(mac), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(mac), 6),
-              std::string("\x02\x00\x5e\x12\xd6\x87", 6));
-    EXPECT_EQ(getSerial(&serial), 0);
-    EXPECT_EQ(serial, 123456u);
+    EXPECT_EQ(record().substr(0, 27),
+              std::string("mac: \x02\x00\x5e\x12\xd6\x87\nserial: 123456\xff", 27));
 
     fs::remove(FLASH_RECORD_TEMP_FILE);
     if (!hadMarker) {
@@ -546,9 +542,9 @@ Writes operator+(Writes a, const Writes& b) {
     return a;
 }
 
-// Whether done() came true within 5 s.
+// Whether done() came true within 20 s (room for a slow machine).
 bool waitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 4000; ++i) {
         if (done()) {
             return true;
         }
@@ -680,7 +676,7 @@ TEST(Hdmi, SighupReplacesTheBusAndSigintEndsTheLoop) {
 
     ASSERT_EQ(::kill(::getpid(), SIGINT), 0);
     // One poll period is 500 ms; a loop that missed the flag would run on.
-    ASSERT_EQ(loop.wait_for(2s), std::future_status::ready);
+    ASSERT_EQ(loop.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(loop.get(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Reinitialising HDMI\n");
     unsigned char value = 0;
