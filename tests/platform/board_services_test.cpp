@@ -51,6 +51,7 @@
 #include "platform/watchthedog.h"
 #include "support/LogCapture.h"
 #include "support/ProgramRun.h"
+#include "version/VersionInfo.h"
 
 using namespace Corvane;
 using namespace Corvane::Sim;
@@ -61,10 +62,17 @@ namespace fs = std::filesystem;
 namespace {
 
 // The identity cache lives for the process, so the whole story is one test.
+// It starts with a version inventory of a board where nothing can be read.
 TEST(BoardIdentity, ReadFromTheLinesOnceAndOnlyWhenReadable) {
     BoardConfig nothingFitted;
     nothingFitted.mainId = nothingFitted.mezzanineId = nothingFitted.frontPanelId = std::nullopt;
+    nothingFitted.fpga.reset();
     SimulatedBoard board(nothingFitted);
+    const auto entries = VersionInfo().getAllVersions();
+    ASSERT_EQ(entries.size(), 11u);
+    for (std::size_t i = 6; i < 11; ++i) {
+        EXPECT_EQ(entries[i].version, "Unknown") << entries[i].name.toStdString();
+    }
     EXPECT_EQ(read_board_id(0), -1);
     EXPECT_EQ(gpio_get_value(127), -1);
 
