@@ -152,12 +152,12 @@ TEST(AxiWireTcp, FramedBytesSentWholePacketsReceivedAndAShortWriteReported) {
     address.sin_port = htons(server.serverPort());
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(::connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_TRUE(server.waitForNewConnection(5000));
+    ASSERT_TRUE(server.waitForNewConnection(30000));
     QTcpSocket* socket = server.nextPendingConnection();
     ASSERT_NE(socket, nullptr);
 
     EXPECT_TRUE(U::sendPacket({2, 1, 4, 258}, *socket));
-    socket->waitForBytesWritten(5000);  // the socket only buffered them
+    socket->waitForBytesWritten(30000);  // the socket only buffered them
     QByteArray got(17, '\0');
     ASSERT_EQ(::recv(peer, got.data(), static_cast<size_t>(got.size()), MSG_WAITALL), got.size());
     EXPECT_EQ(got.toHex().toStdString(), "0402000000010000000400000002010000");
