@@ -22,7 +22,6 @@
 
 #include <QSignalSpy>
 #include <functional>
-#include <limits>
 
 namespace Corvane {
 namespace {
@@ -30,37 +29,30 @@ namespace {
 using Testing::rawFrame;
 using Testing::waitUntil;
 
-QStringList dataOf(const ClientDatacore& datacore) {
-    const auto& data = datacore.getDataArray();
-    return QStringList(data.begin(), data.end());
-}
-
 TEST(ClientDatacore, SetDataConvertsToText) {
     using Set = std::function<void(ClientDatacore&)>;
     const std::pair<Set, QStringList> cases[] = {
-        {[](ClientDatacore& d) { d.setDataStringList(QString("a,,c").split(',')); },
-         {"a", "", "c"}},
-        {[](ClientDatacore& d) { d.setDataBool(false); }, {"false"}},
-        {[](ClientDatacore& d) { d.setDataInt16(-32768); }, {"-32768"}},
-        {[](ClientDatacore& d) { d.setDataUint(4294967295u); }, {"4294967295"}},
-        {[](ClientDatacore& d) { d.setDataInt64(std::numeric_limits<int64_t>::min()); },
-         {"-9223372036854775808"}},
-        {[](ClientDatacore& d) { d.setDataIntList(QList<int>() << 3 << -1 << 0); },
-         {"3", "-1", "0"}},
-        {[](ClientDatacore& d) { d.setDataUint64List(QList<uint64_t>() << 0 << UINT64_MAX); },
+        {[](auto& d) { d.setDataStringList(QString("a,,c").split(',')); }, {"a", "", "c"}},
+        {[](auto& d) { d.setDataBool(false); }, {"false"}},
+        {[](auto& d) { d.setDataInt16(-32768); }, {"-32768"}},
+        {[](auto& d) { d.setDataUint(4294967295u); }, {"4294967295"}},
+        {[](auto& d) { d.setDataInt64(INT64_MIN); }, {"-9223372036854775808"}},
+        {[](auto& d) { d.setDataIntList(QList<int>() << 3 << -1 << 0); }, {"3", "-1", "0"}},
+        {[](auto& d) { d.setDataUint64List(QList<uint64_t>() << 0 << UINT64_MAX); },
          {"0", "18446744073709551615"}},
-        {[](ClientDatacore& d) { d.setDataInt64List(QList<int64_t>()); }, {}},
-        {[](ClientDatacore& d) { d.setDataDouble(0.1); }, {"0.10000000000000000555"}},
-        {[](ClientDatacore& d) { d.setDataFloat(0.1f); }, {"0.10000000149011611938"}},
-        {[](ClientDatacore& d) { d.setDataPoint(QPoint(3, -4)); }, {"3,-4"}},
-        {[](ClientDatacore& d) { d.setDataSize(QSize(640, 480)); }, {"640,480"}},
-        {[](ClientDatacore& d) { d.setDataTo1(); }, {"1"}},
+        {[](auto& d) { d.setDataInt64List(QList<int64_t>()); }, {}},
+        {[](auto& d) { d.setDataDouble(0.1); }, {"0.10000000000000000555"}},
+        {[](auto& d) { d.setDataFloat(0.1f); }, {"0.10000000149011611938"}},
+        {[](auto& d) { d.setDataPoint(QPoint(3, -4)); }, {"3,-4"}},
+        {[](auto& d) { d.setDataSize(QSize(640, 480)); }, {"640,480"}},
+        {[](auto& d) { d.setDataTo1(); }, {"1"}},
     };
     for (const auto& [set, expected] : cases) {
         ClientDatacore datacore("ClientDatacore", "d", nullptr, "root/d");
         QSignalSpy sent(&datacore, &ClientDatacore::clientDatacoreHasUpdateForServer);
         set(datacore);
-        EXPECT_EQ(dataOf(datacore), expected);
+        const auto& data = datacore.getDataArray();
+        EXPECT_EQ(QStringList(data.begin(), data.end()), expected);
         set(datacore);  // the value it already holds is no change
         EXPECT_EQ(sent.count(), 1) << expected.join(',').toStdString();
     }
@@ -82,7 +74,7 @@ TEST(ClientDatacoreRegistry, PopulatesFromPathsOnceAndClears) {
          {"ClientDatacoreRegistry: Cannot create two cores for path 'a/b'."}},
         {{}, {}, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [paths, created, errors] : cases) {
         Testing::LogCapture log;
         NetworkConnection connection;
         ClientDatacoreMonitor monitor(connection);
@@ -92,19 +84,19 @@ TEST(ClientDatacoreRegistry, PopulatesFromPathsOnceAndClears) {
         registry.clearRegistry();
         EXPECT_EQ(cleared.count(), 0);
 
-        registry.populateRegistry(c.paths, monitor);
+        registry.populateRegistry(paths, monitor);
         EXPECT_EQ(populated.count(), 1);
-        for (const auto& [path, name] : c.created) {
+        for (const auto& [path, name] : created) {
             const ClientDatacore* datacore = registry.lookupDatacoreFromPath(path);
             ASSERT_TRUE(datacore);
             EXPECT_EQ(datacore->getInstanceName(), name);
             EXPECT_EQ(datacore->getDatacorePathOnServer(), path);
         }
-        EXPECT_EQ(log.lines(), c.errors);
+        EXPECT_EQ(log.lines(), errors);
 
         registry.populateRegistry({"x/y"}, monitor);  // not while populated
-        EXPECT_EQ(registry.lookupDatacoreFromPath("x/y") != nullptr, c.paths.isEmpty());
-        EXPECT_EQ(populated.count(), c.paths.isEmpty() ? 2 : 1);
+        EXPECT_EQ(registry.lookupDatacoreFromPath("x/y") != nullptr, paths.isEmpty());
+        EXPECT_EQ(populated.count(), paths.isEmpty() ? 2 : 1);
 
         registry.onDisconnectedFromServer();
         EXPECT_TRUE(registry.isEmpty());
@@ -113,12 +105,7 @@ TEST(ClientDatacoreRegistry, PopulatesFromPathsOnceAndClears) {
 }
 
 TEST(SdiOutputGroupLaneMapModel, KeepsAtLeastFourLanesAndNeverShrinks) {
-    struct Step {
-        QStringList data;
-        std::vector<int> model;  // after the step
-        bool signalled;
-    };
-    const Step steps[] = {
+    const std::tuple<QStringList, std::vector<int>, bool> steps[] = {
         {{}, {0, 0, 0, 0}, true},  // the first update always counts
         {{"0", "0"}, {0, 0, 0, 0}, false},
         {{"1", "2", "3", "4"}, {1, 2, 3, 4}, true},
@@ -130,14 +117,14 @@ TEST(SdiOutputGroupLaneMapModel, KeepsAtLeastFourLanesAndNeverShrinks) {
     Testing::LogCapture log;
     SdiOutputGroupLaneMapModel model;
     QSignalSpy changed(&model, &SdiOutputGroupLaneMapModel::toUser_LaneModelChanged);
-    for (const Step& step : steps) {
+    for (const auto& [data, lanesAfter, signalled] : steps) {
         changed.clear();
-        model.fromDatacoreUpdateLaneSources(step.data, {}, true);
+        model.fromDatacoreUpdateLaneSources(data, {}, true);
         const auto& lanes = model.getLaneModel();
-        EXPECT_EQ(std::vector<int>(lanes.begin(), lanes.end()), step.model)
-            << step.data.join(',').toStdString();
-        ASSERT_EQ(changed.count(), step.signalled ? 1 : 0);
-        if (step.signalled) {
+        EXPECT_EQ(std::vector<int>(lanes.begin(), lanes.end()), lanesAfter)
+            << data.join(',').toStdString();
+        ASSERT_EQ(changed.count(), signalled ? 1 : 0);
+        if (signalled) {
             EXPECT_EQ(changed[0][0].value<QList<SdiOutputGroupLaneMapModel::LaneSource>>(), lanes);
         }
     }
@@ -230,10 +217,9 @@ TEST_F(Connection, NamedByItsLocalEndAndCarriesPacketsBothWays) {
     EXPECT_FALSE(serverEnd.isConnectedToHost());
 }
 
-TEST(ConnectionSetUp, FailuresLeaveAnUnconnectedSocket) {
+TEST(ConnectionSetUp, FailuresLeaveAnUnconnectedSocketAndNameTheirError) {
     Testing::LogCapture log;
     NetworkConnection connection;
-    EXPECT_FALSE(connection.isConnectedToHost());
     EXPECT_FALSE(connection.connectToHost(std::unique_ptr<QTcpSocket>()));
     EXPECT_FALSE(connection.isConnectedToHost());
     quint16 closedPort = Testing::ScriptedServer().port();
@@ -241,9 +227,6 @@ TEST(ConnectionSetUp, FailuresLeaveAnUnconnectedSocket) {
     EXPECT_TRUE(connection.getUniqueConnectionID().isEmpty());
     EXPECT_TRUE(log.contains("QAbstractSocket::ConnectionRefusedError"));
     connection.acceptPacket(SerialisableDataPacket("Lost"));  // silently nothing
-}
-
-TEST(ConnectionNames, IdentifiersAndSocketErrors) {
     EXPECT_EQ(NetworkConnection::makeUniqueIdentifier(QHostAddress("192.168.1.10"), 50000),
               "323223578650000");
     EXPECT_EQ(NetworkConnection::makeUniqueIdentifier(QHostAddress("::1"), 80), "080");

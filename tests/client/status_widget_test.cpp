@@ -37,13 +37,7 @@ TEST(DatacoreStatusWidget, IconAndToolTipInEveryState) {
         QStringList reasons{"a", "b"};
         w.onDatacoreHasBecomeInvalid(reasons);
     };
-    struct Case {
-        const char* what;
-        std::vector<Step> steps;
-        QRgb icon;
-        QString toolTip;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<Step>, QRgb, QString> cases[] = {
         {"fresh", {}, DatacoreStatusColours::warning, waiting},
         {"in sync and valid", {sync}, DatacoreStatusColours::good, ""},
         {"in sync, invalid", {sync, invalid}, DatacoreStatusColours::error, "-> a-> b"},
@@ -51,13 +45,13 @@ TEST(DatacoreStatusWidget, IconAndToolTipInEveryState) {
         {"valid again", {invalid, sync, valid}, DatacoreStatusColours::good, ""},
         {"sync lost", {sync, unsync}, DatacoreStatusColours::warning, waiting},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, steps, icon, toolTip] : cases) {
         DatacoreStatusWidget widget;
-        for (const Step& step : c.steps) {
+        for (const Step& step : steps) {
             step(widget);
         }
-        EXPECT_TRUE(near(discColour(widget), c.icon)) << c.what;
-        EXPECT_EQ(widget.getLabel().toolTip(), c.toolTip) << c.what;
+        EXPECT_TRUE(near(discColour(widget), icon)) << what;
+        EXPECT_EQ(widget.getLabel().toolTip(), toolTip) << what;
     }
 }
 

@@ -142,11 +142,7 @@ TEST_F(DatacoreTool, Failures) {
     const QString port = server.portText(), sdi9 = "statusCoreRouter/input/sdi9";
     const QString fan = "statusCoreRouter/system/fanSpeedRpm";
     const std::string hostileAt = "127.0.0.1:" + std::to_string(hostile.serverPort());
-    const struct Case {
-        QStringList args;
-        int exitCode;
-        std::string text;
-    } cases[] = {
+    const std::tuple<QStringList, int, std::string> cases[] = {
         {{"--port", QString::number(closedPort), "paths"}, 1, "cannot connect to"},
         {{"--port", port, "get", sdi9}, 1, "has no datacore 'statusCoreRouter/input/sdi9'"},
         {{"--port", port, "set", fan + "=0"},
@@ -167,15 +163,15 @@ TEST_F(DatacoreTool, Failures) {
         {{"--timeout", "soon", "paths"}, 2, "--timeout: 'soon'"},
         {{"--colour", "paths"}, 2, "Unknown option 'colour'"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.join(' ').toStdString());
+    for (const auto& [args, exitCode, text] : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
         // A watch under way loses its server once it printed the state.
-        const ProgramRun r = runTool(c.args, [&](QProcess&) {
-            if (c.args.contains("watch")) {
+        const ProgramRun r = runTool(args, [this, watch = args.contains("watch")](QProcess&) {
+            if (watch) {
                 server.kill();
             }
         });
-        expectToolRun(r, c.exitCode, c.text);
+        expectToolRun(r, exitCode, text);
     }
 }
 

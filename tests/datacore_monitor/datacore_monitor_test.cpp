@@ -167,12 +167,9 @@ TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
 }
 
 TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
-    struct Case {
-        bool inWindow;  // else by another client
-        const char* path;
-        const char* typed;
-        QStringList held;  // by the server afterwards
-    } cases[] = {
+    // Typed in the window (else set by another client), and what the server
+    // holds afterwards.
+    const std::tuple<bool, const char*, const char*, QStringList> cases[] = {
         {true, "configCoreRouter/generator/pattern", "75% Colour Bars", {"75% Colour Bars"}},
         {true, "persistentConfigCoreRouter/instrument/name", "Bay 4\\, rack 2", {"Bay 4, rack 2"}},
         {true, "configCoreRouter/generator/audio/channelsEnabled", "1,2", {"1", "2"}},
@@ -181,26 +178,27 @@ TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
         {false, "configCoreRouter/analyser/inputSelect", "sdi2", {"sdi2"}},
         {false, "configCoreRouter/output/group1/laneSources", "4,3,2,1", {"4", "3", "2", "1"}},
     };
-    for (const Case& c : cases) {
-        const QString path = QLatin1String(c.path);
+    for (const auto& [inWindow, pathText, typed, held] : cases) {
+        const QString path = QLatin1String(pathText);
+        const QStringList data = held;  // for the lambda below
         SCOPED_TRACE(path.toStdString());
         const QModelIndex cell = at(path, DatacoreTreeModel::valueColumn);
         const DatacoreStatusWidget* widget = statusWidget(path);
         ASSERT_NE(widget, nullptr);
-        if (c.inWindow) {
-            ASSERT_TRUE(window_.proxy().setData(window_.proxy().mapFromSource(cell), c.typed));
-            EXPECT_EQ(value(path), QLatin1String(c.typed));
+        if (inWindow) {
+            ASSERT_TRUE(window_.proxy().setData(window_.proxy().mapFromSource(cell), typed));
+            EXPECT_EQ(value(path), QLatin1String(typed));
             EXPECT_TRUE(widget->getLabel().toolTip().contains("Waiting for response"));
         } else {
             const ProgramRun r = run(CORVANE_DATACORE, {"--port", server_->portText(), "set",
-                                                        path + '=' + QLatin1String(c.typed)});
+                                                        path + '=' + QLatin1String(typed)});
             ASSERT_EQ(r.exitCode, 0) << r.err;
         }
         EXPECT_TRUE(waitUntil([&] {
             return cell.data(DatacoreTreeModel::inSyncRole).toBool() &&
-                   value(path) == joinValues(c.held);
+                   value(path) == joinValues(data);
         })) << value(path).toStdString();
-        EXPECT_EQ(serverData(path), QJsonArray::fromStringList(c.held));
+        EXPECT_EQ(serverData(path), QJsonArray::fromStringList(held));
         EXPECT_TRUE(widget->getLabel().toolTip().isEmpty());
     }
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::clipPlayer, Lane::ipReceiver, Lane::inputLoopThrough,
@@ -247,7 +245,7 @@ TEST(MonitorLostPackets, AnswerThatSkipsALostChangeIsCountedInTheStatusBar) {
         << window.statusText().toStdString();
 }
 
-TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarningIcon) {
+TEST(MonitorProgram, ScreenshotIconsShowValidityAndSyncAndCommandLineFailsClearly) {
     DatacoredProcess server;
     ASSERT_NE(server.port(), 0);
     LossyRelay relay(server.port(), -1);
@@ -273,52 +271,41 @@ TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarnin
     ASSERT_FALSE(image.isNull());
     const QRgb colours[] = {DatacoreStatusColours::good, DatacoreStatusColours::warning,
                             DatacoreStatusColours::error};
-    const struct {
-        const char* path;
-        QRgb shown;
-    } rows[] = {
+    const std::pair<const char*, QRgb> rows[] = {
         {"statusCoreRouter/input/sdi3/dataRate", DatacoreStatusColours::error},
         {"statusCoreRouter/input/sdi3/signalPresent", DatacoreStatusColours::warning},
         {"statusCoreRouter/input/sdi3/locked", DatacoreStatusColours::good},
     };
-    for (const auto& row : rows) {
-        ASSERT_TRUE(icons.contains(row.path)) << row.path;
+    for (const auto& [path, shown] : rows) {
+        ASSERT_TRUE(icons.contains(path)) << path;
         for (const QRgb colour : colours) {
-            const int n = pixelsNear(image, icons.value(row.path), colour);
-            EXPECT_EQ(n > 20, colour == row.shown)
-                << row.path << " " << std::hex << colour << std::dec << ": " << n << " pixels";
+            const int n = pixelsNear(image, icons.value(path), colour);
+            EXPECT_EQ(n > 20, colour == shown)
+                << path << " " << std::hex << colour << std::dec << ": " << n << " pixels";
         }
     }
-}
 
-TEST(MonitorCommandLine, ExitCodesAndMessages) {
-    DatacoredProcess server;
-    ASSERT_NE(server.port(), 0);
-    QTemporaryDir dir;
-    const QString png = dir.filePath("x.png");
+    // The command line, against the same server.
+    const QString unwritten = dir.filePath("x.png");
     const QString nobody = QString::number(ScriptedServer().port());  // closed again
-    const struct {
-        QStringList arguments;
-        int exitCode;
-        const char* said;
-    } cases[] = {
+    const std::tuple<QStringList, int, const char*> cases[] = {
         {{"--help"}, 0, "--geometry-json"},
         {{"--port", "70000"}, 2, "--port: '70000' is not a port"},
         {{"--after", "5"}, 2, "--after needs --screenshot"},
         {{"--set", "=1"}, 2, "'=1' is not PATH=VALUE"},
         {{"extra"}, 2, "unexpected argument 'extra'"},
-        {{"--port", server.portText(), "--screenshot", png, "--set", "no/such=1"},
+        {{"--port", server.portText(), "--screenshot", unwritten, "--set", "no/such=1"},
          1,
          "the server has no datacore 'no/such'"},
-        {{"--port", nobody, "--screenshot", png, "--after", "300", "--set", "a/b=1"},
+        {{"--port", nobody, "--screenshot", unwritten, "--after", "300", "--set", "a/b=1"},
          1,
          "no complete state"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        expectRun(run(CORVANE_MONITOR, c.arguments), c.exitCode, c.said);
+    for (const auto& [arguments, exitCode, said] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        expectRun(run(CORVANE_MONITOR, arguments), exitCode, said);
     }
-    EXPECT_FALSE(QFile::exists(png));
+    EXPECT_FALSE(QFile::exists(unwritten));
 }
 
 }  // namespace
