@@ -26,8 +26,7 @@
 namespace Corvane {
 namespace {
 
-using Testing::rawFrame;
-using Testing::waitUntil;
+using namespace Testing;
 
 TEST(ClientDatacore, SetDataConvertsToText) {
     using Set = std::function<void(ClientDatacore&)>;
@@ -75,7 +74,7 @@ TEST(ClientDatacoreRegistry, PopulatesFromPathsOnceAndClears) {
         {{}, {}, {}},
     };
     for (const auto& [paths, created, errors] : cases) {
-        Testing::LogCapture log;
+        LogCapture log;
         NetworkConnection connection;
         ClientDatacoreMonitor monitor(connection);
         ClientDatacoreRegistry registry(connection);
@@ -114,7 +113,7 @@ TEST(SdiOutputGroupLaneMapModel, KeepsAtLeastFourLanesAndNeverShrinks) {
         {{"1", "2", "3", "4", "4", "3", "2", "1"}, {1, 2, 3, 4, 4, 3, 2, 1}, true},
         {{"1", "2", "3", "4"}, {1, 2, 3, 4, 4, 3, 2, 1}, false},
     };
-    Testing::LogCapture log;
+    LogCapture log;
     SdiOutputGroupLaneMapModel model;
     QSignalSpy changed(&model, &SdiOutputGroupLaneMapModel::toUser_LaneModelChanged);
     for (const auto& [data, lanesAfter, signalled] : steps) {
@@ -131,8 +130,6 @@ TEST(SdiOutputGroupLaneMapModel, KeepsAtLeastFourLanesAndNeverShrinks) {
     EXPECT_EQ(log.lines(), std::vector<std::string>{
                                "Invalid lane datacore passed to IOGroupLaneModel, ignoring"});
 }
-
-// --- the connection -------------------------------------------------------
 
 // Keeps what the connection delivers under one registry key.
 struct Recorder : RawDataPacketReceiverInterfaceBase {
@@ -154,7 +151,7 @@ protected:
         ASSERT_TRUE(connection.connectToHost(QHostAddress(QHostAddress::LocalHost), server.port()));
         ASSERT_TRUE(server.accept());
     }
-    Testing::ScriptedServer server;
+    ScriptedServer server;
     NetworkConnection connection;
     Recorder recorder;
 };
@@ -218,11 +215,11 @@ TEST_F(Connection, NamedByItsLocalEndAndCarriesPacketsBothWays) {
 }
 
 TEST(ConnectionSetUp, FailuresLeaveAnUnconnectedSocketAndNameTheirError) {
-    Testing::LogCapture log;
+    LogCapture log;
     NetworkConnection connection;
     EXPECT_FALSE(connection.connectToHost(std::unique_ptr<QTcpSocket>()));
     EXPECT_FALSE(connection.isConnectedToHost());
-    quint16 closedPort = Testing::ScriptedServer().port();
+    quint16 closedPort = ScriptedServer().port();
     EXPECT_FALSE(connection.connectToHost(QStringLiteral("127.0.0.1"), closedPort));
     EXPECT_TRUE(connection.getUniqueConnectionID().isEmpty());
     EXPECT_TRUE(log.contains("QAbstractSocket::ConnectionRefusedError"));
@@ -243,8 +240,6 @@ TEST(ConnectionSetUp, FailuresLeaveAnUnconnectedSocketAndNameTheirError) {
                   text);
     }
 }
-
-// --- mirrored datacores ------------------------------------------------
 
 const QString sdi1Path = "statusCoreRouter/input/sdi1";
 
@@ -305,12 +300,9 @@ protected:
     }
     // What the server sends back for sdi1: `data` under packet identifier
     // `packetId`, for the client `client` (this one unless said otherwise).
-    DatacorePacket echo(int packetId, const QString& data, QString client = QString()) {
-        if (client.isNull()) {
-            client = NetworkConnection::makeUniqueIdentifier(server.socket()->peerAddress(),
-                                                             server.socket()->peerPort());
-        }
-        return DatacorePacket(client, packetId, QJsonObject{{"sdi1", QJsonObject{{"data", data}}}},
+    DatacorePacket echo(int packetId, const QString& data, const QString& client = QString()) {
+        return DatacorePacket(client.isNull() ? connection.getUniqueConnectionID() : client,
+                              packetId, QJsonObject{{"sdi1", QJsonObject{{"data", data}}}},
                               sdi1Path);
     }
     // The packet identifier of the next change the client sends.
@@ -322,8 +314,8 @@ protected:
         return waitUntil([&] { return builder.sdi1 && builder.sdi1->getData() == data; });
     }
 
-    Testing::LogCapture capture;
-    Testing::ScriptedServer server;
+    LogCapture capture;
+    ScriptedServer server;
     NetworkConnection connection;
     SerialisableDataPacketDistributor distributor;
     TqClientDatacoreManager manager{connection, distributor};
@@ -331,7 +323,7 @@ protected:
     QStringList log;
 };
 
-TEST_F(Mirror, LocalChangeGoesOutAndItsEchoBringsTheServersState) {
+TEST_F(Mirror, LocalChangesGoOutAndOnlyTheLastEchoBringsTheServersState) {
     builder.sdi1->setDataInt(5);
     EXPECT_EQ(log, QStringList({"updated", "valid", "outOfSync", "forServer"}));
     const auto sent = server.next<DatacorePacket>();
@@ -343,9 +335,9 @@ TEST_F(Mirror, LocalChangeGoesOutAndItsEchoBringsTheServersState) {
     EXPECT_TRUE(holds("4"));
     EXPECT_EQ(log, QStringList({"inSync", "updated", "valid"}));
     EXPECT_TRUE(server.quiet());  // what came from the server does not go back
-}
 
-TEST_F(Mirror, OthersChangesApplyAtOnceOursOnlyAtTheLastEcho) {
+    // Others' changes apply at once, ours only at the last echo; in sync
+    // again, identifiers start over.
     for (int value : {1, 2, 3}) {
         builder.sdi1->setDataInt(value);
         EXPECT_EQ(nextSentId(), value - 1);
@@ -359,7 +351,7 @@ TEST_F(Mirror, OthersChangesApplyAtOnceOursOnlyAtTheLastEcho) {
     EXPECT_TRUE(holds("3s"));
     EXPECT_EQ(log, QStringList({"updated", "valid", "lost 2", "inSync", "updated", "valid"}));
 
-    builder.sdi1->setDataInt(4);  // in sync again: identifiers start over
+    builder.sdi1->setDataInt(4);
     EXPECT_EQ(nextSentId(), 0);
 }
 

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
-
 #include "datacore/DatacoreActiveStatusMessage.h"
 #include "datacore/DatacoreBase.h"
 #include "datacore/DatacoreBool.h"
@@ -33,23 +31,19 @@ struct RecordingOwner : DatacoreElementPrivateInterface {
     void notifyElementChangedFromDirect() override { calls.push_back('d'); }
 };
 
-QJsonValue value(const char* text) {
-    return QJsonDocument::fromJson(QByteArray("[") + text + "]").array().at(0);
-}
-
 TEST(DataElement, PopulateReplacesOnlyWhatDiffers) {
     const std::tuple<std::deque<QString>, const char*, std::deque<QString>, bool, bool> cases[] = {
-        {{"a"}, R"("a")", {"a"}, false, false},
-        {{"a"}, R"(["a"])", {"a"}, false, false},
-        {{"a"}, R"(["A"])", {"A"}, true, false},
-        {{}, "null", {}, false, false},
-        {{"a", "b"}, "null", {}, true, false},
-        {{"a"}, "12", {""}, true, false},
-        {{""}, "12", {""}, false, false},
-        {{"a"}, R"(["x", 3, null])", {"x", "", ""}, true, false},
-        {{"x", "y"}, R"(["x", "y"])", {"x", "y"}, false, false},
-        {{}, R"("b")", {"b"}, true, true},
-        {{"a"}, "[]", {}, true, false},
+        {{"a"}, R"({"data":"a"})", {"a"}, false, false},
+        {{"a"}, R"({"data":["a"]})", {"a"}, false, false},
+        {{"a"}, R"({"data":["A"]})", {"A"}, true, false},
+        {{}, R"({"data":null})", {}, false, false},
+        {{"a", "b"}, R"({"data":null})", {}, true, false},
+        {{"a"}, R"({"data":12})", {""}, true, false},
+        {{""}, R"({"data":12})", {""}, false, false},
+        {{"a"}, R"({"data":["x", 3, null]})", {"x", "", ""}, true, false},
+        {{"x", "y"}, R"({"data":["x", "y"]})", {"x", "y"}, false, false},
+        {{}, R"({"data":"b"})", {"b"}, true, true},
+        {{"a"}, R"({"data":[]})", {}, true, false},
     };
     for (const auto& [initial, json, expected, notifies, logsZeroSized] : cases) {
         SCOPED_TRACE(json);
@@ -59,7 +53,7 @@ TEST(DataElement, PopulateReplacesOnlyWhatDiffers) {
         element.setData(std::deque<QString>(initial));
         owner.calls.clear();
         std::list<DatacoreJsonMessage> messages;
-        EXPECT_TRUE(element.populateDataFromJson("", {{"data", value(json)}}, true, messages));
+        EXPECT_TRUE(element.populateDataFromJson("", jsonObject(json), true, messages));
         EXPECT_EQ(element.getData(), expected);
         EXPECT_EQ(owner.calls, notifies ? std::vector<char>{'j'} : std::vector<char>{});
         EXPECT_EQ(log.contains("0 sized entry for data element"), logsZeroSized);
@@ -191,8 +185,8 @@ TEST(Messages, SerialisedFormRebuildsToEqualMessageOfSameClass) {
     }
 }
 
-// Of several class keys the first in a fixed order wins; anything else is
-// skipped with a log line.
+// Of several class keys the first in a fixed order wins, fields missing or
+// malformed fall back; anything else is skipped with a log line.
 TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
     Testing::LogCapture log;
     const QJsonArray items = {
@@ -206,6 +200,10 @@ TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
         jsonObject(R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},
                   "DatacoreValidStatusMessage":{}})"),
         jsonObject(R"({"MessageBase":{"type":2,"identifier":4},"DatacoreActiveStatusMessage":{}})"),
+        jsonObject(R"({"MessageBase":7,"DatacoreValidStatusMessage":{}})"),
+        jsonObject(R"({"MessageBase":{"identifier":9},"DatacoreValidStatusMessage":{}})"),
+        jsonObject(R"({"MessageBase":{"type":"two","identifier":2.5},"DatacoreJsonMessage":{}})"),
+        jsonObject(R"({"MessageBase":{"type":1e300,"identifier":true},"DatacoreJsonMessage":{}})"),
     };
     std::vector<std::tuple<std::string, int, int>> seen;
     for (const auto& m : MessageBase::buildMessages(items)) {
@@ -214,7 +212,11 @@ TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
     EXPECT_EQ(seen, (std::vector<std::tuple<std::string, int, int>>{
                         {"DatacoreJsonMessage", MessageBase::undefined, -1},
                         {"DatacoreValidStatusMessage", MessageBase::undefined, -1},
-                        {"DatacoreActiveStatusMessage", error, 4}}));
+                        {"DatacoreActiveStatusMessage", error, 4},
+                        {"DatacoreValidStatusMessage", MessageBase::undefined, -1},
+                        {"DatacoreValidStatusMessage", MessageBase::undefined, 9},
+                        {"DatacoreJsonMessage", 0, 0},
+                        {"DatacoreJsonMessage", 0, 0}}));
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
                                "Not a serialised object, of QJson type: 2",
                                "Not a serialised object, of QJson type: 3",
@@ -223,21 +225,6 @@ TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
                                "Unsupported message type: MessageBaseOther",
                            }));
     EXPECT_TRUE(MessageBase::buildMessages(QJsonArray()).empty());
-}
-
-TEST(Messages, JsonFieldsFallBackWhenMissingOrMalformed) {
-    const std::vector<std::tuple<const char*, int, int>> cases = {
-        {R"({})", 3, -1},
-        {R"({"MessageBase":7})", 3, -1},
-        {R"({"MessageBase":{"identifier":9}})", 3, 9},
-        {R"({"MessageBase":{"type":"two","identifier":2.5}})", 0, 0},
-        {R"({"MessageBase":{"type":1e300,"identifier":true}})", 0, 0},
-    };
-    for (const auto& [text, type, identifier] : cases) {
-        const V message(jsonObject(text));
-        EXPECT_EQ(message.getType(), type) << text;
-        EXPECT_EQ(message.getIdentifier(), identifier) << text;
-    }
 }
 
 TEST(Messages, PerClassFactoryWithoutClassKey) {
@@ -276,21 +263,12 @@ TEST(Messages, TextsAndContent) {
     EXPECT_FALSE(V(MessageBase::warning, V::integerUndersized) == A(error, A::notCurrentlyNeeded));
 }
 
-// --- the tree -------------------------------------------------------------
-
 // A node whose hooks record what the tree calls, in order, into a log that
 // may be shared by a whole tree.
-class ProbeNode : public DatacoreBase {
-public:
-    ProbeNode(QString name, DatacoreBase* parent, Events* events = nullptr)
-        : DatacoreBase("Probe", std::move(name), parent), events_(events) {}
+struct ProbeNode : DatacoreBase {
+    ProbeNode(QString name, DatacoreBase* parent, Events* events)
+        : DatacoreBase("Probe", std::move(name), parent), events(events) {}
 
-    Reasons produced;                     // what validity recomputation yields
-    bool keepsReasons = false;            // leave the list as handed in
-    bool invalidWithBadChildren = false;  // add a reason while a child is invalid
-    mutable int activityRegenerations = 0;
-
-protected:
     void regenerateInvalidationStatusMessages(Reasons& reasons) const override {
         record("regenerate");
         if (keepsReasons) {
@@ -301,8 +279,7 @@ protected:
             reasons.emplace_back(MessageBase::error, V::notDesiredType);
         }
     }
-    void regenerateInactivationStatusMessages(
-        std::list<DatacoreActiveStatusMessage>& reasons) const override {
+    void regenerateInactivationStatusMessages(std::list<A>& reasons) const override {
         ++activityRegenerations;
         if (!keepsReasons) {
             reasons.clear();
@@ -310,14 +287,15 @@ protected:
     }
     void processData() override { record("process"); }
     void changedPrivateSignal() override { record("signal"); }
-
-private:
     void record(const char* what) const {
-        if (events_ != nullptr) {
-            events_->push_back(getInstanceName().toStdString() + ":" + what);
-        }
+        events->push_back(getInstanceName().toStdString() + ":" + what);
     }
-    Events* events_;
+
+    Events* events;
+    Reasons produced;                     // what validity recomputation yields
+    bool keepsReasons = false;            // leave the list as handed in
+    bool invalidWithBadChildren = false;  // add a reason while a child is invalid
+    mutable int activityRegenerations = 0;
 };
 
 const Reasons oneReason{{MessageBase::error, V::notInt}};
@@ -342,21 +320,18 @@ TEST(DatacoreTree, PathsAndAddressing) {
     EXPECT_FALSE(top.splitPathAroundFirstDelimiter("/a", head, tail));
     EXPECT_EQ(head + "|" + tail, "keep|keep");  // untouched on failure
 
-    struct {
-        const char* path;
-        const char* writtenKey;  // null: the call fails
-    } const addresses[] = {{"a", "a"},        {"a/", "a"},      {"a/b", "b"},  {"/a", nullptr},
-                           {"a//b", nullptr}, {"a/c", nullptr}, {"z", nullptr}};
-    for (const auto& c : addresses) {
-        SCOPED_TRACE(c.path);
+    // A path, and the key it writes (null: the call fails).
+    const std::pair<const char*, const char*> addresses[] = {
+        {"a", "a"},        {"a/", "a"},      {"a/b", "b"},  {"/a", nullptr},
+        {"a//b", nullptr}, {"a/c", nullptr}, {"z", nullptr}};
+    for (const auto& [path, key] : addresses) {
+        SCOPED_TRACE(path);
         QJsonObject json;
         std::list<DatacoreJsonMessage> messages;
-        EXPECT_EQ(top.appendDataToJson(c.path, json, true, false, messages),
-                  c.writtenKey != nullptr);
-        EXPECT_EQ(json.keys(), c.writtenKey ? QStringList{c.writtenKey} : QStringList{});
-        const QJsonObject update{{c.writtenKey ? c.writtenKey : "b", QJsonObject{{"data", "new"}}}};
-        EXPECT_EQ(top.populateDataFromJson(c.path, update, true, messages),
-                  c.writtenKey != nullptr);
+        EXPECT_EQ(top.appendDataToJson(path, json, true, false, messages), key != nullptr);
+        EXPECT_EQ(json.keys(), key ? QStringList{key} : QStringList{});
+        const QJsonObject update{{key ? key : "b", QJsonObject{{"data", "new"}}}};
+        EXPECT_EQ(top.populateDataFromJson(path, update, true, messages), key != nullptr);
         EXPECT_TRUE(messages.empty());
     }
     EXPECT_EQ(a.getData(), "new");

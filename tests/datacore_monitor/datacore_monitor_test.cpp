@@ -33,15 +33,10 @@ namespace {
 
 using Lane = SdiOutputGroupLaneMapModel::LaneSource;
 
-ProgramRun run(const char* program, const QStringList& arguments) {
-    return runProgram(QString::fromLatin1(program), arguments);
-}
-
 // A link that passes everything the server says and loses the first
 // `framesToLose` frames the client sends (all for -1), as a bad network
 // would: changes it loses are never answered.
-class LossyRelay {
-public:
+struct LossyRelay {
     LossyRelay(quint16 serverPort, int framesToLose) {
         server_.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server_, &QTcpServer::newConnection, &server_, [=] {
@@ -52,14 +47,14 @@ public:
                              [client, upstream] { client->write(upstream->readAll()); });
             QObject::connect(client, &QTcpSocket::readyRead, client, [=] {
                 buffer_ += client->readAll();
-                while (framesLost_ != framesToLose) {
+                while (framesLost != framesToLose) {
                     const RawDataPacket::Header h = RawDataPacket::peekHeader(buffer_);
                     if (buffer_.size() < RawDataPacket::headerSize ||
                         h.packetIdentifier == PacketIdentifier::incompleteMarker) {
                         return;
                     }
                     buffer_.remove(0, RawDataPacket::headerSize + h.payloadLength);
-                    ++framesLost_;
+                    ++framesLost;
                 }
                 upstream->write(buffer_);
                 buffer_.clear();
@@ -67,12 +62,10 @@ public:
         });
     }
     quint16 port() const { return server_.serverPort(); }
-    int framesLost() const { return framesLost_; }
 
-private:
     QTcpServer server_;
     QByteArray buffer_;
-    int framesLost_ = 0;
+    int framesLost = 0;
 };
 
 // Pixels within a small distance of `colour`, as antialiasing leaves them.
@@ -120,7 +113,7 @@ protected:
     // The data another client reads from the server.
     QJsonArray serverData(const QString& path) {
         const ProgramRun r =
-            run(CORVANE_DATACORE, {"--port", server_->portText(), "--json", "get", path});
+            runProgram(CORVANE_DATACORE, {"--port", server_->portText(), "--json", "get", path});
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["datacores"][0]["data"]
             .toArray();
@@ -190,8 +183,8 @@ TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
             EXPECT_EQ(value(path), QLatin1String(typed));
             EXPECT_TRUE(widget->getLabel().toolTip().contains("Waiting for response"));
         } else {
-            const ProgramRun r = run(CORVANE_DATACORE, {"--port", server_->portText(), "set",
-                                                        path + '=' + QLatin1String(typed)});
+            const ProgramRun r = runProgram(CORVANE_DATACORE, {"--port", server_->portText(), "set",
+                                                               path + '=' + QLatin1String(typed)});
             ASSERT_EQ(r.exitCode, 0) << r.err;
         }
         EXPECT_TRUE(waitUntil([&] {
@@ -240,7 +233,7 @@ TEST(MonitorLostPackets, AnswerThatSkipsALostChangeIsCountedInTheStatusBar) {
     monitor.model().setData(cell, "Pluge");
     EXPECT_TRUE(waitUntil([&] { return cell.data(DatacoreTreeModel::inSyncRole).toBool(); }));
     EXPECT_EQ(cell.data().toString(), "Pluge");
-    EXPECT_EQ(relay.framesLost(), 1);
+    EXPECT_EQ(relay.framesLost, 1);
     EXPECT_TRUE(window.statusText().endsWith("| 2 lost packets"))
         << window.statusText().toStdString();
 }
@@ -253,11 +246,11 @@ TEST(MonitorProgram, ScreenshotIconsShowValidityAndSyncAndCommandLineFailsClearl
     const QString png = dir.filePath("monitor.png");
     const QString geometry = dir.filePath("rows.json");
     const ProgramRun r =
-        run(CORVANE_MONITOR, {"--port", QString::number(relay.port()), "--screenshot", png,
-                              "--geometry-json", geometry, "--filter", "input/sdi3", "--set",
-                              "statusCoreRouter/input/sdi3/signalPresent=true"});
+        runProgram(CORVANE_MONITOR, {"--port", QString::number(relay.port()), "--screenshot", png,
+                                     "--geometry-json", geometry, "--filter", "input/sdi3", "--set",
+                                     "statusCoreRouter/input/sdi3/signalPresent=true"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(relay.framesLost(), 1);  // the change did go out
+    EXPECT_EQ(relay.framesLost, 1);  // the change did go out
 
     QFile file(geometry);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -303,7 +296,7 @@ TEST(MonitorProgram, ScreenshotIconsShowValidityAndSyncAndCommandLineFailsClearl
     };
     for (const auto& [arguments, exitCode, said] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
-        expectRun(run(CORVANE_MONITOR, arguments), exitCode, said);
+        expectRun(runProgram(CORVANE_MONITOR, arguments), exitCode, said);
     }
     EXPECT_FALSE(QFile::exists(unwritten));
 }
