@@ -1,6 +1,5 @@
-// The client library: its datacores, their registry and the lane model on
-// their own, then against a server played by the test: the connection that
-// frames packets, and the datacores mirrored over it.
+// The client library: datacores, registry and lane model on their own, then
+// the connection and the mirrored datacores against a server the test plays.
 
 #include "ClientTestSupport.h"
 #include "client/ClientDatacore.h"

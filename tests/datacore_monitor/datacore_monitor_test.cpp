@@ -1,6 +1,5 @@
-// The monitor window against the real corvane-datacored serving its example:
-// in-process for the mirror, the edits and the reconnection, and the real
-// binary for its screenshot and command line.
+// The monitor against the real corvane-datacored serving its example: the
+// window in-process, and the binary for its screenshot and command line.
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
-// Packets: the frame around them, the factory that rebuilds each class from
-// its frame, the byte layouts of the measurement packets and what hostile
-// frames make of them, the packets nested in JSON packets, the path tree
-// packet and the distributor that hands JSON packets out by class.
+// Packets: frames and the factory that rebuilds each class from them, byte
+// layouts and hostile frames, nested and path tree packets, the distributor.
 
 #include "PacketTestHelpers.h"
 #include "datacore/DatacoreBase.h"
