@@ -13,8 +13,8 @@
 namespace Corvane::Testing {
 
 // Runs the event loop until `done` holds or `ms` have passed; says whether
-// it holds.
-inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
+// it holds. The default only bounds a failing test: generous for emulation.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 30000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {

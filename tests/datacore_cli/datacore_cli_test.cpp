@@ -133,17 +133,15 @@ TEST_F(DatacoreTool, Failures) {
     QObject::connect(&hostile, &QTcpServer::newConnection, [&] {
         hostile.nextPendingConnection()->write(QByteArray::fromHex("1010000080000000"));
     });
-    quint16 closedPort = 0;
-    {
-        QTcpServer gone;
-        gone.listen(QHostAddress::LocalHost, 0);
-        closedPort = gone.serverPort();
-    }
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+    const QString closedPort = QString::number(gone.serverPort());
+    gone.close();
     const QString port = server.portText(), sdi9 = "statusCoreRouter/input/sdi9";
     const QString fan = "statusCoreRouter/system/fanSpeedRpm";
     const std::string hostileAt = "127.0.0.1:" + std::to_string(hostile.serverPort());
     const std::tuple<QStringList, int, std::string> cases[] = {
-        {{"--port", QString::number(closedPort), "paths"}, 1, "cannot connect to"},
+        {{"--port", closedPort, "paths"}, 1, "cannot connect to"},
         {{"--port", port, "get", sdi9}, 1, "has no datacore 'statusCoreRouter/input/sdi9'"},
         {{"--port", port, "set", fan + "=0"},
          1,

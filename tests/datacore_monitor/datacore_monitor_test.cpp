@@ -209,7 +209,7 @@ TEST_F(MonitorTest, ServerRestartEmptiesTheWindowAndFillsItAgain) {
 
     server_ = std::make_unique<DatacoredProcess>(port);
     ASSERT_EQ(server_->port(), port);
-    ASSERT_TRUE(waitUntil([this] { return model().isComplete(); }, 5000));
+    ASSERT_TRUE(waitUntil([this] { return model().isComplete(); }));
     EXPECT_EQ(monitor_.state(), DatacoreMonitor::State::connected);
     EXPECT_EQ(model().datacoreCount(), 80);
     EXPECT_EQ(window_.laneMaps().size(), 2);
