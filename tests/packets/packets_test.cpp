@@ -442,12 +442,7 @@ struct Recorder : SerialisableDataPacketAcceptorInterface {
     bool willing;
 };
 
-// Hands `packet` to `receiver` as a connection would: rebuilt from its frame.
-void deliver(RawDataPacketReceiverInterfaceBase& receiver, const QByteArray& frame) {
-    QByteArray buffer = frame;
-    receiver.receiveRawDataPacket(take(buffer));
-}
-
+// Packets reach it as a connection hands them on: rebuilt from their frame.
 TEST(Distributor, RoutesByClassInRegistrationOrderAndLogsPacketsNobodyTakes) {
     LogCapture capture;
     std::vector<std::string> log;
@@ -463,13 +458,15 @@ TEST(Distributor, RoutesByClassInRegistrationOrderAndLogsPacketsNobodyTakes) {
         capture.contains("Could not register packetAcceptor to accept packets of the class Gamma"));
 
     for (const char* className : {"Alpha", "Beta", "Gamma"}) {
-        deliver(distributor, frameOf(SerialisableDataPacket(className)));
+        distributor.receiveRawDataPacket(
+            rebuilt<RawDataPacket>(frameOf(SerialisableDataPacket(className))));
     }
     EXPECT_EQ(log, (std::vector<std::string>{"a:Alpha", "b:Alpha", "b:Beta", "c:Beta", "a:Beta"}));
     EXPECT_TRUE(
         capture.contains("There are no packet acceptors registered for packets of type Gamma"));
     // A payload that does not parse has no class, hence no acceptor.
-    deliver(distributor, rawFrame(0x1010, QByteArray(4, 0) + "not json"));
+    distributor.receiveRawDataPacket(
+        rebuilt<RawDataPacket>(rawFrame(0x1010, QByteArray(4, 0) + "not json")));
     EXPECT_EQ(capture.lines().back(),
               "There are no packet acceptors registered for packets of type ");
     // A distributor takes any class, so distributors can be chained.
