@@ -13,8 +13,8 @@
 namespace Corvane::Testing {
 
 // Runs the event loop until `done` holds or `ms` have passed; says whether
-// it holds.
-inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
+// it holds. The default only bounds a failing test: generous for emulation.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 30000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
@@ -24,18 +24,6 @@ inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
-}
-
-// The next packet to arrive on `socket`, as the packet factory builds it;
-// null when none completes in time. `buffer` keeps the bytes read past it.
-inline std::shared_ptr<RawDataPacket> nextPacket(QTcpSocket& socket, QByteArray& buffer) {
-    std::shared_ptr<RawDataPacket> packet;
-    waitUntil([&] {
-        buffer += socket.readAll();
-        packet = take(buffer);
-        return packet != nullptr;
-    });
-    return packet;
 }
 
 // One end of a packet link over a real socket: sends bytes and packets and
@@ -49,10 +37,16 @@ public:
     }
     void send(const RawDataPacket& packet) { send(frameOf(packet)); }
 
-    // The next packet the other end sent, as the packet factory builds it.
+    // The next packet the other end sent, as the packet factory builds it;
+    // null when none completes in time or it is not a T.
     template <typename T>
     std::shared_ptr<T> next() {
-        return std::dynamic_pointer_cast<T>(nextPacket(*socket_, buffer_));
+        std::shared_ptr<RawDataPacket> packet;
+        waitUntil([&] {
+            buffer_ += socket_->readAll();
+            return (packet = take(buffer_)) != nullptr;
+        });
+        return std::dynamic_pointer_cast<T>(packet);
     }
     // Whether the other end sent nothing more within a moment.
     bool quiet() {

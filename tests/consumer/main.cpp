@@ -29,12 +29,6 @@ int main(int argc, char** argv) {
     const Sdi::PayloadIdentifierPtr vpid = Sdi::PayloadIdentifierFactory::create(0x89C98001);
     const auto standard =
         Sdi::StandardFromPayloadIdentifier::createStandardFromPayloadIdentifier({vpid, vpid});
-    if (!check(standard && standard->getStandardAsReferenceString() == "1080p50", "standard") ||
-        !check(!Sdi::SupportedVideoStandards::instance().getSupportedAnalyserStandards().empty(),
-               "catalogue")) {
-        return 1;
-    }
-
     // A datacore's JSON populates a second tree of the same shape.
     DatacoreBase root("root", nullptr);
     DatacoreBase gain("gain", &root, "12");
@@ -42,14 +36,14 @@ int main(int argc, char** argv) {
     DatacoreBase copiedGain("gain", &copy, "0");
     QJsonObject json;
     std::list<DatacoreJsonMessage> messages;
-    if (!check(gain.getPath() == "root/gain", "datacore path") ||
+    if (!check(standard && standard->getStandardAsReferenceString() == "1080p50", "standard") ||
+        !check(!Sdi::SupportedVideoStandards::instance().getSupportedAnalyserStandards().empty(),
+               "catalogue") ||
+        !check(gain.getPath() == "root/gain", "datacore path") ||
         !check(root.appendDataToJson("", json, true, true, messages), "datacore JSON") ||
         !check(copy.populateDataFromJson("", json, true, messages) && copiedGain.getData() == "12",
-               "datacore populate")) {
-        return 1;
-    }
-
-    if (!check(QString(HTTP::getMessageForStatusCode(HTTP::NotFound)) == "Not Found",
+               "datacore populate") ||
+        !check(QString(HTTP::getMessageForStatusCode(HTTP::NotFound)) == "Not Found",
                "HTTP phrase")) {
         return 1;
     }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
-
 #include "datacore/DatacoreActiveStatusMessage.h"
 #include "datacore/DatacoreBase.h"
 #include "datacore/DatacoreBool.h"
@@ -33,42 +31,32 @@ struct RecordingOwner : DatacoreElementPrivateInterface {
     void notifyElementChangedFromDirect() override { calls.push_back('d'); }
 };
 
-QJsonValue value(const char* text) {
-    return QJsonDocument::fromJson(QByteArray("[") + text + "]").array().at(0);
-}
-
 TEST(DataElement, PopulateReplacesOnlyWhatDiffers) {
-    const struct {
-        std::deque<QString> initial;
-        const char* json;
-        std::deque<QString> expected;
-        bool notifies;
-        bool logsZeroSized;
-    } cases[] = {
-        {{"a"}, R"("a")", {"a"}, false, false},
-        {{"a"}, R"(["a"])", {"a"}, false, false},
-        {{"a"}, R"(["A"])", {"A"}, true, false},
-        {{}, "null", {}, false, false},
-        {{"a", "b"}, "null", {}, true, false},
-        {{"a"}, "12", {""}, true, false},
-        {{""}, "12", {""}, false, false},
-        {{"a"}, R"(["x", 3, null])", {"x", "", ""}, true, false},
-        {{"x", "y"}, R"(["x", "y"])", {"x", "y"}, false, false},
-        {{}, R"("b")", {"b"}, true, true},
-        {{"a"}, "[]", {}, true, false},
+    const std::tuple<std::deque<QString>, const char*, std::deque<QString>, bool, bool> cases[] = {
+        {{"a"}, R"({"data":"a"})", {"a"}, false, false},
+        {{"a"}, R"({"data":["a"]})", {"a"}, false, false},
+        {{"a"}, R"({"data":["A"]})", {"A"}, true, false},
+        {{}, R"({"data":null})", {}, false, false},
+        {{"a", "b"}, R"({"data":null})", {}, true, false},
+        {{"a"}, R"({"data":12})", {""}, true, false},
+        {{""}, R"({"data":12})", {""}, false, false},
+        {{"a"}, R"({"data":["x", 3, null]})", {"x", "", ""}, true, false},
+        {{"x", "y"}, R"({"data":["x", "y"]})", {"x", "y"}, false, false},
+        {{}, R"({"data":"b"})", {"b"}, true, true},
+        {{"a"}, R"({"data":[]})", {}, true, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.json);
+    for (const auto& [initial, json, expected, notifies, logsZeroSized] : cases) {
+        SCOPED_TRACE(json);
         Testing::LogCapture log;
         RecordingOwner owner;
         DatacoreDataElement element(&owner);
-        element.setData(std::deque<QString>(c.initial));
+        element.setData(std::deque<QString>(initial));
         owner.calls.clear();
         std::list<DatacoreJsonMessage> messages;
-        EXPECT_TRUE(element.populateDataFromJson("", {{"data", value(c.json)}}, true, messages));
-        EXPECT_EQ(element.getData(), c.expected);
-        EXPECT_EQ(owner.calls, c.notifies ? std::vector<char>{'j'} : std::vector<char>{});
-        EXPECT_EQ(log.contains("0 sized entry for data element"), c.logsZeroSized);
+        EXPECT_TRUE(element.populateDataFromJson("", jsonObject(json), true, messages));
+        EXPECT_EQ(element.getData(), expected);
+        EXPECT_EQ(owner.calls, notifies ? std::vector<char>{'j'} : std::vector<char>{});
+        EXPECT_EQ(log.contains("0 sized entry for data element"), logsZeroSized);
         EXPECT_TRUE(messages.empty());
     }
 }
@@ -128,9 +116,6 @@ TEST(StatusElement, DirectChangeComparesPairByPair) {
     }
     EXPECT_EQ(notified, (std::vector<size_t>{1, 1, 2, 3, 4}));
     EXPECT_EQ(owner.calls, (std::vector<char>{'d', 'd', 'd', 'd'}));
-    EXPECT_FALSE(element.isValid());
-    element.setValid({});
-    EXPECT_TRUE(element.isValid());
 }
 
 TEST(StatusElement, PopulateKeepsOnlyItsOwnClass) {
@@ -200,8 +185,8 @@ TEST(Messages, SerialisedFormRebuildsToEqualMessageOfSameClass) {
     }
 }
 
-// Of several class keys the first in a fixed order wins; anything else is
-// skipped with a log line.
+// Of several class keys the first in a fixed order wins, fields missing or
+// malformed fall back; anything else is skipped with a log line.
 TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
     Testing::LogCapture log;
     const QJsonArray items = {
@@ -215,6 +200,10 @@ TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
         jsonObject(R"({"MessageBase":{},"DatacoreActiveStatusMessage":{},
                   "DatacoreValidStatusMessage":{}})"),
         jsonObject(R"({"MessageBase":{"type":2,"identifier":4},"DatacoreActiveStatusMessage":{}})"),
+        jsonObject(R"({"MessageBase":7,"DatacoreValidStatusMessage":{}})"),
+        jsonObject(R"({"MessageBase":{"identifier":9},"DatacoreValidStatusMessage":{}})"),
+        jsonObject(R"({"MessageBase":{"type":"two","identifier":2.5},"DatacoreJsonMessage":{}})"),
+        jsonObject(R"({"MessageBase":{"type":1e300,"identifier":true},"DatacoreJsonMessage":{}})"),
     };
     std::vector<std::tuple<std::string, int, int>> seen;
     for (const auto& m : MessageBase::buildMessages(items)) {
@@ -223,7 +212,11 @@ TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
     EXPECT_EQ(seen, (std::vector<std::tuple<std::string, int, int>>{
                         {"DatacoreJsonMessage", MessageBase::undefined, -1},
                         {"DatacoreValidStatusMessage", MessageBase::undefined, -1},
-                        {"DatacoreActiveStatusMessage", error, 4}}));
+                        {"DatacoreActiveStatusMessage", error, 4},
+                        {"DatacoreValidStatusMessage", MessageBase::undefined, -1},
+                        {"DatacoreValidStatusMessage", MessageBase::undefined, 9},
+                        {"DatacoreJsonMessage", 0, 0},
+                        {"DatacoreJsonMessage", 0, 0}}));
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
                                "Not a serialised object, of QJson type: 2",
                                "Not a serialised object, of QJson type: 3",
@@ -234,34 +227,18 @@ TEST(Messages, FactoryPicksClassKeyInFixedOrderAndSkipsTheRest) {
     EXPECT_TRUE(MessageBase::buildMessages(QJsonArray()).empty());
 }
 
-TEST(Messages, JsonFieldsFallBackWhenMissingOrMalformed) {
-    const std::vector<std::tuple<const char*, int, int>> cases = {
-        {R"({})", 3, -1},
-        {R"({"MessageBase":7})", 3, -1},
-        {R"({"MessageBase":{"identifier":9}})", 3, 9},
-        {R"({"MessageBase":{"type":"two","identifier":2.5}})", 0, 0},
-        {R"({"MessageBase":{"type":1e300,"identifier":true}})", 0, 0},
-    };
-    for (const auto& [text, type, identifier] : cases) {
-        const V message(jsonObject(text));
-        EXPECT_EQ(message.getType(), type) << text;
-        EXPECT_EQ(message.getIdentifier(), identifier) << text;
-    }
-}
-
+// Without their class key only the JSON message's factory says so.
 TEST(Messages, PerClassFactoryWithoutClassKey) {
     Testing::LogCapture log;
     const QJsonObject foreign = jsonObject(R"({"MessageBase":{"type":2,"identifier":3}})");
-    for (const auto& m : {std::shared_ptr<MessageBase>(V::buildMessage(foreign)),
-                          std::shared_ptr<MessageBase>(A::buildMessage(foreign))}) {
-        EXPECT_EQ(m->getType(), MessageBase::undefined);
-        EXPECT_EQ(m->getIdentifier(), 0);
+    const std::pair<std::shared_ptr<MessageBase>, int> built[] = {
+        {V::buildMessage(foreign), 0},
+        {A::buildMessage(foreign), 0},
+        {DatacoreJsonMessage::buildMessage(foreign), -1}};
+    for (const auto& [message, identifier] : built) {
+        EXPECT_EQ(message->getType(), MessageBase::undefined) << message->getClass().toStdString();
+        EXPECT_EQ(message->getIdentifier(), identifier) << message->getClass().toStdString();
     }
-    EXPECT_TRUE(log.lines().empty());
-
-    const auto json = DatacoreJsonMessage::buildMessage(foreign);
-    EXPECT_EQ(json->getType(), MessageBase::undefined);
-    EXPECT_EQ(json->getIdentifier(), -1);
     ASSERT_FALSE(log.lines().empty());
     EXPECT_EQ(log.lines().front(), "Failed to construct a DatacoreJsonMessage from {");
     EXPECT_TRUE(log.contains("\"identifier\": 3"));
@@ -285,21 +262,12 @@ TEST(Messages, TextsAndContent) {
     EXPECT_FALSE(V(MessageBase::warning, V::integerUndersized) == A(error, A::notCurrentlyNeeded));
 }
 
-// --- the tree -------------------------------------------------------------
-
 // A node whose hooks record what the tree calls, in order, into a log that
 // may be shared by a whole tree.
-class ProbeNode : public DatacoreBase {
-public:
-    ProbeNode(QString name, DatacoreBase* parent, Events* events = nullptr)
-        : DatacoreBase("Probe", std::move(name), parent), events_(events) {}
+struct ProbeNode : DatacoreBase {
+    ProbeNode(QString name, DatacoreBase* parent, Events* events)
+        : DatacoreBase("Probe", std::move(name), parent), events(events) {}
 
-    Reasons produced;                     // what validity recomputation yields
-    bool keepsReasons = false;            // leave the list as handed in
-    bool invalidWithBadChildren = false;  // add a reason while a child is invalid
-    mutable int activityRegenerations = 0;
-
-protected:
     void regenerateInvalidationStatusMessages(Reasons& reasons) const override {
         record("regenerate");
         if (keepsReasons) {
@@ -310,8 +278,7 @@ protected:
             reasons.emplace_back(MessageBase::error, V::notDesiredType);
         }
     }
-    void regenerateInactivationStatusMessages(
-        std::list<DatacoreActiveStatusMessage>& reasons) const override {
+    void regenerateInactivationStatusMessages(std::list<A>& reasons) const override {
         ++activityRegenerations;
         if (!keepsReasons) {
             reasons.clear();
@@ -319,14 +286,15 @@ protected:
     }
     void processData() override { record("process"); }
     void changedPrivateSignal() override { record("signal"); }
-
-private:
     void record(const char* what) const {
-        if (events_ != nullptr) {
-            events_->push_back(getInstanceName().toStdString() + ":" + what);
-        }
+        events->push_back(getInstanceName().toStdString() + ":" + what);
     }
-    Events* events_;
+
+    Events* events;
+    Reasons produced;                     // what validity recomputation yields
+    bool keepsReasons = false;            // leave the list as handed in
+    bool invalidWithBadChildren = false;  // add a reason while a child is invalid
+    mutable int activityRegenerations = 0;
 };
 
 const Reasons oneReason{{MessageBase::error, V::notInt}};
@@ -351,21 +319,18 @@ TEST(DatacoreTree, PathsAndAddressing) {
     EXPECT_FALSE(top.splitPathAroundFirstDelimiter("/a", head, tail));
     EXPECT_EQ(head + "|" + tail, "keep|keep");  // untouched on failure
 
-    struct {
-        const char* path;
-        const char* writtenKey;  // null: the call fails
-    } const addresses[] = {{"a", "a"},        {"a/", "a"},      {"a/b", "b"},  {"/a", nullptr},
-                           {"a//b", nullptr}, {"a/c", nullptr}, {"z", nullptr}};
-    for (const auto& c : addresses) {
-        SCOPED_TRACE(c.path);
+    // A path, and the key it writes (null: the call fails).
+    const std::pair<const char*, const char*> addresses[] = {
+        {"a", "a"},        {"a/", "a"},      {"a/b", "b"},  {"/a", nullptr},
+        {"a//b", nullptr}, {"a/c", nullptr}, {"z", nullptr}};
+    for (const auto& [path, key] : addresses) {
+        SCOPED_TRACE(path);
         QJsonObject json;
         std::list<DatacoreJsonMessage> messages;
-        EXPECT_EQ(top.appendDataToJson(c.path, json, true, false, messages),
-                  c.writtenKey != nullptr);
-        EXPECT_EQ(json.keys(), c.writtenKey ? QStringList{c.writtenKey} : QStringList{});
-        const QJsonObject update{{c.writtenKey ? c.writtenKey : "b", QJsonObject{{"data", "new"}}}};
-        EXPECT_EQ(top.populateDataFromJson(c.path, update, true, messages),
-                  c.writtenKey != nullptr);
+        EXPECT_EQ(top.appendDataToJson(path, json, true, false, messages), key != nullptr);
+        EXPECT_EQ(json.keys(), key ? QStringList{key} : QStringList{});
+        const QJsonObject update{{key ? key : "b", QJsonObject{{"data", "new"}}}};
+        EXPECT_EQ(top.populateDataFromJson(path, update, true, messages), key != nullptr);
         EXPECT_TRUE(messages.empty());
     }
     EXPECT_EQ(a.getData(), "new");
@@ -384,40 +349,34 @@ TEST(DatacoreTree, JsonForms) {
     EXPECT_EQ(appendAll(fresh, true, false), jsonObject(R"({"n":{"data":["1","2"]}})"));
 }
 
+// Children named like element keys replace that key when written and feed
+// both element and child when read; the element gets the child's object,
+// which reads as an empty string.
+struct ShadowingTree {
+    DatacoreBase root{"Root", "root", nullptr};
+    DatacoreBase kid{"Kid", "kid", &root};
+    DatacoreBool data{"data", &kid, false};
+    DatacoreBase classname{"class", &root};
+    DatacoreBase leaf{"leaf", &kid};
+};
+
 TEST(DatacoreTree, AppendThenPopulateRestoresTree) {
-    // Children named like element keys replace that key when written and
-    // feed both element and child when read; the element gets the child's
-    // object, which reads as an empty string.
-    const auto build = [](std::vector<std::unique_ptr<DatacoreBase>>& nodes, bool filled) {
-        nodes.push_back(std::make_unique<DatacoreBase>("Root", "root", nullptr));
-        DatacoreBase* root = nodes.back().get();
-        nodes.push_back(std::make_unique<DatacoreBase>("Kid", "kid", root));
-        DatacoreBase* kid = nodes.back().get();
-        nodes.push_back(std::make_unique<DatacoreBool>("data", kid, false));
-        nodes.push_back(std::make_unique<DatacoreBase>("class", root));
-        nodes.push_back(std::make_unique<DatacoreBase>("leaf", kid));
-        if (filled) {
-            kid->setDataArray({"a", "b", ""});
-            static_cast<DatacoreBool*>(nodes[2].get())->setDataBool(true);
-            nodes[3]->setData("c");
-            nodes[4]->setDataArray({});
-        }
-        return root;
-    };
     for (bool dataOnly : {false, true}) {
         SCOPED_TRACE(dataOnly);
-        std::vector<std::unique_ptr<DatacoreBase>> source;
-        std::vector<std::unique_ptr<DatacoreBase>> target;
-        const QJsonObject written = appendAll(*build(source, true), dataOnly);
-        DatacoreBase* copy = build(target, false);
+        ShadowingTree source, copy;
+        source.kid.setDataArray({"a", "b", ""});
+        source.data.setDataBool(true);
+        source.classname.setData("c");
+        source.leaf.setDataArray({});
+        const QJsonObject written = appendAll(source.root, dataOnly);
         std::list<DatacoreJsonMessage> messages;
-        ASSERT_TRUE(copy->populateDataFromJson("", written, dataOnly, messages));
+        ASSERT_TRUE(copy.root.populateDataFromJson("", written, dataOnly, messages));
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(appendAll(*copy, dataOnly), written);
-        EXPECT_EQ(target[1]->getDataArray(), (std::deque<QString>{""}));  // shadowed by "data"
-        EXPECT_EQ(target[2]->getData(), "true");
-        EXPECT_EQ(target[3]->getData(), "c");
-        EXPECT_TRUE(target[4]->getDataArray().empty());
+        EXPECT_EQ(appendAll(copy.root, dataOnly), written);
+        EXPECT_EQ(copy.kid.getDataArray(), (std::deque<QString>{""}));  // shadowed by "data"
+        EXPECT_EQ(copy.data.getData(), "true");
+        EXPECT_EQ(copy.classname.getData(), "c");
+        EXPECT_TRUE(copy.leaf.getDataArray().empty());
     }
 }
 
@@ -430,16 +389,15 @@ TEST(DatacoreTree, ChangedStatusTransitionsAndCollection) {
                                   messages);
     };
 
-    for (const char* text : {R"({"n":{"data":"x"},"m":{}})", R"({"m":{"data":"x"}})", "{}"}) {
-        EXPECT_FALSE(node.populateDataFromJson("", jsonObject(text), false, messages))
-            << text;  // the object must name the node, and only it
+    // The object must name the node, and only it; unknown keys, a value that
+    // is not an object and an equal value are no change, and no error.
+    for (const auto& [text, named] :
+         {std::pair(R"({"n":{"data":"x"},"m":{}})", false),
+          std::pair(R"({"m":{"data":"x"}})", false), std::pair("{}", false),
+          std::pair(R"({"n":{"extra":1}})", true), std::pair(R"({"n":5})", true)}) {
+        EXPECT_EQ(node.populateDataFromJson("", jsonObject(text), false, messages), named) << text;
     }
     EXPECT_TRUE(messages.empty());
-    // Unknown keys, a value that is not an object and an equal value are no
-    // change, and no error.
-    for (const char* text : {R"({"n":{"extra":1}})", R"({"n":5})"}) {
-        EXPECT_TRUE(node.populateDataFromJson("", jsonObject(text), false, messages));
-    }
     populate("");
     EXPECT_EQ(node.getData(), "");
     EXPECT_EQ(node.getChangedStatus(), DatacoreBase::unchanged);

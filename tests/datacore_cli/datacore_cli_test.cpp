@@ -133,21 +133,15 @@ TEST_F(DatacoreTool, Failures) {
     QObject::connect(&hostile, &QTcpServer::newConnection, [&] {
         hostile.nextPendingConnection()->write(QByteArray::fromHex("1010000080000000"));
     });
-    quint16 closedPort = 0;
-    {
-        QTcpServer gone;
-        gone.listen(QHostAddress::LocalHost, 0);
-        closedPort = gone.serverPort();
-    }
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+    const QString closedPort = QString::number(gone.serverPort());
+    gone.close();
     const QString port = server.portText(), sdi9 = "statusCoreRouter/input/sdi9";
     const QString fan = "statusCoreRouter/system/fanSpeedRpm";
     const std::string hostileAt = "127.0.0.1:" + std::to_string(hostile.serverPort());
-    const struct Case {
-        QStringList args;
-        int exitCode;
-        std::string text;
-    } cases[] = {
-        {{"--port", QString::number(closedPort), "paths"}, 1, "cannot connect to"},
+    const std::tuple<QStringList, int, std::string> cases[] = {
+        {{"--port", closedPort, "paths"}, 1, "cannot connect to"},
         {{"--port", port, "get", sdi9}, 1, "has no datacore 'statusCoreRouter/input/sdi9'"},
         {{"--port", port, "set", fan + "=0"},
          1,
@@ -167,15 +161,15 @@ TEST_F(DatacoreTool, Failures) {
         {{"--timeout", "soon", "paths"}, 2, "--timeout: 'soon'"},
         {{"--colour", "paths"}, 2, "Unknown option 'colour'"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.join(' ').toStdString());
+    for (const auto& [args, exitCode, text] : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
         // A watch under way loses its server once it printed the state.
-        const ProgramRun r = runTool(c.args, [&](QProcess&) {
-            if (c.args.contains("watch")) {
+        const ProgramRun r = runTool(args, [this, watch = args.contains("watch")](QProcess&) {
+            if (watch) {
                 server.kill();
             }
         });
-        expectToolRun(r, c.exitCode, c.text);
+        expectToolRun(r, exitCode, text);
     }
 }
 

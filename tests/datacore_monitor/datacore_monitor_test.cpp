@@ -1,6 +1,5 @@
-// The monitor window against the real corvane-datacored serving its example:
-// in-process for the mirror, the edits and the reconnection, and the real
-// binary for its screenshot and command line.
+// The monitor against the real corvane-datacored serving its example: the
+// window in-process, and the binary for its screenshot and command line.
 
 #include <gtest/gtest.h>
 
@@ -33,15 +32,10 @@ namespace {
 
 using Lane = SdiOutputGroupLaneMapModel::LaneSource;
 
-ProgramRun run(const char* program, const QStringList& arguments) {
-    return runProgram(QString::fromLatin1(program), arguments);
-}
-
 // A link that passes everything the server says and loses the first
 // `framesToLose` frames the client sends (all for -1), as a bad network
 // would: changes it loses are never answered.
-class LossyRelay {
-public:
+struct LossyRelay {
     LossyRelay(quint16 serverPort, int framesToLose) {
         server_.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server_, &QTcpServer::newConnection, &server_, [=] {
@@ -52,14 +46,14 @@ public:
                              [client, upstream] { client->write(upstream->readAll()); });
             QObject::connect(client, &QTcpSocket::readyRead, client, [=] {
                 buffer_ += client->readAll();
-                while (framesLost_ != framesToLose) {
+                while (framesLost != framesToLose) {
                     const RawDataPacket::Header h = RawDataPacket::peekHeader(buffer_);
                     if (buffer_.size() < RawDataPacket::headerSize ||
                         h.packetIdentifier == PacketIdentifier::incompleteMarker) {
                         return;
                     }
                     buffer_.remove(0, RawDataPacket::headerSize + h.payloadLength);
-                    ++framesLost_;
+                    ++framesLost;
                 }
                 upstream->write(buffer_);
                 buffer_.clear();
@@ -67,12 +61,10 @@ public:
         });
     }
     quint16 port() const { return server_.serverPort(); }
-    int framesLost() const { return framesLost_; }
 
-private:
     QTcpServer server_;
     QByteArray buffer_;
-    int framesLost_ = 0;
+    int framesLost = 0;
 };
 
 // Pixels within a small distance of `colour`, as antialiasing leaves them.
@@ -120,7 +112,7 @@ protected:
     // The data another client reads from the server.
     QJsonArray serverData(const QString& path) {
         const ProgramRun r =
-            run(CORVANE_DATACORE, {"--port", server_->portText(), "--json", "get", path});
+            runProgram(CORVANE_DATACORE, {"--port", server_->portText(), "--json", "get", path});
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["datacores"][0]["data"]
             .toArray();
@@ -167,12 +159,9 @@ TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
 }
 
 TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
-    struct Case {
-        bool inWindow;  // else by another client
-        const char* path;
-        const char* typed;
-        QStringList held;  // by the server afterwards
-    } cases[] = {
+    // Typed in the window (else set by another client), and what the server
+    // holds afterwards.
+    const std::tuple<bool, const char*, const char*, QStringList> cases[] = {
         {true, "configCoreRouter/generator/pattern", "75% Colour Bars", {"75% Colour Bars"}},
         {true, "persistentConfigCoreRouter/instrument/name", "Bay 4\\, rack 2", {"Bay 4, rack 2"}},
         {true, "configCoreRouter/generator/audio/channelsEnabled", "1,2", {"1", "2"}},
@@ -181,26 +170,27 @@ TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
         {false, "configCoreRouter/analyser/inputSelect", "sdi2", {"sdi2"}},
         {false, "configCoreRouter/output/group1/laneSources", "4,3,2,1", {"4", "3", "2", "1"}},
     };
-    for (const Case& c : cases) {
-        const QString path = QLatin1String(c.path);
+    for (const auto& [inWindow, pathText, typed, held] : cases) {
+        const QString path = QLatin1String(pathText);
+        const QStringList data = held;  // for the lambda below
         SCOPED_TRACE(path.toStdString());
         const QModelIndex cell = at(path, DatacoreTreeModel::valueColumn);
         const DatacoreStatusWidget* widget = statusWidget(path);
         ASSERT_NE(widget, nullptr);
-        if (c.inWindow) {
-            ASSERT_TRUE(window_.proxy().setData(window_.proxy().mapFromSource(cell), c.typed));
-            EXPECT_EQ(value(path), QLatin1String(c.typed));
+        if (inWindow) {
+            ASSERT_TRUE(window_.proxy().setData(window_.proxy().mapFromSource(cell), typed));
+            EXPECT_EQ(value(path), QLatin1String(typed));
             EXPECT_TRUE(widget->getLabel().toolTip().contains("Waiting for response"));
         } else {
-            const ProgramRun r = run(CORVANE_DATACORE, {"--port", server_->portText(), "set",
-                                                        path + '=' + QLatin1String(c.typed)});
+            const ProgramRun r = runProgram(CORVANE_DATACORE, {"--port", server_->portText(), "set",
+                                                               path + '=' + QLatin1String(typed)});
             ASSERT_EQ(r.exitCode, 0) << r.err;
         }
         EXPECT_TRUE(waitUntil([&] {
             return cell.data(DatacoreTreeModel::inSyncRole).toBool() &&
-                   value(path) == joinValues(c.held);
+                   value(path) == joinValues(data);
         })) << value(path).toStdString();
-        EXPECT_EQ(serverData(path), QJsonArray::fromStringList(c.held));
+        EXPECT_EQ(serverData(path), QJsonArray::fromStringList(held));
         EXPECT_TRUE(widget->getLabel().toolTip().isEmpty());
     }
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::clipPlayer, Lane::ipReceiver, Lane::inputLoopThrough,
@@ -219,7 +209,7 @@ TEST_F(MonitorTest, ServerRestartEmptiesTheWindowAndFillsItAgain) {
 
     server_ = std::make_unique<DatacoredProcess>(port);
     ASSERT_EQ(server_->port(), port);
-    ASSERT_TRUE(waitUntil([this] { return model().isComplete(); }, 5000));
+    ASSERT_TRUE(waitUntil([this] { return model().isComplete(); }));
     EXPECT_EQ(monitor_.state(), DatacoreMonitor::State::connected);
     EXPECT_EQ(model().datacoreCount(), 80);
     EXPECT_EQ(window_.laneMaps().size(), 2);
@@ -242,12 +232,12 @@ TEST(MonitorLostPackets, AnswerThatSkipsALostChangeIsCountedInTheStatusBar) {
     monitor.model().setData(cell, "Pluge");
     EXPECT_TRUE(waitUntil([&] { return cell.data(DatacoreTreeModel::inSyncRole).toBool(); }));
     EXPECT_EQ(cell.data().toString(), "Pluge");
-    EXPECT_EQ(relay.framesLost(), 1);
+    EXPECT_EQ(relay.framesLost, 1);
     EXPECT_TRUE(window.statusText().endsWith("| 2 lost packets"))
         << window.statusText().toStdString();
 }
 
-TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarningIcon) {
+TEST(MonitorProgram, ScreenshotIconsShowValidityAndSyncAndCommandLineFailsClearly) {
     DatacoredProcess server;
     ASSERT_NE(server.port(), 0);
     LossyRelay relay(server.port(), -1);
@@ -255,11 +245,11 @@ TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarnin
     const QString png = dir.filePath("monitor.png");
     const QString geometry = dir.filePath("rows.json");
     const ProgramRun r =
-        run(CORVANE_MONITOR, {"--port", QString::number(relay.port()), "--screenshot", png,
-                              "--geometry-json", geometry, "--filter", "input/sdi3", "--set",
-                              "statusCoreRouter/input/sdi3/signalPresent=true"});
+        runProgram(CORVANE_MONITOR, {"--port", QString::number(relay.port()), "--screenshot", png,
+                                     "--geometry-json", geometry, "--filter", "input/sdi3", "--set",
+                                     "statusCoreRouter/input/sdi3/signalPresent=true"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(relay.framesLost(), 1);  // the change did go out
+    EXPECT_EQ(relay.framesLost, 1);  // the change did go out
 
     QFile file(geometry);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -273,52 +263,41 @@ TEST(MonitorScreenshot, InvalidRowsShowTheErrorIconAndUnansweredChangesTheWarnin
     ASSERT_FALSE(image.isNull());
     const QRgb colours[] = {DatacoreStatusColours::good, DatacoreStatusColours::warning,
                             DatacoreStatusColours::error};
-    const struct {
-        const char* path;
-        QRgb shown;
-    } rows[] = {
+    const std::pair<const char*, QRgb> rows[] = {
         {"statusCoreRouter/input/sdi3/dataRate", DatacoreStatusColours::error},
         {"statusCoreRouter/input/sdi3/signalPresent", DatacoreStatusColours::warning},
         {"statusCoreRouter/input/sdi3/locked", DatacoreStatusColours::good},
     };
-    for (const auto& row : rows) {
-        ASSERT_TRUE(icons.contains(row.path)) << row.path;
+    for (const auto& [path, shown] : rows) {
+        ASSERT_TRUE(icons.contains(path)) << path;
         for (const QRgb colour : colours) {
-            const int n = pixelsNear(image, icons.value(row.path), colour);
-            EXPECT_EQ(n > 20, colour == row.shown)
-                << row.path << " " << std::hex << colour << std::dec << ": " << n << " pixels";
+            const int n = pixelsNear(image, icons.value(path), colour);
+            EXPECT_EQ(n > 20, colour == shown)
+                << path << " " << std::hex << colour << std::dec << ": " << n << " pixels";
         }
     }
-}
 
-TEST(MonitorCommandLine, ExitCodesAndMessages) {
-    DatacoredProcess server;
-    ASSERT_NE(server.port(), 0);
-    QTemporaryDir dir;
-    const QString png = dir.filePath("x.png");
+    // The command line, against the same server.
+    const QString unwritten = dir.filePath("x.png");
     const QString nobody = QString::number(ScriptedServer().port());  // closed again
-    const struct {
-        QStringList arguments;
-        int exitCode;
-        const char* said;
-    } cases[] = {
+    const std::tuple<QStringList, int, const char*> cases[] = {
         {{"--help"}, 0, "--geometry-json"},
         {{"--port", "70000"}, 2, "--port: '70000' is not a port"},
         {{"--after", "5"}, 2, "--after needs --screenshot"},
         {{"--set", "=1"}, 2, "'=1' is not PATH=VALUE"},
         {{"extra"}, 2, "unexpected argument 'extra'"},
-        {{"--port", server.portText(), "--screenshot", png, "--set", "no/such=1"},
+        {{"--port", server.portText(), "--screenshot", unwritten, "--set", "no/such=1"},
          1,
          "the server has no datacore 'no/such'"},
-        {{"--port", nobody, "--screenshot", png, "--after", "300", "--set", "a/b=1"},
+        {{"--port", nobody, "--screenshot", unwritten, "--after", "300", "--set", "a/b=1"},
          1,
          "no complete state"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        expectRun(run(CORVANE_MONITOR, c.arguments), c.exitCode, c.said);
+    for (const auto& [arguments, exitCode, said] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        expectRun(runProgram(CORVANE_MONITOR, arguments), exitCode, said);
     }
-    EXPECT_FALSE(QFile::exists(png));
+    EXPECT_FALSE(QFile::exists(unwritten));
 }
 
 }  // namespace

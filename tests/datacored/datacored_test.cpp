@@ -91,12 +91,8 @@ public:
 };
 
 TEST(Datacored, AnswersGoToTheSenderAndChangesToEveryone) {
-    struct Row {
-        const char* what;
-        SerialisableDataPacket request;
-        QJsonValue answeredData;  // Undefined: no answer
-    };
-    const Row rows[] = {
+    // The request, and the data its answer holds (Undefined: no answer).
+    const std::tuple<const char*, SerialisableDataPacket, QJsonValue> rows[] = {
         {"status tree is read-only",
          change("statusCoreRouter/input/sdi1/locked", QStringLiteral("false")),
          QStringLiteral("true")},
@@ -122,16 +118,16 @@ TEST(Datacored, AnswersGoToTheSenderAndChangesToEveryone) {
         nodeOf(*noSignal).value("reasonsForBeingInvalid")[0]["MessageBase"]["identifier"].toInt(),
         20);
     int sentinel = 0;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        sender.send(row.request);
+    for (const auto& [what, request, answeredData] : rows) {
+        SCOPED_TRACE(what);
+        sender.send(request);
         // A change that is applied afterwards: whatever the refused request
         // caused must come before its answer.
         sender.send(change("commandCoreRouter/identify", QString::number(++sentinel), 100));
-        if (!row.answeredData.isUndefined()) {
+        if (!answeredData.isUndefined()) {
             const auto answer = sender.next();
             EXPECT_EQ(answer->getPacketID(), 1);
-            EXPECT_EQ(nodeOf(*answer).value("data"), row.answeredData);
+            EXPECT_EQ(nodeOf(*answer).value("data"), answeredData);
         }
         const auto echo = sender.next(), passedOn = other.next();
         EXPECT_EQ(echo->getClientID().toStdString(), "client-1");
@@ -143,11 +139,9 @@ TEST(Datacored, AnswersGoToTheSenderAndChangesToEveryone) {
 }
 
 TEST(Datacored, MisbehavingClientIsCutOffWhileOthersAreServed) {
-    const struct {
-        const char* what;
-        QByteArray sent;  // empty: the client stops reading instead
-        int changesByOthers;
-    } rows[] = {
+    // What the bad client sends (nothing: it stops reading instead), and the
+    // changes others make before it must be gone.
+    const std::tuple<const char*, QByteArray, int> rows[] = {
         {"not a frame", QByteArray(8, '\xff'), 1},
         {"2 GiB length", rawFrame(PacketIdentifier::serialisable, 0x7fffffff, QByteArray()), 1},
         {"64 MiB length", rawFrame(PacketIdentifier::serialisable, 64 << 20, QByteArray(4, 0)), 1},
@@ -159,16 +153,16 @@ TEST(Datacored, MisbehavingClientIsCutOffWhileOthersAreServed) {
     Peer good(server.port());
     good.readGreeting();
     int value = 0;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    for (const auto& [what, sent, changesByOthers] : rows) {
+        SCOPED_TRACE(what);
         Peer bad(server.port());
-        if (row.sent.isEmpty()) {
+        if (sent.isEmpty()) {
             bad.stopReading();
         } else {
             bad.readGreeting();
-            bad.send(row.sent);
+            bad.send(sent);
         }
-        for (int i = 0; i < row.changesByOthers; ++i) {
+        for (int i = 0; i < changesByOthers; ++i) {
             ++value;
             good.send(change(patternPath, QString(1 << 20, QChar('a' + value % 26)), value));
             ASSERT_EQ(good.next()->getPacketID(), value);
@@ -194,11 +188,7 @@ TEST(Datacored, RefusesBadFilesAndOptions) {
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
 
-    const struct {
-        QStringList args;
-        int exitCode;
-        const char* says;
-    } rows[] = {
+    const std::tuple<QStringList, int, const char*> rows[] = {
         {{"--file", file("a", "{")}, 1, "not JSON"},
         {{"--file", file("b", "[]")}, 1, "not a JSON object"},
         {{"--file", file("c", "{" + roots + "}")}, 1, "no configCoreRouter tree"},
@@ -219,10 +209,9 @@ TEST(Datacored, RefusesBadFilesAndOptions) {
         {{"--frobnicate"}, 2, "frobnicate"},
         {{"extra"}, 2, "unexpected argument"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.args.join(' ').toStdString());
-        expectToolRun(runProgram(QStringLiteral(CORVANE_DATACORED), row.args), row.exitCode,
-                      row.says);
+    for (const auto& [args, exitCode, says] : rows) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        expectToolRun(runProgram(QStringLiteral(CORVANE_DATACORED), args), exitCode, says);
     }
 }
 
