@@ -178,11 +178,7 @@ TEST(AncillaryTitles, EveryKeyHasAGroupOrAHexadecimalName) {
         const AncStatusTopLevelItem group = Titles::getAncStatusTopLevelItemforKey(key);
         const P byKey = Titles::getTitleAndToolTipByKey(key);
         if (group == NoTopLevelItem) {
-            QString title = "DID:" + QString::number(k & 0xFF, 16).toUpper() + "h";
-            if (k >> 8) {
-                title += " SDID:" + QString::number(k >> 8, 16).toUpper() + "h";
-            }
-            ASSERT_EQ(byKey, P(title, "Unknown")) << std::hex << k;
+            ASSERT_EQ(byKey.second, "Unknown") << std::hex << k;
             continue;
         }
         ASSERT_GE(group, 0);
@@ -195,18 +191,21 @@ TEST(AncillaryTitles, EveryKeyHasAGroupOrAHexadecimalName) {
     EXPECT_EQ(grouped, 72);
     EXPECT_EQ(ownTitles, 44);
 
-    // Keys past the first of their group, and the last group.
+    const std::pair<quint16, P> titles[] = {
+        {0x00E7, {"Audio Group 1", "Audio data in HANC space (HDTV) - Group 1"}},
+        {0x1F07, {"DID:7h SDID:1Fh", "Unknown"}},
+        {0x00AB, {"DID:ABh", "Unknown"}},  // no SDID
+        {0xFF00, {"DID:0h SDID:FFh", "Unknown"}},
+    };
+    for (const auto& [key, title] : titles) {
+        EXPECT_EQ(Titles::getTitleAndToolTipByKey(key), title) << std::hex << key;
+    }
+    // Keys past the first of their group, and the last group; then items past the table.
     const std::pair<quint16, int> groups[] = {
         {0x0C08, 0}, {0x1444, 17}, {0x0945, 19}, {0x00FF, 32}, {0x00F4, 34}};
     for (const auto& [key, group] : groups) {
         EXPECT_EQ(Titles::getAncStatusTopLevelItemforKey(key), group) << std::hex << key;
     }
-}
-
-// Group titles and unknown keys are seen in the status tree tests.
-TEST(AncillaryTitles, Texts) {
-    EXPECT_EQ(Titles::getTitleAndToolTipByKey(0x00E7),
-              P("Audio Group 1", "Audio data in HANC space (HDTV) - Group 1"));
     for (int outside : {-1, 35, 36}) {
         EXPECT_EQ(
             Titles::getTitleAndToolTipForTopLevelItem(static_cast<AncStatusTopLevelItem>(outside)),
@@ -265,29 +264,24 @@ TEST(LaneStatus, FrameDataTexts) {
     }
 }
 
-TEST(LaneStatus, JsonTypes) {
-    const Lane lane = distinctLane(0);
-    Testing::checkDocument(lane, "LaneStatusData");
-    const QJsonObject json = lane.toQJsonObject();
+// Every lane property is a text or a flag in JSON; an input holds its lanes in order.
+TEST(LaneStatus, JsonTypesAndInputLanesInOrder) {
+    const QJsonObject json = distinctLane(0).toQJsonObject();
     for (int p = 0; p < Lane::PropertiesCount; ++p) {
         const QJsonValue value = json.value(QLatin1String(Lane::propertyNames[p]));
         EXPECT_EQ(value.type(), isFlag(p) ? QJsonValue::Bool : QJsonValue::String) << p;
     }
-}
+    checkDocument(distinctLane(0), "LaneStatusData");
 
-TEST(InputStatus, LanesInOrder) {
     InputStatusJsonData input;
     input.getLaneStatusArray() << distinctLane(0) << distinctLane(5) << distinctLane(9);
-    Testing::checkDocument(input, "InputStatusData");
-    const QJsonObject json = input.toQJsonObject();
-    const QJsonArray lanes = json.value("LaneStatusArray").toArray();
+    checkDocument(input, "InputStatusData");
+    const QJsonArray lanes = input.toQJsonObject().value("LaneStatusArray").toArray();
     ASSERT_EQ(lanes.size(), 3);
     EXPECT_EQ(lanes[1].toObject().value("TotalHorizontalPixels").toString(), "value 5");
-
     InputStatusJsonData back = input;
-    back.fromValidQJsonObject(json);  // reading appends to what is there
+    back.fromValidQJsonObject(input.toQJsonObject());  // reading appends to what is there
     EXPECT_EQ(back.getLaneStatusArray().size(), 6);
-
     EXPECT_FALSE(input.getDataForProperty(InputStatusJsonData::LaneStatusArray).isValid());
     EXPECT_FALSE(input.setDataForProperty(InputStatusJsonData::LaneStatusArray, 1));
 }
