@@ -6,6 +6,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -35,11 +36,8 @@ void expectServing(RunningDaemon& daemon) {
 }
 
 TEST(DaemonHostile, BadInputEndsOnlyThatClientsService) {
-    std::mt19937 random(20261206);
     std::string garbage(4096, '\0');
-    for (char& c : garbage) {
-        c = static_cast<char>(random());
-    }
+    std::generate(garbage.begin(), garbage.end(), std::mt19937(20261206));
     // How the service of the connection ended; on an undecodable packet the
     // daemon closes the connection, so the client is not left hanging.
     const char* const undecodable = "Socket still connected??";

@@ -69,10 +69,16 @@ TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
 
 TEST(Simboard, BuildsTheBoardFromItsOptions) {
     const ProgramRun lines = runSimboard(
-        {"--main", "0x44", "--fpga-version", "3.2.1+9", "--fpga-design-id", "4", "--", "sh", "-c",
+        {"--keep", "--main", "0x44", "--fpga-version", "3.2.1+9", "--fpga-design-id", "4", "--",
+         "sh", "-c",
          "for n in 127 126 125 124 123 122 121; do cat /sys/class/gpio/gpio$n/value; done; "
          "head -2 /proc/corv_pcie | tr -d '\\n'"});
     EXPECT_EQ(lines.out, "1\n0\n0\n0\n1\n0\n0\nfpga_version: 3.2.1+9fpga_design_id: 4");
+    std::smatch kept;
+    ASSERT_TRUE(std::regex_search(lines.err, kept, std::regex("testbed kept at (.*)")))
+        << lines.err;
+    EXPECT_TRUE(fs::exists(kept.str(1) + "/dev/xdma0_user"));
+    fs::remove_all(kept.str(1));
 
     // The command's exit status is the tool's; an unfitted board is absent.
     const ProgramRun absent =
@@ -108,15 +114,6 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         expectToolRun(runSimboard(c.args + QStringList{"--", "true"}), 2, c.text);
     }
-}
-
-TEST(Simboard, KeepsTheTestbedWhenAsked) {
-    const ProgramRun f = runSimboard({"--keep", "--", "true"});
-    std::smatch kept;
-    ASSERT_EQ(f.exitCode, 0) << f.err;
-    ASSERT_TRUE(std::regex_search(f.err, kept, std::regex("testbed kept at (.*)"))) << f.err;
-    EXPECT_TRUE(fs::exists(kept.str(1) + "/dev/xdma0_user"));
-    fs::remove_all(kept.str(1));
 }
 
 TEST(AxiTool, ReadsInOrderWritesAndAsksTheVersion) {

@@ -196,9 +196,8 @@ TEST(AncillaryDocuments, RoundTripKeysAndAbsentKeys) {
     VirtualInterfaceArrayJsonData interfaces;
     interfaces.getVirtualInterfaceArrayAsList() << status(8, 1);
     checkDocument(interfaces, "VirtualInterfaceArrayJsonData");
-    AncillaryStatusEntryArrayJsonData entries;
-    entries.getAncillaryStatusEntryArrayAsList() << entry(1, 0xE7, 0) << entry(2, 0x60, 0x60);
-    checkDocument(entries, "AncillaryStatusEntryArrayJsonData");
+    checkDocument(ancDocument({entry(1, 0xE7, 0), entry(2, 0x60, 0x60)}),
+                  "AncillaryStatusEntryArrayJsonData");
 
     AncillaryStatusOverviewJsonData overview;
     overview.setKey(0x0141);
@@ -236,7 +235,7 @@ TEST(AncillaryDocuments, PacketTypeDecidesTheTypeSpecificKeys) {
     EXPECT_EQ(readEntry.getVirtualInterfaceArrayAsConstList()[1].getVirtualInterfaceNumber(), 9u);
 }
 
-TEST(AncillaryDocuments, ForeignValuesReadSafely) {
+TEST(AncillaryDocuments, ForeignValuesAndPropertyAccess) {
     AncEventJsonData e;
     e.fromValidQJsonObject(QJsonObject{{"presence", 7}, {"firstSeen", "not an object"}});
     EXPECT_EQ(e.getHasOccurred(), never);
@@ -249,9 +248,7 @@ TEST(AncillaryDocuments, ForeignValuesReadSafely) {
     AncillaryStatusEntryArrayJsonData a;
     a.fromValidQJsonObject(QJsonObject{{"ancillaryStatusEntryArray", QJsonArray{1, "x"}}});
     EXPECT_EQ(a.getAncillaryStatusEntryArrayAsConstList().size(), 2);
-}
 
-TEST(AncillaryDocuments, PropertyAccess) {
     // Numbers may come as text; other text is refused.
     AncTimeJsonData t;
     EXPECT_TRUE(t.setDataForProperty(AncTimeJsonData::StartTime, "12"));
@@ -263,7 +260,7 @@ TEST(AncillaryDocuments, PropertyAccess) {
     EXPECT_EQ(en.getDataForProperty(AncillaryStatusEntryJsonData::SubDataId), QVariant(7));
 
     // A presence that is no number reads as not present, and still counts as set.
-    AncEventJsonData e = ancEvent(now, 5);
+    e = ancEvent(now, 5);
     EXPECT_TRUE(e.setDataForProperty(AncEventJsonData::HasOccurred, "garbage"));
     EXPECT_EQ(e.getHasOccurred(), never);
     // Object-valued properties are neither written nor read.
@@ -275,7 +272,6 @@ TEST(AncillaryDocuments, PropertyAccess) {
         en.getDataForProperty(AncillaryStatusEntryJsonData::VirtualInterfaceArray).isValid());
 
     // Overview values are 16 bits.
-    AncillaryStatusOverviewJsonData o;
     EXPECT_TRUE(o.setDataForProperty(AncillaryStatusOverviewJsonData::Key, 0xFFFF));
     EXPECT_FALSE(o.setDataForProperty(AncillaryStatusOverviewJsonData::State, 0x10000));
     EXPECT_EQ(o.getKey(), 0xFFFF);
