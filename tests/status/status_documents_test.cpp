@@ -5,15 +5,19 @@
 
 #include <QStandardItemModel>
 #include <ostream>
+#include <string>
 
 #include "status/AncillaryStatusJsonData.h"
 #include "status/InputStatusJsonData.h"
 #include "status/Smpte291Table.h"
 #include "status/StatusColourPropagator.h"
 
-// Readable failure messages for texts.
+// Readable failure messages for texts and titles.
 void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
+}
+void PrintTo(const QPair<QString, QString>& texts, std::ostream* os) {
+    *os << '"' << texts.first.toStdString() << "\", \"" << texts.second.toStdString() << '"';
 }
 
 using namespace Corvane;
@@ -154,22 +158,22 @@ char colourOf(const QStandardItem* item, const QPalette& palette) {
 }
 
 // A row's presence and three error cells (columns 1 to 4), '-' for no cell.
-QString cells(const QStandardItem* parent, int row) {
+std::string cells(const QStandardItem* parent, int row) {
     QStringList texts;
     for (int column = 1; column <= 4; ++column) {
         const QStandardItem* item = parent->child(row, column);
         texts << (item ? item->text() : QStringLiteral("-"));
     }
-    return texts.join('|');
+    return texts.join('|').toStdString();
 }
 
 // The first column of the rows below `parent`, joined by '|'.
-QString column0(const QStandardItem* parent, int role = Qt::DisplayRole) {
+std::string column0(const QStandardItem* parent, int role = Qt::DisplayRole) {
     QStringList texts;
     for (int row = 0; row < parent->rowCount(); ++row) {
         texts << parent->child(row, 0)->data(role).toString();
     }
-    return texts.join('|');
+    return texts.join('|').toStdString();
 }
 
 class StatusTree : public ::testing::Test {
