@@ -53,8 +53,8 @@ TEST(AncillaryView, ScreenshotShowsErrorsRedAndEarlierErrorsYellow) {
     const QImage image(png);
     ASSERT_FALSE(image.isNull());
 
+    // Each row 'R'ed, 'Y'ellow or neither.
     const std::pair<const char*, char> expectations[] = {
-        // 'R'ed, 'Y'ellow or neither
         {"Audio Group 2 (E6h)", 'R'},  // parity error now
         {"Audio Group 2 (E6h)/Link B C-Pos", 'R'},
         {"Audio Group 2 (E6h)/Link A C-Pos", '-'},

@@ -440,12 +440,12 @@ TEST_F(StatusTree, RowsCarryTitlesKeysLinkAndSubImageLabels) {
                      ancEntry(2, 0x41, 0x01, {ancStatus(2, 2), ancStatus(11, 2)})});
     build(d);
     build(d);
-    // The key of a type 1 packet ignores the SDID.
     EXPECT_EQ(column0(root()),
               "S352 Payload ID (41h 01h)|Audio Group 1 (E7h)|"
               "DID:7h SDID:1Fh (07h 1Fh)|S352 Payload ID (41h 01h)|"
               "S352 Payload ID (41h 01h)");
-    EXPECT_EQ(column0(root(), ancValueRole), "321|231|7943|321|321");  // 0x0141, 0x00E7, 0x1F07
+    // Keys 0x0141, 0x00E7 (a type 1 packet's ignores the SDID) and 0x1F07.
+    EXPECT_EQ(column0(root(), ancValueRole), "321|231|7943|321|321");
     EXPECT_EQ(entry(0)->toolTip(), "Payload Identification, HANC space");
     EXPECT_EQ(column0(entry(0), ancValueRole), "1|9");
     const struct {
