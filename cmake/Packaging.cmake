@@ -52,6 +52,9 @@ set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS libqt5svg5)
 # finds this package.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# dpkg runs ldconfig once per transaction through this trigger. (CPack still
+# adds its own ldconfig calls to the maintainer scripts, which are harmless.)
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/libcorvane/triggers)
 
 set(CPACK_COMPONENT_DEV_DESCRIPTION "Corvane instrument platform library: development files
  Public headers, the CMake package (find_package(Corvane), target
@@ -80,5 +83,22 @@ set(CPACK_COMPONENT_TOOLS_DESCRIPTION "Corvane engineering tools
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME corvane-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS libqt5svg5)
+
+# Debian wants each package's copyright statement and changelog in its
+# documentation folder, the changelog compressed without a name or time in
+# the gzip header so that packages built from the same tree are identical.
+configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/changelog.Debian @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/changelog.Debian.gz
+  COMMAND gzip -9nc changelog.Debian > changelog.Debian.gz
+  DEPENDS ${PROJECT_BINARY_DIR}/changelog.Debian
+  WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
+add_custom_target(corvane_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.Debian.gz)
+add_dependencies(corvane_installed corvane_changelog)
+foreach(component ${CPACK_COMPONENTS_ALL})
+  string(TOUPPER ${component} c)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/changelog.Debian.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_${c}_PACKAGE_NAME}
+    COMPONENT ${component})
+endforeach()
 
 include(CPack)

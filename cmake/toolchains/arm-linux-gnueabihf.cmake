@@ -10,6 +10,9 @@ set(CMAKE_SYSTEM_PROCESSOR armv7l)
 set(CMAKE_LIBRARY_ARCHITECTURE arm-linux-gnueabihf)
 set(CMAKE_C_COMPILER arm-linux-gnueabihf-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabihf-g++)
+# GNUInstallDirs chooses Debian's multiarch library folder only for native
+# builds; the packages of this build are for Debian armhf all the same.
+set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH "Object code libraries")
 
 # Where install-deps.sh put umockdev's armhf files (its default too).
 if(NOT CORVANE_ARMHF_ROOT)

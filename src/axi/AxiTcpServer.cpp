@@ -27,10 +27,14 @@ constexpr qint64 kMaxQueuedBytes = 1024 * 1024;
 // A peer that vanished without closing (a pulled cable, a crashed host) sends
 // nothing more, so the kernel probes an idle connection and drops it when
 // the probes go unanswered: 10 s of silence, then 3 probes 5 s apart, so the
-// daemon is free again about 25 s after the peer went.
+// daemon is free again about 25 s after the peer went. Keepalive does not
+// probe a connection whose last answer is still unacknowledged; there the
+// user timeout ends the retransmissions after the same 25 s, rather than
+// the kernel's default of about 15 minutes.
 constexpr int kKeepAliveIdleS = 10;
 constexpr int kKeepAliveIntervalS = 5;
 constexpr int kKeepAliveProbes = 3;
+constexpr int kUserTimeoutMs = (kKeepAliveIdleS + kKeepAliveIntervalS * kKeepAliveProbes) * 1000;
 
 void logServer(LogLevel level, std::string_view text) {
     logf(level, "{}{}", kPrefix, text);
@@ -41,7 +45,7 @@ void keepAlive(QTcpSocket& socket) {
     const int fd = static_cast<int>(socket.socketDescriptor());
     for (const auto& [option, value] :
          {std::pair{TCP_KEEPIDLE, kKeepAliveIdleS}, std::pair{TCP_KEEPINTVL, kKeepAliveIntervalS},
-          std::pair{TCP_KEEPCNT, kKeepAliveProbes}}) {
+          std::pair{TCP_KEEPCNT, kKeepAliveProbes}, std::pair{TCP_USER_TIMEOUT, kUserTimeoutMs}}) {
         if (::setsockopt(fd, IPPROTO_TCP, option, &value, sizeof value) != 0) {
             // Served all the same; only a vanished peer is held longer.
             logf(LogLevel::error, "{}Cannot set keepalive option {}", kPrefix, option);

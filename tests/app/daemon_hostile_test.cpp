@@ -256,6 +256,11 @@ public:
         return std::system(("ip -n " + name_ + " link set corvp down").c_str()) == 0;
     }
 
+    // From now on what the daemon sends the peer is lost on the way.
+    bool loseWhatTheDaemonSends() {
+        return std::system("ip route add blackhole 10.94.30.2/32") == 0;
+    }
+
 private:
     std::string name_ = "corvane-peer-" + std::to_string(::getpid());
     std::string why_;
@@ -265,26 +270,39 @@ private:
 };
 
 // A peer that vanishes without closing (nothing of it reaches the daemon any
-// more) holds the daemon only until TCP keepalive gives up on it, about 25 s.
+// more) holds the daemon only until TCP gives up on it, about 25 s: keepalive
+// when the connection was idle, the user timeout when the daemon's answer to
+// the peer's last request never got through (keepalive does not probe a
+// connection with data in flight, and retransmissions would go on for 15 min).
 TEST(DaemonHostile, APeerThatVanishesWithoutClosingReleasesTheDaemon) {
-    PeerAcrossACable network;
-    if (!network.unusable().empty()) {
-        GTEST_SKIP() << network.unusable();
-    }
-    RunningDaemon daemon(boardWithMarker());
-    const auto peer = network.connect();
-    ASSERT_EQ(peer->read(4, 4), 0x4444u);
-    WireClient next;
-    ASSERT_TRUE(next.sendWords({1, 4, 4}));
-    EXPECT_EQ(next.receive(300ms), std::nullopt);  // held by the peer
+    for (const bool answerInFlight : {false, true}) {
+        SCOPED_TRACE(answerInFlight ? "answer in flight" : "idle");
+        PeerAcrossACable network;
+        if (!network.unusable().empty()) {
+            GTEST_SKIP() << network.unusable();
+        }
+        RunningDaemon daemon(boardWithMarker());
+        const auto peer = network.connect();
+        ASSERT_EQ(peer->read(4, 4), 0x4444u);
+        WireClient next;
+        ASSERT_TRUE(next.sendWords({1, 4, 4}));
+        EXPECT_EQ(next.receive(300ms), std::nullopt);  // held by the peer
 
-    ASSERT_TRUE(network.pullCable());
-    const auto pulled = std::chrono::steady_clock::now();
-    EXPECT_EQ(next.receive(40s), markerAnswer);
-    const auto waited =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - pulled);
-    RecordProperty("released_after_s", static_cast<int>(waited.count()));
-    EXPECT_EQ(daemon.count("Socket not connected"), 1);
+        if (answerInFlight) {
+            ASSERT_TRUE(network.loseWhatTheDaemonSends());
+            // Delivered by the kernel alone; the daemon answers it whenever it reads it.
+            ASSERT_TRUE(peer->sendWords({1, 4, 4}));
+            std::this_thread::sleep_for(100ms);
+        }
+        ASSERT_TRUE(network.pullCable());
+        const auto pulled = std::chrono::steady_clock::now();
+        EXPECT_EQ(next.receive(40s), markerAnswer);
+        const auto waited = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::steady_clock::now() - pulled);
+        RecordProperty(answerInFlight ? "released_after_s_answer_in_flight" : "released_after_s",
+                       static_cast<int>(waited.count()));
+        EXPECT_EQ(daemon.count("Socket not connected"), 1);
+    }
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 #include <cmath>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "SdiTestSupport.h"
 #include "sdi/SupportedVideoStandards.h"
 #include "support/LogCapture.h"
+
+#include <fmt/format.h>
 
 namespace Corvane::Sdi {
 namespace {
@@ -35,11 +36,10 @@ struct Expected {
     unsigned pixelRate;
     unsigned frameWidth, frameHeight, activeWidth, activeHeight;
     unsigned firstActiveLine, horizontalBlanking, to0H, consecutive, mappingMode;
-    // capture layout: fields, lanes, width, height
     std::size_t captureFields, lanes;
     unsigned captureWidth, captureHeight;
-    int timingWidth;  // halved for the extended colour modes
-    double wordMHz;   // 20-bit words per second of one link
+    int timingWidth;
+    double wordMHz;
     unsigned virtualInterfaces;
     std::size_t virtualInterfaceFields;
     Standard build() const { return standard(code, fields, quadrants); }
@@ -52,7 +52,8 @@ const Expected expected[] = {
     // name, interface code, fields, quadrants,
     //   short text, reference, links, total rate, sub-images, mapping,
     //   pixel rate, frame w, h, active w, h, first active line, h-blanking, 0H, consecutive,
-    //   mapping mode, capture fields, lanes, w, h, timing width, word rate, virtual interfaces, fields
+    //   mapping mode; capture fields, lanes, w, h; timing width (halved for the extended
+    //   colour modes); 20-bit word rate of one link in MHz; virtual interfaces, their fields
     {"1080p50 3G A", 0x89, {}, false,
      "1920x1080p50 YCbCr:422:10 3G A Rec.709", "1080p50", 1, DR::Rate3G, 1, M::None,
      148500000, 2640, 1125, 1920, 1080, 42, 720, 528, 1920, 0, 1, 1, 2640, 1125, 2640, 148.5, 1, 1},
@@ -213,7 +214,7 @@ TEST(StandardFromPayloadIdentifier, UnsupportedCaptureLayoutsFailWithAReason) {
     EXPECT_EQ(vi.getFrameMetrics().getFieldMetrics().size(), 1u);
 }
 
-TEST(StandardFromPayloadIdentifier, CreationRequiresMatchingInterfaceCodes) {
+TEST(StandardFromPayloadIdentifier, CreationAndEqualityTakeEveryWordInOrder) {
     const PayloadIdentifierPtr good = identifier(0x89C98001);
     const PayloadIdentifierPtr wrongCode = identifier(0x85C98001, 0x89);
     using F = StandardFromPayloadIdentifier;
@@ -222,9 +223,19 @@ TEST(StandardFromPayloadIdentifier, CreationRequiresMatchingInterfaceCodes) {
     EXPECT_FALSE(F::createStandardFromPayloadIdentifier({good})->isQuadrantMode());
     EXPECT_FALSE(F::createStandardFromPayloadIdentifier({good, good})->isQuadrantMode());
     EXPECT_TRUE(F::createStandardFromPayloadIdentifier({good, good, good})->isQuadrantMode());
+
+    const PayloadIdentifierPtr id = identifier(0xCEC98001);
+    const F a({id, id});
+    EXPECT_EQ(a, F({identifier(0xCEC98001), id}));
+    EXPECT_EQ(F(a), a);
+    EXPECT_NE(a, F({id, identifier(0xCEC98021)}));
+    EXPECT_NE(a, F({id}));
+    const F withGap({good, good, nullptr});
+    EXPECT_NE(F({good, good, good}), withGap);
+    EXPECT_EQ(withGap, F({good, good, nullptr}));
 }
 
-TEST(StandardFromPayloadIdentifier, IdentifiersOfASubImage) {
+TEST(StandardFromPayloadIdentifier, IdentifiersOfASubImageAndEmptyStandards) {
     const Standard s12g = expected[6].build();
     const auto all = s12g->getPayloadIdentifiers();
     ASSERT_EQ(all.size(), 8u);
@@ -238,37 +249,20 @@ TEST(StandardFromPayloadIdentifier, IdentifiersOfASubImage) {
 
     const Standard s1g5 = expected[2].build();
     EXPECT_EQ(s1g5->getPayloadIdentifiersForSubImage(3), s1g5->getPayloadIdentifiers());
-}
 
-TEST(StandardFromPayloadIdentifier, EqualityComparesEveryWordInOrder) {
-    const PayloadIdentifierPtr id = identifier(0xCEC98001);
-    const PayloadIdentifierPtr otherChannel = identifier(0xCEC98021);
-    const StandardFromPayloadIdentifier a({id, id});
-    EXPECT_EQ(a, StandardFromPayloadIdentifier({identifier(0xCEC98001), id}));
-    EXPECT_EQ(StandardFromPayloadIdentifier(a), a);
-    EXPECT_NE(a, StandardFromPayloadIdentifier({id, otherChannel}));
-    EXPECT_NE(a, StandardFromPayloadIdentifier({id}));
-
-    const PayloadIdentifierPtr q = identifier(0x89C98001);
-    const StandardFromPayloadIdentifier withGap({q, q, nullptr});
-    EXPECT_NE(StandardFromPayloadIdentifier({q, q, q}), withGap);
-    EXPECT_EQ(withGap, StandardFromPayloadIdentifier({q, q, nullptr}));
-}
-
-TEST(StandardFromPayloadIdentifier, EmptyOrSignalLessStandards) {
     const StandardFromPayloadIdentifier empty({});
     EXPECT_THROW(empty.getSubImageFrameWidth(), std::out_of_range);
-    const StandardFromPayloadIdentifier noSignal(
-        {std::make_shared<const PayloadIdentifierBase>(0u)});
-    EXPECT_TRUE(std::isinf(noSignal.get20BitSampleRateInMicroSeconds()));
     EXPECT_TRUE(empty.getPayloadIdentifierWords().empty());
     bool ok = true;
     Corvane::Testing::LogCapture log;
     EXPECT_EQ(empty.getTransmissionMetrics(ok).getFieldCount(), 0u);
     EXPECT_FALSE(ok);
+    const StandardFromPayloadIdentifier noSignal(
+        {std::make_shared<const PayloadIdentifierBase>(0u)});
+    EXPECT_TRUE(std::isinf(noSignal.get20BitSampleRateInMicroSeconds()));
 }
 
-TEST(VideoStandardCreator, ArrangesIdentifiersInLinkOrder) {
+TEST(VideoStandardCreator, WritesEveryFieldAndArrangesIdentifiersInLinkOrder) {
     struct Layout {
         int code;
         bool quadrants;
@@ -317,9 +311,6 @@ TEST(VideoStandardCreator, ArrangesIdentifiersInLinkOrder) {
         }
         EXPECT_EQ(objects.size(), layout.distinctObjects);
     }
-}
-
-TEST(VideoStandardCreator, WritesEveryFieldIntoTheWord) {
     EXPECT_EQ(standard(0x89, {})->getPayloadIdentifierWords(),
               (std::vector<uint32_t>{0x89C98001, 0x89C98001}));
     // Every argument in its own bits: EA = progressive, PQ, 59.94; 61 = 4:3,
@@ -390,36 +381,32 @@ TEST_F(Catalogue, AnalyserListIsTheGeneratorListPlusReceiveOnlyStandards) {
     EXPECT_EQ(extras, 214u);
 }
 
-// Runs of one interface code and quadrant mode: code, quadrants, standards.
-using FamilyRun = std::tuple<uint32_t, bool, std::size_t>;
-
-std::vector<FamilyRun> familyRuns(const SupportedVideoStandards::StandardPointers& list) {
-    std::vector<FamilyRun> runs;
+// Runs of one interface code and quadrant mode ("q"), as "code:standards ...".
+std::string familyRuns(const SupportedVideoStandards::StandardPointers& list) {
+    std::vector<std::pair<std::string, int>> runs;
     for (const StandardFromPayloadIdentifier* s : list) {
-        const uint32_t code = s->getPayloadIdentifierWords()[0] >> 24;
-        if (!runs.empty() && std::get<0>(runs.back()) == code &&
-            std::get<1>(runs.back()) == s->isQuadrantMode()) {
-            ++std::get<2>(runs.back());
-        } else {
-            runs.emplace_back(code, s->isQuadrantMode(), 1);
+        const std::string family = fmt::format("{:X}{}", s->getPayloadIdentifierWords()[0] >> 24,
+                                               s->isQuadrantMode() ? "q" : "");
+        if (runs.empty() || runs.back().first != family) {
+            runs.emplace_back(family, 0);
         }
+        ++runs.back().second;
     }
-    return runs;
+    std::string text;
+    for (const auto& [family, count] : runs) {
+        text += fmt::format("{}:{} ", family, count);
+    }
+    return text;
 }
 
 TEST_F(Catalogue, FamiliesComeInPresentationOrder) {
-    // The runs cover both lists whole (768 and 982 standards).
-    // 2160-line families: 8 standards per colour pair (10 for the analyser), four pairs.
-    const std::vector<FamilyRun> generatorRuns = {
-        {0xCE, false, 32},       {0xC2, false, 32}, {0xC0, false, 40}, {0x98, false, 32},
-        {0x97, false, 32},       {0x8A, true, 32},  {0x89, true, 32},  {0x8A, false, 32},
-        {0x89, false, 32 + 322}, {0x88, false, 40}, {0x85, false, 92}, {0x84, false, 18}};
-    const std::vector<FamilyRun> analyserRuns = {
-        {0xCE, false, 40},       {0xC2, false, 40}, {0xC0, false, 40}, {0x98, false, 40},
-        {0x97, false, 40},       {0x8A, true, 40},  {0x89, true, 40},  {0x8A, false, 40 + 150},
-        {0x89, false, 40 + 322}, {0x88, false, 40}, {0x85, false, 92}, {0x84, false, 18}};
-    EXPECT_EQ(familyRuns(generator), generatorRuns);
-    EXPECT_EQ(familyRuns(analyser), analyserRuns);
+    // The runs cover both lists whole (768 and 982 standards). 2160-line
+    // families: 8 standards per colour pair (10 for the analyser), four pairs;
+    // 1080 3G A then has 322 more, level B 150 more for the analyser.
+    EXPECT_EQ(familyRuns(generator),
+              "CE:32 C2:32 C0:40 98:32 97:32 8Aq:32 89q:32 8A:32 89:354 88:40 85:92 84:18 ");
+    EXPECT_EQ(familyRuns(analyser),
+              "CE:40 C2:40 C0:40 98:40 97:40 8Aq:40 89q:40 8A:190 89:362 88:40 85:92 84:18 ");
     for (const auto* list : {&analyser, &generator}) {
         EXPECT_EQ(list->front()->getStandardAsShortText(),
                   "4096x2160p47.95 YCbCr:422:10 12G 2-SI Rec.709");
