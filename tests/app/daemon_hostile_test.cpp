@@ -6,6 +6,8 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <QByteArray>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -28,6 +30,12 @@ BoardConfig boardWithMarker() {
     return config;
 }
 
+// The answer to a read of the marker, and `n` such reads in one string.
+const std::vector<std::uint32_t> markerAnswer{2, 4, 4, 0x4444};
+std::string markerReads(int n) {
+    return QByteArray::fromStdString(WireClient::packet({1, 4, 4})).repeated(n).toStdString();
+}
+
 void expectServing(RunningDaemon& daemon) {
     ASSERT_TRUE(daemon.alive());
     WireClient client;
@@ -35,11 +43,8 @@ void expectServing(RunningDaemon& daemon) {
 }
 
 TEST(DaemonHostile, BadInputEndsOnlyThatClientsService) {
-    std::mt19937 random(20261206);
     std::string garbage(4096, '\0');
-    for (char& c : garbage) {
-        c = static_cast<char>(random());
-    }
+    std::generate(garbage.begin(), garbage.end(), std::mt19937(20261206));
     // How the service of the connection ended; on an undecodable packet the
     // daemon closes the connection, so the client is not left hanging.
     const char* const undecodable = "Socket still connected??";
@@ -84,19 +89,13 @@ TEST(DaemonHostile, EveryRequestIsAnsweredToAClientThatStoppedSending) {
         {"batch of 40000, read once all is sent", 40000, ""},
     };
     RunningDaemon daemon(boardWithMarker());
-    const std::string request = WireClient::packet({1, 4, 4});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string bytes;
-        for (int i = 0; i < c.requests; ++i) {
-            bytes += request;
-        }
         WireClient client;
-        client.send(bytes + c.tail);
+        client.send(markerReads(c.requests) + c.tail);
         client.stopSending();
         int answered = 0;
-        while (answered < c.requests &&
-               client.receive() == std::vector<std::uint32_t>{2, 4, 4, 0x4444}) {
+        while (answered < c.requests && client.receive() == markerAnswer) {
             ++answered;
         }
         EXPECT_EQ(answered, c.requests);
@@ -158,7 +157,7 @@ TEST(DaemonHostile, AClientThatNeverFinishesItsPacketHoldsOnlyItsOwnConnection) 
     EXPECT_EQ(queue.front()->receive(300ms), std::nullopt);
     silent.close();
     for (auto& client : queue) {
-        EXPECT_EQ(client->receive(), (std::vector<std::uint32_t>{2, 4, 4, 0x4444}));
+        EXPECT_EQ(client->receive(), markerAnswer);
         client.reset();  // and make way for the next one
     }
 }
@@ -189,10 +188,7 @@ TEST(DaemonHostile, AClientThatNeverReadsIsHeldBackNotBuffered) {
     ASSERT_GT(before, 0);
     // 500,000 pipelined reads: 8.5 MB of answers the client does not take yet.
     constexpr int requests = 500000;
-    std::string burst;
-    for (int i = 0; i < requests; ++i) {
-        burst += WireClient::packet({1, 4, 4});
-    }
+    const std::string burst = markerReads(requests);
     WireClient greedy;
     std::thread sender([&] { greedy.send(burst); });
     std::this_thread::sleep_for(1500ms);
@@ -200,7 +196,7 @@ TEST(DaemonHostile, AClientThatNeverReadsIsHeldBackNotBuffered) {
     // 8 MB.
     EXPECT_LT(residentKiB(daemon.pid()) - before, 4 * 1024);
     int answered = 0;
-    while (answered < requests && greedy.receive() == std::vector<std::uint32_t>{2, 4, 4, 0x4444}) {
+    while (answered < requests && greedy.receive() == markerAnswer) {
         ++answered;
     }
     sender.join();
@@ -300,7 +296,7 @@ TEST(DaemonHostile, APeerThatVanishesWithoutClosingReleasesTheDaemon) {
         }
         ASSERT_TRUE(network.pullCable());
         const auto pulled = std::chrono::steady_clock::now();
-        EXPECT_EQ(next.receive(40s), (std::vector<std::uint32_t>{2, 4, 4, 0x4444}));
+        EXPECT_EQ(next.receive(40s), markerAnswer);
         const auto waited = std::chrono::duration_cast<std::chrono::seconds>(
             std::chrono::steady_clock::now() - pulled);
         RecordProperty(answerInFlight ? "released_after_s_answer_in_flight" : "released_after_s",

@@ -28,7 +28,6 @@ const QString simboard = QStringLiteral(CORVANE_BIN_DIR "/corvane-simboard");
 ProgramRun runSimboard(const QStringList& args) {
     return runProgram(simboard, args);
 }
-
 ProgramRun runTool(const QStringList& args) {
     return runProgram(QStringLiteral(CORVANE_BIN_DIR "/corvane-axi"), args);
 }
@@ -70,10 +69,16 @@ TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
 
 TEST(Simboard, BuildsTheBoardFromItsOptions) {
     const ProgramRun lines = runSimboard(
-        {"--main", "0x44", "--fpga-version", "3.2.1+9", "--fpga-design-id", "4", "--", "sh", "-c",
+        {"--keep", "--main", "0x44", "--fpga-version", "3.2.1+9", "--fpga-design-id", "4", "--",
+         "sh", "-c",
          "for n in 127 126 125 124 123 122 121; do cat /sys/class/gpio/gpio$n/value; done; "
          "head -2 /proc/corv_pcie | tr -d '\\n'"});
     EXPECT_EQ(lines.out, "1\n0\n0\n0\n1\n0\n0\nfpga_version: 3.2.1+9fpga_design_id: 4");
+    std::smatch kept;
+    ASSERT_TRUE(std::regex_search(lines.err, kept, std::regex("testbed kept at (.*)")))
+        << lines.err;
+    EXPECT_TRUE(fs::exists(kept.str(1) + "/dev/xdma0_user"));
+    fs::remove_all(kept.str(1));
 
     // The command's exit status is the tool's; an unfitted board is absent.
     const ProgramRun absent =
@@ -111,46 +116,28 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
     }
 }
 
-TEST(Simboard, KeepsTheTestbedWhenAsked) {
-    const ProgramRun f = runSimboard({"--keep", "--", "true"});
-    std::smatch kept;
-    ASSERT_EQ(f.exitCode, 0) << f.err;
-    ASSERT_TRUE(std::regex_search(f.err, kept, std::regex("testbed kept at (.*)"))) << f.err;
-    EXPECT_TRUE(fs::exists(kept.str(1) + "/dev/xdma0_user"));
-    fs::remove_all(kept.str(1));
-}
-
-TEST(AxiTool, ReadsConsecutiveRegistersInOrder) {
+TEST(AxiTool, ReadsInOrderWritesAndAsksTheVersion) {
     BoardConfig config;
-    for (std::uint32_t i = 0; i < 200; ++i) {
-        config.registers.push_back({3, 0x100 + i, 0xA0000000u + i * 7});
-    }
-    RunningDaemon daemon(config);
-    const ProgramRun run = runTool({"read", "3", "0x100", "200"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
     std::string expected;
     for (std::uint32_t i = 0; i < 200; ++i) {
+        config.registers.push_back({3, 0x100 + i, 0xA0000000u + i * 7});
         char line[64];
         std::snprintf(line, sizeof line, "3:0x%08x = 0x%08x\n", 0x100 + i, 0xA0000000u + i * 7);
         expected += line;
     }
+    RunningDaemon daemon(config);
+    const ProgramRun run = runTool({"read", "3", "0x100", "200"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, expected);
-    // All 200 requests went over one connection.
-    EXPECT_EQ(daemon.count("Got a connection"), 1);
-
-    const ProgramRun json = runTool({"--json", "read", "3", "0x100", "2"});
-    EXPECT_EQ(json.out,
+    EXPECT_EQ(daemon.count("Got a connection"), 1);  // all 200 requests on one connection
+    EXPECT_EQ(runTool({"--json", "read", "3", "0x100", "2"}).out,
               "{\"reads\":[{\"base\":3,\"offset\":256,\"value\":2684354560},"
               "{\"base\":3,\"offset\":257,\"value\":2684354567}]}\n");
-}
 
-TEST(AxiTool, WriteLandsInTheWindowAndVersionAnswers) {
-    RunningDaemon daemon;
     const ProgramRun write = runTool({"write", "1", "2", "0xfeedface"});
     ASSERT_EQ(write.exitCode, 0) << write.err;
-    ASSERT_TRUE(daemon.waitFor("Socket not connected"));
+    ASSERT_TRUE(daemon.waitFor("Socket not connected", 3));
     EXPECT_EQ(windowWordAt(daemon.board(), 0x40008), 0xfeedfaceu);
-
     EXPECT_EQ(runTool({"version"}).out, "mezzanine 5\n");
     EXPECT_EQ(runTool({"--json", "version"}).out, "{\"mezzanine\":5}\n");
 }
@@ -166,9 +153,6 @@ TEST(AxiTool, WaitsUntilTheMaskedValueAppears) {
     fpga.join();
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "2:0x00000008 = 0x80000001\n");
-
-    const ProgramRun late = runTool({"wait", "2", "8", "0xff", "0x02", "--timeout", "200"});
-    expectError(late, 1, "timed out after 200 ms");
 }
 
 // A daemon that answers each read 100 ms late: the poll sent at the deadline

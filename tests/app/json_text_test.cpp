@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QJsonObject>
+#include <string>
 
 #include "app/JsonText.h"
 
@@ -47,20 +48,19 @@ TEST(ParseJson, RepeatedKeysAreRefusedAndEverythingElseParsesAsQtDoes) {
         {R"({"a":"x\u0000y"})", -1, ""},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.constData());
         const JsonParseResult r = parseJson(c.text);
         if (c.repeatAt < 0) {
-            EXPECT_TRUE(r.ok()) << c.text.constData() << ": " << r.message.toStdString();
-            EXPECT_EQ(r.document, QJsonDocument::fromJson(c.text)) << c.text.constData();
+            EXPECT_TRUE(r.ok()) << r.message.toStdString();
+            EXPECT_EQ(r.document, QJsonDocument::fromJson(c.text));
             EXPECT_TRUE(r.message.isEmpty());
         } else {
-            EXPECT_FALSE(r.ok()) << c.text.constData();
-            EXPECT_TRUE(r.document.isNull()) << c.text.constData();
-            EXPECT_EQ(r.error.error, QJsonParseError::IllegalValue) << c.text.constData();
-            EXPECT_EQ(r.error.offset, c.repeatAt) << c.text.constData();
-            EXPECT_EQ(r.message,
-                      c.key ? QStringLiteral("repeated key \"%1\"").arg(QString::fromUtf8(c.key))
-                            : QStringLiteral("key holds a NUL character"))
-                << c.text.constData();
+            EXPECT_FALSE(r.ok());
+            EXPECT_TRUE(r.document.isNull());
+            EXPECT_EQ(r.error.error, QJsonParseError::IllegalValue);
+            EXPECT_EQ(r.error.offset, c.repeatAt);
+            EXPECT_EQ(r.message.toStdString(), c.key ? "repeated key \"" + std::string(c.key) + '"'
+                                                     : "key holds a NUL character");
         }
     }
 }

@@ -11,12 +11,12 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <regex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -125,12 +125,8 @@ TEST(Logging, StdoutLinesAndSyslogPriorities) {
     ASSERT_TRUE(initLogging(true, defaultLogPath));
     testing::internal::CaptureStdout();
 
-    const struct {
-        LogLevel level;
-        const char* text;
-        char letter;
-        int priority;  // LOG_USER | level priority
-    } cases[] = {
+    // Level, text, letter, syslog priority (LOG_USER | the level's).
+    const std::tuple<LogLevel, const char*, char, int> cases[] = {
         {LogLevel::info, "TQ Network AXI server: Waiting for connection", 'I', 8 | 6},
         {LogLevel::notice, "a notice", 'N', 8 | 5},
         {LogLevel::warning, "a warning", 'W', 8 | 4},
@@ -144,11 +140,11 @@ TEST(Logging, StdoutLinesAndSyslogPriorities) {
     logLine(LogLevel::debug, "dropped debug");
     logLine(LogLevel::trace, "dropped trace");
     spdlog::get(appLoggerName)->debug("library debug dropped");
-    for (const auto& c : cases) {
-        if (c.level == LogLevel::off) {
+    for (const auto& [level, text, letter, priority] : cases) {
+        if (level == LogLevel::off) {
             spdlog::get(appLoggerName)->error("library {} call", "error");
         } else {
-            logLine(c.level, c.text);
+            logLine(level, text);
         }
     }
     const std::vector<std::string> lines = Testing::linesOf(testing::internal::GetCapturedStdout());
@@ -161,12 +157,12 @@ TEST(Logging, StdoutLinesAndSyslogPriorities) {
     std::strftime(year, sizeof year, "%y", std::localtime(&now));
     const std::string tid = std::to_string(::syscall(SYS_gettid));
     for (size_t i = 0; i < std::size(cases); ++i) {
-        const auto& c = cases[i];
+        const auto& [level, text, letter, priority] = cases[i];
         const std::regex form(std::string(R"(^\[)") + year +
                               R"(/\d\d/\d\d-\d\d:\d\d:\d\d:\d\d\d\]\[id:)" + tid + R"(\]\[)" +
-                              c.letter + R"(\]> )" + c.text + "$");
+                              letter + R"(\]> )" + text + "$");
         EXPECT_TRUE(std::regex_match(lines[i], form)) << lines[i];
-        EXPECT_EQ(received[i], std::make_pair(c.priority, std::string(c.text)));
+        EXPECT_EQ(received[i], std::make_pair(priority, std::string(text)));
     }
 
     // A second set-up is refused and leaves the first logger and pattern.
@@ -185,16 +181,14 @@ TEST(Logging, StdoutLinesAndSyslogPriorities) {
     spdlog::drop(appLoggerName);
 }
 
-TEST(Logging, LevelTableAndOutOfRangeLevels) {
+// Out-of-range levels count as off; without a logger lines are dropped.
+TEST(Logging, LevelTableAndNoLogger) {
     std::string letters;  // levels -1 to 10
     for (int level = -1; level <= 10; ++level) {
         letters += logLevelLetter(level);
     }
     EXPECT_EQ(letters, "OTDINWECAMOO");
     EXPECT_EQ(logLevelSyslogPriority(9), 6);  // off -> LOG_INFO
-}
-
-TEST(Logging, NoLoggerMeansNoCrash) {
     spdlog::drop(appLoggerName);
     logLine(LogLevel::error, "nobody listens");
     logf(LogLevel::info, "{} {}", QString::fromUtf8("\xc3\xa9t\xc3\xa9"), 3);

@@ -11,30 +11,24 @@
 
 #include "support/ProgramRun.h"
 
+using Corvane::Testing::runProgram;
+
 namespace {
 
-Corvane::Testing::ProgramRun runViewer(const QStringList& arguments) {
-    return Corvane::Testing::runProgram(QStringLiteral(CORVANE_VIEWER), arguments);
-}
-
-struct Colours {
-    int red = 0;
-    int yellow = 0;
-};
-
-Colours coloursIn(const QImage& image, const QRect& rect) {
-    Colours c;
+// Red and yellow pixels (red high, blue low, green low or high) of a rectangle.
+std::pair<int, int> redAndYellowIn(const QImage& image, const QRect& rect) {
+    int red = 0, yellow = 0;
     const QRect area = rect & image.rect();
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
             if (pixel.red() >= 180 && pixel.blue() <= 80) {
-                c.red += pixel.green() < 80;
-                c.yellow += pixel.green() > 180;
+                red += pixel.green() < 80;
+                yellow += pixel.green() > 180;
             }
         }
     }
-    return c;
+    return {red, yellow};
 }
 
 }  // namespace
@@ -43,8 +37,8 @@ TEST(AncillaryView, ScreenshotShowsErrorsRedAndEarlierErrorsYellow) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString png = dir.filePath("view.png");
-    const auto run =
-        runViewer({"--screenshot", png, "--print-rows", QStringLiteral(CORVANE_VIEWER_EXAMPLE)});
+    const auto run = runProgram(CORVANE_VIEWER, {"--screenshot", png, "--print-rows",
+                                                 QStringLiteral(CORVANE_VIEWER_EXAMPLE)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     QMap<QString, QRect> rows;
@@ -59,25 +53,22 @@ TEST(AncillaryView, ScreenshotShowsErrorsRedAndEarlierErrorsYellow) {
     const QImage image(png);
     ASSERT_FALSE(image.isNull());
 
-    struct Expect {
-        const char* row;
-        bool red;
-        bool yellow;
-    } expectations[] = {
-        {"Audio Group 2 (E6h)", true, false},  // parity error now
-        {"Audio Group 2 (E6h)/Link B C-Pos", true, false},
-        {"Audio Group 2 (E6h)/Link A C-Pos", false, false},
-        {"Audio Group 3 (E5h)", false, true},  // earlier checksum error
-        {"Audio Group 3 (E5h)/Link A C-Pos", false, true},
-        {"Audio Group 3 (E5h)/Link B C-Pos", false, false},
-        {"S352 Payload ID (41h 01h)", false, false},
-        {"DID:52h SDID:11h (52h 11h)", false, false},  // unknown packet type
+    // Each row 'R'ed, 'Y'ellow or neither.
+    const std::pair<const char*, char> expectations[] = {
+        {"Audio Group 2 (E6h)", 'R'},  // parity error now
+        {"Audio Group 2 (E6h)/Link B C-Pos", 'R'},
+        {"Audio Group 2 (E6h)/Link A C-Pos", '-'},
+        {"Audio Group 3 (E5h)", 'Y'},  // earlier checksum error
+        {"Audio Group 3 (E5h)/Link A C-Pos", 'Y'},
+        {"Audio Group 3 (E5h)/Link B C-Pos", '-'},
+        {"S352 Payload ID (41h 01h)", '-'},
+        {"DID:52h SDID:11h (52h 11h)", '-'},  // unknown packet type
     };
-    for (const Expect& e : expectations) {
-        ASSERT_TRUE(rows.contains(e.row)) << e.row;
-        const Colours c = coloursIn(image, rows.value(e.row));
-        EXPECT_EQ(c.red > 20, e.red) << e.row << " red pixels " << c.red;
-        EXPECT_EQ(c.yellow > 20, e.yellow) << e.row << " yellow pixels " << c.yellow;
+    for (const auto& [row, colour] : expectations) {
+        ASSERT_TRUE(rows.contains(row)) << row;
+        const auto [red, yellow] = redAndYellowIn(image, rows.value(row));
+        EXPECT_EQ(red > 20, colour == 'R') << row << " red pixels " << red;
+        EXPECT_EQ(yellow > 20, colour == 'Y') << row << " yellow pixels " << yellow;
     }
 }
 
@@ -104,7 +95,8 @@ TEST(AncillaryView, CommandLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        Corvane::Testing::expectRun(runViewer(c.arguments), c.exitCode, c.inOutput);
+        Corvane::Testing::expectRun(runProgram(CORVANE_VIEWER, c.arguments), c.exitCode,
+                                    c.inOutput);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("x.png")));
 }

@@ -67,8 +67,6 @@ public:
             ::waitpid(pid_, nullptr, 0);
         }
     }
-    RunningDaemon(const RunningDaemon&) = delete;
-    RunningDaemon& operator=(const RunningDaemon&) = delete;
 
     Sim::SimulatedBoard& board() { return *board_; }
     pid_t pid() const { return pid_; }
