@@ -30,7 +30,9 @@ constexpr qint64 kMaxQueuedBytes = 1024 * 1024;
 // daemon is free again about 25 s after the peer went. Keepalive does not
 // probe a connection whose last answer is still unacknowledged; there the
 // user timeout ends the retransmissions after the same 25 s, rather than
-// the kernel's default of about 15 minutes.
+// the kernel's default of about 15 minutes. It also ends the connection of a
+// client that leaves its receive buffer full for 25 s: such a client holds
+// the daemon's one client slot without being served, so it goes too.
 constexpr int kKeepAliveIdleS = 10;
 constexpr int kKeepAliveIntervalS = 5;
 constexpr int kKeepAliveProbes = 3;
