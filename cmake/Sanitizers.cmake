@@ -16,6 +16,12 @@ add_compile_options(-fsanitize=${CORVANE_SANITIZE} -fno-omit-frame-pointer)
 add_link_options(-fsanitize=${CORVANE_SANITIZE})
 # A report must fail the test that caused it, not scroll past in its output.
 add_compile_options(-fno-sanitize-recover=all)
+# GCC's instrumentation gives false maybe-uninitialized warnings inside
+# libstdc++ (std::regex's std::function states); GCC's manual advises against
+# -Werror with sanitizers for this reason. They stay warnings here.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-Wno-error=maybe-uninitialized)
+endif()
 
 set(supp ${PROJECT_SOURCE_DIR}/scripts/sanitizers)
 # verify_asan_link_order=0: the device tests start programs under umockdev's
