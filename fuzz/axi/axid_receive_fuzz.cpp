@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <cerrno>
+#include <cstring>
 #include <type_traits>
 
 using namespace Corvane;
@@ -124,17 +125,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const int fd = connectClient();
-    if (size > 0 && ::send(fd, data, size, 0) != static_cast<ssize_t>(size)) {
-        Fuzz::fail("the request bytes were not all sent");
+    // libFuzzer's timeout alarm interrupts blocking calls, and on a loaded
+    // machine loopback delivery lags, so the answers may not all be there
+    // yet when go() returns: EINTR means "again", not "no more answers".
+    for (size_t sent = 0; sent < size;) {
+        const ssize_t n = ::send(fd, data + sent, size - sent, 0);
+        if (n < 0 && errno != EINTR) {
+            Fuzz::fail(
+                (std::string("sending the request bytes failed: ") + std::strerror(errno)).c_str());
+        }
+        sent += n > 0 ? static_cast<size_t>(n) : 0;
     }
     ::shutdown(fd, SHUT_WR);
     server->go();
 
     QByteArray answers;
     char buffer[4096];
-    ssize_t n;
-    while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
-        answers.append(buffer, static_cast<int>(n));
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            answers.append(buffer, static_cast<int>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            Fuzz::fail(
+                (std::string("reading the answers failed: ") + std::strerror(errno)).c_str());
+        }
     }
     ::close(fd);
     if (answers != expectedAnswers(Fuzz::bytes(data, size))) {

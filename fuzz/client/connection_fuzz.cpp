@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QTcpSocket>
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -49,6 +50,9 @@ auto* const receivers = new std::vector<std::unique_ptr<Receiver>>;
 bool writeAll(int fd, const uint8_t* data, size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;  // libFuzzer's timeout alarm, not a failure
+        }
         if (n <= 0) {
             return false;
         }
