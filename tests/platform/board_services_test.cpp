@@ -446,6 +446,39 @@ TEST_F(Flash, EraseAndCopy) {
               std::string("mac: \x02\x00\x5e\xc0\xff\xee", 11) + "s that stay longer");
 }
 
+// Blocks locked down behind the write-protect pin: unlocking is taken but
+// changes nothing, so the copy stops at its erase and the partition stays.
+TEST(LockedFlash, CopyStopsAtTheRefusedErase) {
+    BoardConfig config;
+    config.imageFlashLockedDown = true;
+    SimulatedBoard board(config);
+    const std::string before = pattern(partitionSize, 4);
+    writeFile(board.pathOf("/dev/mtd9"), before);
+
+    const int fd = ::open("/dev/mtd9", O_RDWR);
+    ASSERT_GE(fd, 0);
+    erase_info_user first{0, block};
+    EXPECT_EQ(::ioctl(fd, MEMUNLOCK, &first), 0);
+    EXPECT_EQ(::ioctl(fd, MEMISLOCKED, &first), 1);
+    errno = 0;
+    EXPECT_EQ(::ioctl(fd, MEMERASE, &first), -1);
+    EXPECT_EQ(errno, EROFS);
+    errno = 0;
+    EXPECT_EQ(::write(fd, "\0", 1), -1);
+    EXPECT_EQ(errno, EROFS);
+    ::close(fd);
+
+    const std::string image = board.rootDir() + "/image.bin";
+    SimulatedBoard::writeFile(image, pattern(100, 6));
+    std::string out;
+    EXPECT_EQ(board.run({flashTool, "--noisy", "copy", image, "/dev/mtd9"}, out), 1);
+    EXPECT_NE(out.find("Write failed, could not erase device /dev/mtd9 first\n"
+                       "Reason: Read-only file system\n"),
+              std::string::npos)
+        << out;
+    EXPECT_TRUE(readFile(board.pathOf("/dev/mtd9")) == before);
+}
+
 TEST_F(Flash, ProgressForASupervisorAndInPlaceForPeople) {
     std::string out;
     EXPECT_EQ(board.run({flashTool, "--progress", "erase", "/dev/mtd9"}, out), 0);
