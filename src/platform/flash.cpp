@@ -42,8 +42,9 @@ void say(const char* format, ...) {
     errno = error;
 }
 
-void sayReason(const char* what, const char* name, int error) {
-    say("%s %s\n", what, name);
+// "<what> <name><tail>", then the reason's line.
+void sayReason(const char* what, const char* name, int error, const char* tail = "") {
+    say("%s %s%s\n", what, name, tail);
     say("Reason: %s\n", std::strerror(error));
 }
 
@@ -308,7 +309,7 @@ int flashCopy(const char* source, const char* destination, int size) {
         if (geometry.erasesize == 0 ||
             flash_erase_sectors(out.fd, geometry.size, geometry.erasesize,
                                 static_cast<int>(blocks)) != 0) {
-            sayReason("Write failed, could not erase device", destination, errno);
+            sayReason("Write failed, could not erase device", destination, errno, " first");
             return -5;
         }
     }

@@ -446,6 +446,39 @@ TEST_F(Flash, EraseAndCopy) {
               std::string("mac: \x02\x00\x5e\xc0\xff\xee", 11) + "s that stay longer");
 }
 
+// Blocks locked down behind the write-protect pin: unlocking is taken but
+// changes nothing, so the copy stops at its erase and the partition stays.
+TEST(LockedFlash, CopyStopsAtTheRefusedErase) {
+    BoardConfig config;
+    config.imageFlashLockedDown = true;
+    SimulatedBoard board(config);
+    const std::string before = pattern(partitionSize, 4);
+    writeFile(board.pathOf("/dev/mtd9"), before);
+
+    const int fd = ::open("/dev/mtd9", O_RDWR);
+    ASSERT_GE(fd, 0);
+    erase_info_user first{0, block};
+    EXPECT_EQ(::ioctl(fd, MEMUNLOCK, &first), 0);
+    EXPECT_EQ(::ioctl(fd, MEMISLOCKED, &first), 1);
+    errno = 0;
+    EXPECT_EQ(::ioctl(fd, MEMERASE, &first), -1);
+    EXPECT_EQ(errno, EROFS);
+    errno = 0;
+    EXPECT_EQ(::write(fd, "\0", 1), -1);
+    EXPECT_EQ(errno, EROFS);
+    ::close(fd);
+
+    const std::string image = board.rootDir() + "/image.bin";
+    SimulatedBoard::writeFile(image, pattern(100, 6));
+    std::string out;
+    EXPECT_EQ(board.run({flashTool, "--noisy", "copy", image, "/dev/mtd9"}, out), 1);
+    EXPECT_NE(out.find("Write failed, could not erase device /dev/mtd9 first\n"
+                       "Reason: Read-only file system\n"),
+              std::string::npos)
+        << out;
+    EXPECT_TRUE(readFile(board.pathOf("/dev/mtd9")) == before);
+}
+
 TEST_F(Flash, ProgressForASupervisorAndInPlaceForPeople) {
     std::string out;
     EXPECT_EQ(board.run({flashTool, "--progress", "erase", "/dev/mtd9"}, out), 0);
@@ -818,10 +851,11 @@ TEST_F(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
     EXPECT_EQ(byKey["ultrascale-kintextemp1_inputtemp1"].chip, "ultrascale-kintex-virtual-0");
 }
 
-TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
+TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValueAgainstTheLimits) {
     BoardConfig config;
-    for (Reading r : {Reading::fan1, Reading::fan2, Reading::fan3}) {
-        config.sensors[static_cast<std::size_t>(r)].reset();  // no fan controller
+    for (Reading r :
+         {Reading::fan1, Reading::fan2, Reading::fan3, Reading::fiveVFive, Reading::ddr}) {
+        config.sensors[static_cast<std::size_t>(r)].reset();  // no fan controller, no supplies
     }
     SimulatedBoard board(config);
     SimulatedBoard::writeFile(board.sensorPath(Reading::cpuTemp), "not a number\n");
@@ -831,17 +865,27 @@ TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
     EXPECT_EQ(log.lines()[0].rfind("Failed populating sensors:  -", 0), 0u) << log.lines()[0];
 
     board.setSensor(Reading::cpuTemp, 99.0);  // readable now, but never cached
+    // Value 1 lies inside the temperatures' limits and below the others'.
+    const std::pair<TqTypes::sensorComponent, int> alarmsAfterTwo[] = {
+        {TqTypes::CPUTEMP, 0}, {TqTypes::FIVEVFIVE, 2}, {TqTypes::DDRV, 2},
+        {TqTypes::FANA, 2},    {TqTypes::FANB, 2},      {TqTypes::FANC, 2},
+    };
+    for (const auto& entry : alarmsAfterTwo) {
+        EXPECT_EQ(sensors.getCachedSensor(entry.first).alarmCount, 0) << "before any update";
+    }
     sensors.updateSensorsCache();
     sensors.updateSensorsCache();
-    for (auto c : {TqTypes::CPUTEMP, TqTypes::FANA, TqTypes::FANC}) {
+    for (const auto& [c, alarms] : alarmsAfterTwo) {
         const sensorData s = sensors.getCachedSensor(c);
         EXPECT_EQ(s.value, 1.0) << s.name;
-        EXPECT_EQ(s.alarmCount, 0) << s.name;
+        EXPECT_EQ(s.alarmCount, alarms) << s.name;
     }
     EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).name, "Fan 2 RPM");
     EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).lowLimit, 2000.0);
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FPGATEMP).alarmCount, 0) << "fitted, in range";
     for (const cachedReading& r : sensors.getEveryCachedReading()) {
         EXPECT_EQ(r.chip.rfind("adt7473", 0), std::string::npos) << r.key;
+        EXPECT_EQ(r.chip.rfind("isppac", 0), std::string::npos) << r.key;
     }
 }
 

@@ -27,7 +27,9 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : testbed_(std::make_u
         t.install(std::make_unique<FlashRecord>(*config.serialMac));
     }
     if (config.imageFlash) {
-        t.install(std::make_unique<NorFlash>(imagePartition(), ""));
+        NorGeometry images = imagePartition();
+        images.lockedDown = config.imageFlashLockedDown;
+        t.install(std::make_unique<NorFlash>(images, ""));
     }
     if (config.led) {
         t.install(std::make_unique<LedPwm>());

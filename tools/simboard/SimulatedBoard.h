@@ -39,8 +39,10 @@ struct BoardConfig {
     // The serial/MAC record at the start of /dev/mtd8; empty = no partition.
     using SerialMac = Sim::SerialMac;
     std::optional<SerialMac> serialMac = SerialMac{};
-    // The image partition /dev/mtd9 (see imagePartition()).
+    // The image partition /dev/mtd9 (see imagePartition()), and whether
+    // its blocks are locked down so that nothing erases or writes it.
     bool imageFlash = true;
+    bool imageFlashLockedDown = false;
 
     bool watchdog = true;  // /dev/watchdog present
     bool led = true;       // the three PWM chips present
