@@ -169,7 +169,7 @@ TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
         const DatacoreStatusWidget* widget = statusWidget(path);
         ASSERT_NE(widget, nullptr);
         if (node->getChildren().empty()) {
-            EXPECT_EQ(widget->getLabel().toolTip(), toolTip);
+            EXPECT_EQ(widget->getLabel().toolTip().toStdString(), toolTip.toStdString());
         } else {  // then what is invalid below
             EXPECT_TRUE(widget->getLabel().toolTip().startsWith(toolTip));
         }
@@ -259,7 +259,7 @@ TEST_F(MonitorTest, AFoldedBranchShowsTheWorstStateBelowItAsThatChanges) {
         for (const QString& above : {QString("statusCoreRouter"), input, sdi3}) {
             EXPECT_EQ(health(above), shown) << above.toStdString();
         }
-        EXPECT_EQ(widget->getLabel().toolTip(), toolTip);
+        EXPECT_EQ(widget->getLabel().toolTip().toStdString(), toolTip.toStdString());
     }
 
     // A change on its way makes its branch wait until the server answers.
