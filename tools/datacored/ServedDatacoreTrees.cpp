@@ -159,8 +159,8 @@ bool ServedDatacoreTrees::build(const QJsonObject& object, const QString& name,
     }
     pathBytes_ += qint64(path.size()) * qint64(sizeof(QChar));
     if (pathBytes_ > ServerCommon::maxDatacorePathBytes) {
-        error = QStringLiteral("%1: the datacore paths exceed %2 MiB")
-                    .arg(path)
+        // Not prefixed with the path, which may be most of those bytes.
+        error = QStringLiteral("the datacore paths exceed %1 MiB")
                     .arg(ServerCommon::maxDatacorePathBytes / (1024 * 1024));
         return false;
     }
