@@ -10,6 +10,12 @@
 namespace Corvane {
 namespace {
 
+// Qt 5.15's parser refuses a document nested deeper than this (arrays and
+// objects alike, DeepNesting) before it builds anything more, so the scan
+// need not look further either: it stops there instead of keeping a frame for
+// every bracket of a hostile text.
+constexpr size_t kMaxNesting = 1024;
+
 // Above this many keys an object's keys are sorted to find a repeat; below,
 // comparing each with the ones before it is cheaper.
 constexpr size_t kPairwiseKeys = 16;
@@ -19,6 +25,9 @@ struct Refusal {
     int offset = -1;  // of the key; -1: nothing refused
     std::string_view key;
     bool nul = false;  // the key holds U+0000 (then `key` is empty)
+    // Set instead of `offset` when nesting passes kMaxNesting: the length of
+    // the text up to and including the bracket one level too deep.
+    int tooDeepAt = -1;
 };
 
 // Finds a repeated key, or a key holding U+0000, without building anything.
@@ -60,6 +69,11 @@ public:
                 continue;
             }
             if (c == '{' || c == '[') {
+                if (frames_.size() == kMaxNesting) {
+                    Refusal deep;
+                    deep.tooDeepAt = static_cast<int>(i + 1);
+                    return deep;
+                }
                 frames_.push_back({c == '{', c == '{', keys_.size()});
             } else if (c == '}' || c == ']') {
                 if (frames_.empty() || frames_.back().object != (c == '}')) {
@@ -167,7 +181,17 @@ private:
 JsonParseResult parseJson(const QByteArray& text) {
     JsonParseResult result;
     KeyScan scan(text);  // owns the decoded keys the result points into
-    if (const Refusal refused = scan.run(); refused.offset >= 0) {
+    const Refusal refused = scan.run();
+    if (refused.tooDeepAt >= 0) {
+        // Qt parses no further than that bracket, so it completes no object
+        // there (nothing can leak) and, given the text up to it, fails just as
+        // on the whole text: too deep, or earlier on whatever broke before.
+        const QByteArray upToDeep = QByteArray::fromRawData(text.constData(), refused.tooDeepAt);
+        static_cast<void>(QJsonDocument::fromJson(upToDeep, &result.error));
+        result.message = result.error.errorString();
+        return result;
+    }
+    if (refused.offset >= 0) {
         result.error = {refused.offset, QJsonParseError::IllegalValue};
         result.message = refused.nul
                              ? QStringLiteral("key holds a NUL character")

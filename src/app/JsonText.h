@@ -20,6 +20,11 @@ namespace Corvane {
 // key's second occurrence, and the message names the key. Qt also takes two
 // keys that differ only after a NUL character for one, so a key holding U+0000
 // (raw or escaped) is refused the same way, at that key's offset.
+//
+// Nesting deeper than Qt's own limit of 1024 arrays and objects is Qt's
+// DeepNesting error at Qt's offset (just past the bracket one level too deep),
+// or Qt's error for whatever broke before that bracket. The check costs no
+// memory beyond that depth, whatever the length of the text.
 struct JsonParseResult {
     QJsonDocument document;  // null unless ok()
     QJsonParseError error{0, QJsonParseError::NoError};

@@ -55,6 +55,14 @@ public:
         return rootNodeFor(persistentConfigTreeKey);
     }
 
+    // Whether the four trees, expanded into one path per node as the client
+    // manager expands them (a tree left out counts as one nameless node, a
+    // shape deeper than maxTreeDepth as cut off), make at most `maxPaths`
+    // paths of at most `maxPathBytes` together, two bytes per UTF-16 code
+    // unit. Reads the JSON only and stops at the first node past a bound, so
+    // a hostile tree is refused before anything is built from it.
+    bool pathsFitWithin(qint64 maxPaths, qint64 maxPathBytes) const;
+
     QJsonObject getDatacoreAsObjectContainingAllOfItsChildren(const DatacoreBase& node) const;
     // Lenient: a missing or non-string "Core" gives an empty name, a
     // non-object kid an empty leaf.
