@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <algorithm>
+#include <limits>
 #include <list>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ struct Refusal {
     // Set instead of `offset` when nesting passes kMaxNesting: the length of
     // the text up to and including the bracket one level too deep.
     int tooDeepAt = -1;
+    // Set instead of `offset` when the text holds more values than allowed:
+    // the offset of the comma or bracket that passed the bound.
+    int tooLargeAt = -1;
 };
 
 // Finds a repeated key, or a key holding U+0000, without building anything.
@@ -40,8 +44,9 @@ struct Refusal {
 // completing nothing more).
 class KeyScan {
 public:
-    explicit KeyScan(const QByteArray& text)
-        : text_(text.constData(), static_cast<size_t>(text.size())) {
+    KeyScan(const QByteArray& text, qint64 maxValues)
+        : text_(text.constData(), static_cast<size_t>(text.size())),
+          valuesLeft_(maxValues < 0 ? std::numeric_limits<qint64>::max() : maxValues) {
         frames_.reserve(8);
         keys_.reserve(32);
     }
@@ -67,6 +72,11 @@ public:
                 }
                 i = end;
                 continue;
+            }
+            if ((c == ',' || c == '{' || c == '[') && --valuesLeft_ < 0) {
+                Refusal large;
+                large.tooLargeAt = static_cast<int>(i);
+                return large;
             }
             if (c == '{' || c == '[') {
                 if (frames_.size() == kMaxNesting) {
@@ -171,6 +181,7 @@ private:
     }
 
     std::string_view text_;
+    qint64 valuesLeft_;
     std::vector<Frame> frames_;
     std::vector<Key> keys_;
     std::list<std::string> decoded_;  // rare: allocates only when used
@@ -178,10 +189,15 @@ private:
 
 }  // namespace
 
-JsonParseResult parseJson(const QByteArray& text) {
+JsonParseResult parseJson(const QByteArray& text, qint64 maxValues) {
     JsonParseResult result;
-    KeyScan scan(text);  // owns the decoded keys the result points into
+    KeyScan scan(text, maxValues);  // owns the decoded keys the result points into
     const Refusal refused = scan.run();
+    if (refused.tooLargeAt >= 0) {
+        result.error = {refused.tooLargeAt, QJsonParseError::DocumentTooLarge};
+        result.message = QStringLiteral("more than %1 values").arg(maxValues);
+        return result;
+    }
     if (refused.tooDeepAt >= 0) {
         // Qt parses no further than that bracket, so it completes no object
         // there (nothing can leak) and, given the text up to it, fails just as

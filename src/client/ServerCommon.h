@@ -1,5 +1,7 @@
 #pragma once
 
+#include "packets/DatacorePathRadixTreePacket.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -14,10 +16,9 @@ enum DatacoreTree : int {
     invalidTree = 4,
 };
 
-// What the four trees of one server may hold together, and so what a client
-// mirrors of them: the server refuses a file that describes more, a client a
-// path tree that does. Real trees are a few thousand datacores.
-constexpr int maxDatacores = 65536;
+// What the four trees of one server may hold together (the path tree packet
+// defines it, as it carries all four).
+constexpr int maxDatacores = DatacorePathRadixTreePacket::maxDatacores;
 // The full paths of all those datacores ("statusCoreRouter/input/sdi1", roots
 // included), counted as a client holds them: two bytes per UTF-16 code unit.
 // Bounds what a chain of long names costs, which grows with the square of its

@@ -16,6 +16,10 @@ class DatacoreBase;
 class DatacorePathRadixTreePacket : public SerialisableDataPacket {
 public:
     static constexpr const char* className = "DatacorePathRadixTreePacket";
+    // What the four trees of one server may hold together, and so what a
+    // client mirrors of them: the server refuses a file that describes more, a
+    // client a path tree that does. Real trees are a few thousand datacores.
+    static constexpr int maxDatacores = 65536;
     static constexpr const char* clientIdKey = "ClientId";
     static constexpr const char* statusTreeKey = "StatusTreeObject";
     static constexpr const char* configTreeKey = "ConfigTreeObject";

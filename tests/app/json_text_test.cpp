@@ -116,4 +116,35 @@ TEST(ParseJson, NestingBeyondQtsLimitIsQtsError) {
     }
 }
 
+// A reader's bound on values counts commas and brackets outside strings, so
+// the text at the bound parses and one more value is refused where it stands.
+TEST(ParseJson, MoreValuesThanTheReaderAllowsAreRefusedBeforeQtBuildsThem) {
+    const struct {
+        QByteArray text;
+        qint64 maxValues;
+        int refusedAt;  // -1: parses
+    } cases[] = {
+        {"[1,2,3]", 3, -1},
+        {"[1,2,3]", 2, 4},
+        {R"({"a":"x,y,[z]","b":{}})", 3, -1},
+        {R"({"a":"x,y,[z]","b":{}})", 2, 19},
+        {"[" + QByteArray("{},").repeated(100000) + "{}]", 200002, -1},
+        {"[" + QByteArray("{},").repeated(100000) + "{}]", 200001, 300001},
+        {"[1,2,3]", -1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.left(40).constData());
+        const JsonParseResult r = parseJson(c.text, c.maxValues);
+        if (c.refusedAt < 0) {
+            EXPECT_TRUE(r.ok()) << r.message.toStdString();
+            EXPECT_EQ(r.document, QJsonDocument::fromJson(c.text));
+        } else {
+            EXPECT_EQ(r.error.error, QJsonParseError::DocumentTooLarge);
+            EXPECT_EQ(r.error.offset, c.refusedAt);
+            EXPECT_EQ(r.message, QStringLiteral("more than %1 values").arg(c.maxValues));
+            EXPECT_TRUE(r.document.isNull());
+        }
+    }
+}
+
 }  // namespace
