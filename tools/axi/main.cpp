@@ -16,6 +16,7 @@
 #include <variant>
 #include <vector>
 
+#include "RegisterCommands.h"
 #include "axi/AxiNetworkUtil.h"
 #include "common/NumberText.h"
 
@@ -287,6 +288,23 @@ void waitFor(Session& s, const std::vector<std::uint32_t>& n, bool asJson, int i
     }
 }
 
+// Named registers go through the same connection as numbered ones.
+class SessionBus : public Tools::RegisterBus {
+public:
+    SessionBus(const QString& host, quint16 port, int timeoutMs) : s_(host, port, timeoutMs) {}
+    std::uint32_t read(std::uint32_t base, std::uint32_t offset) override {
+        s_.send(AxiReadRequestNetworkTransaction(base, offset));
+        return s_.readResponse(base, offset, s_.timeoutMs());
+    }
+    void write(std::uint32_t base, std::uint32_t offset, std::uint32_t value) override {
+        s_.send(AxiWriteNetworkTransaction(base, offset, value));
+        s_.drain();
+    }
+
+private:
+    Session s_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -314,6 +332,7 @@ int main(int argc, char** argv) {
         {"interval", "Milliseconds between polls of wait (default 10).", "MS", "10"},
         {"json", "Print results as JSON."},
     });
+    Tools::addRegisterOptions(p);
     p.addPositionalArgument("command", "read, write, version or wait, then its arguments.",
                             "COMMAND [ARGS...]");
     p.process(app);
@@ -327,6 +346,12 @@ int main(int argc, char** argv) {
         }
         if (!timeout || *timeout > 86400000u || !interval || *interval > 86400000u) {
             throw ToolError(QStringLiteral("--timeout and --interval take milliseconds"), 2);
+        }
+        if (Tools::isRegisterCommand(p.positionalArguments())) {
+            return Tools::runRegisterCommand(p.positionalArguments(), p, [&] {
+                return std::make_unique<SessionBus>(p.value("host"), static_cast<quint16>(*port),
+                                                    static_cast<int>(*timeout));
+            });
         }
         const Command c = parseCommand(p.positionalArguments());
         const bool asJson = p.isSet("json");

@@ -211,7 +211,7 @@ private:
         return out.simplified();
     }
     bool is(const char* name) const {
-        return xml_.namespaceUri() == ns_ && xml_.name() == QLatin1String(name);
+        return xml_.name() == QLatin1String(name) && xml_.namespaceUri() == ns_;
     }
     std::uint64_t number(const char* what) {
         const int line = static_cast<int>(xml_.lineNumber());
@@ -465,14 +465,14 @@ private:
         raw.reg.access = raw.access.value_or(blockAccess.value_or(Access::readWrite));
         for (auto& [f, a] : raw.fields) {
             f.access = a.value_or(raw.reg.access);
-            raw.reg.fields.push_back(f);
+            raw.reg.fields.push_back(std::move(f));
         }
         std::sort(raw.reg.fields.begin(), raw.reg.fields.end(),
                   [](const Field& x, const Field& y) { return x.bitOffset < y.bitOffset; });
         for (std::uint64_t i = 0; i < count; ++i) {
             const std::uint64_t offset = raw.offset + i * 4;
             const std::uint64_t address = b.baseAddress + offset;
-            Register r = raw.reg;
+            Register r = i + 1 == count ? std::move(raw.reg) : raw.reg;
             if (!raw.dims.empty()) {
                 std::uint64_t rest = i;
                 QString suffix;
