@@ -58,6 +58,11 @@ await "$work/dumpcap.log" "File:"
 "$bin/corvane-axi" read 2 0x10 > /dev/null || die "corvane-axi read"
 "$bin/corvane-axi" write 2 0x10 0xcafe || die "corvane-axi write"
 "$bin/corvane-axi" version > /dev/null || die "corvane-axi version"
+# Named registers: the example map's table names what the dissector shows.
+map=$lua/../axi/examples/simboard.xml
+"$bin/corvane-axi" --map "$map" regs --csv > "$work/regs.csv" || die "corvane-axi regs --csv"
+"$bin/corvane-axi" --map "$map" write sys.ctrl=0x43 || die "corvane-axi write sys.ctrl"
+"$bin/corvane-axi" --map "$map" read sys.ctrl > /dev/null || die "corvane-axi read sys.ctrl"
 "$bin/corvane-datacore" --port "$dcport" get configCoreRouter/analyser/inputSelect > /dev/null ||
     die "corvane-datacore get"
 # The kernel hands packets to dumpcap in blocks; stop only once both ends'
@@ -90,7 +95,8 @@ failed=0
 # taken one by one).
 check() {
     local options=(-X "lua_script:$lua/corvane_axi.lua" -X "lua_script:$lua/corvane_datacore.lua")
-    [ "$1" = live ] && options+=(-o "corvane_datacore.port:$dcport")
+    [ "$1" = live ] && options+=(-o "corvane_datacore.port:$dcport"
+        -o "corvane_axi.register_map:$work/regs.csv")
     local fields=() out
     for f in $3; do fields+=(-e "$f"); done
     out=$(tshark -r "$work/$1.pcapng" "${options[@]}" -Y "$2" -T fields "${fields[@]}" 2>&1)
@@ -111,6 +117,10 @@ check live "corvane_axi.type == 2 && corvane_axi.base == 2" \
 check live "corvane_axi.type == 0" "corvane_axi.base corvane_axi.offset corvane_axi.value" \
     "0x00000002${tab}0x00000010${tab}0x0000cafe"
 check live "corvane_axi.type == 4" "corvane_axi.version" "5"
+check live 'corvane_axi.register == "sys.ctrl" && corvane_axi.type == 2' \
+    "corvane_axi.register corvane_axi.field" \
+    "sys.ctrl${tab}enable = 0x1,mode = 0x1 ANALYSE,lanes = 0x4,version = 0x0"
+check live 'corvane_axi.register == "sys.ctrl" && corvane_axi.type == 1' "corvane_axi.register" "sys.ctrl"
 check live "corvane_datacore" "corvane_datacore.class" "DatacorePathRadixTreePacket"
 check live 'corvane_datacore.class == "DatacorePacket"' "corvane_datacore.path" \
     "configCoreRouter/analyser/inputSelect"

@@ -24,6 +24,7 @@ struct RegisterOptions {
     QString map;  // empty when none was given
     bool json = false;
     bool force = false;
+    bool csv = false;
     int intervalMs = 100;
     std::optional<std::uint32_t> count;  // changes watch waits for; none: forever
 };
@@ -117,6 +118,10 @@ public:
     }
 
     void regs(const QString& pattern) {
+        if (opt_.csv) {
+            regsCsv(pattern);
+            return;
+        }
         QJsonArray all;
         for (const Register* r : selected(pattern)) {
             QJsonArray fields;
@@ -168,6 +173,36 @@ public:
         }
         if (opt_.json) {
             print({{"registers", all}}, {}, true);
+        }
+    }
+
+    // One line per register: name, base, offset, access, reset and its fields
+    // as name:lsb:width[:ENUM=value|...], separated by ';'. IP-XACT names
+    // hold no ',', ';', ':', '|' or '='.
+    void regsCsv(const QString& pattern) {
+        print({}, QStringLiteral("register,base,offset,access,reset,fields"), false);
+        for (const Register* r : selected(pattern)) {
+            QStringList fields;
+            for (const Field& f : r->fields) {
+                QString text =
+                    QStringLiteral("%1:%2:%3").arg(f.name).arg(f.bitOffset).arg(f.bitWidth);
+                QStringList enums;
+                for (const auto& e : f.enums) {
+                    enums << QStringLiteral("%1=%2").arg(e.name).arg(e.value);
+                }
+                if (!enums.isEmpty()) {
+                    text += QLatin1Char(':') + enums.join(QLatin1Char('|'));
+                }
+                fields << text;
+            }
+            print({},
+                  QStringLiteral("%1,%2,%3,%4,%5,%6")
+                      .arg(r->fullName())
+                      .arg(r->base())
+                      .arg(r->offset())
+                      .arg(RegMap::accessText(r->access), hex(r->reset),
+                           fields.join(QLatin1Char(';'))),
+                  false);
         }
     }
 
@@ -384,6 +419,7 @@ void addRegisterOptions(QCommandLineParser& parser) {
          "Write fields of registers with side effects; dump and watch registers whose "
          "read has one."},
         {"count", "watch: stop after N changes.", "N"},
+        {"csv", "regs: a table for the Wireshark dissector (its register_map preference)."},
     });
 }
 
@@ -395,6 +431,7 @@ RegisterOptions registerOptions(const QCommandLineParser& parser) {
         parser.isSet("map") ? parser.value("map") : qEnvironmentVariable("CORVANE_REGISTER_MAP");
     o.json = parser.isSet("json");
     o.force = parser.isSet("force");
+    o.csv = parser.isSet("csv");
     if (parser.isSet("interval")) {
         const auto ms = parseNumber(parser.value("interval"));
         o.intervalMs =

@@ -6,6 +6,10 @@
 --
 -- Install: copy or symlink into ~/.local/lib/wireshark/plugins/, or load with
 -- `tshark -X lua_script:corvane_axi.lua`.
+--
+-- Registers are named, and the fields of reads and writes decoded, from the
+-- table `corvane-axi --map FILE regs --csv` writes, given in the preference
+-- corvane_axi.register_map (`tshark -o corvane_axi.register_map:regs.csv`).
 
 local axi = Proto("corvane_axi", "Corvane AXI register protocol")
 
@@ -32,6 +36,8 @@ local f = {
     version = ProtoField.uint32("corvane_axi.version", "Mezzanine version"),
     word_index = ProtoField.uint64("corvane_axi.word_index", "Word index", base.HEX),
     extra = ProtoField.uint32("corvane_axi.extra", "Unused word", base.HEX),
+    register = ProtoField.string("corvane_axi.register", "Register"),
+    field = ProtoField.string("corvane_axi.field", "Field"),
 }
 axi.fields = f
 
@@ -46,6 +52,55 @@ local e = {
         expert.group.PROTOCOL, expert.severity.NOTE),
 }
 axi.experts = e
+
+axi.prefs.register_map = Pref.string("Register map",
+    "", "The table of `corvane-axi --map FILE regs --csv`: names registers and decodes fields")
+
+-- Word index -> { name = "block.register", fields = { { name, lsb, width, enums } } }
+local registers = {}
+
+local function split(text, separator)
+    local parts = {}
+    for part in string.gmatch(text, "([^" .. separator .. "]+)") do
+        parts[#parts + 1] = part
+    end
+    return parts
+end
+
+local function loadRegisterMap(path)
+    registers = {}
+    if path == nil or path == "" then
+        return
+    end
+    local file = io.open(path, "r")
+    if file == nil then
+        return
+    end
+    for line in file:lines() do
+        local name, b, o, fields = string.match(line, "^([^,]+),(%d+),(%d+),[^,]*,[^,]*,?(.*)$")
+        if name ~= nil then
+            local r = { name = name, fields = {} }
+            for _, text in ipairs(split(fields, ";")) do
+                local parts = split(text, ":")
+                local fieldInfo = { name = parts[1], lsb = tonumber(parts[2]) or 0,
+                    width = tonumber(parts[3]) or 1, enums = {} }
+                for _, e in ipairs(split(parts[4] or "", "|")) do
+                    local en, ev = string.match(e, "^(.+)=(%d+)$")
+                    if en ~= nil then
+                        fieldInfo.enums[tonumber(ev)] = en
+                    end
+                end
+                r.fields[#r.fields + 1] = fieldInfo
+            end
+            registers[tonumber(b) * 65536 + tonumber(o)] = r
+        end
+    end
+    file:close()
+end
+
+function axi.prefs_changed()
+    loadRegisterMap(axi.prefs.register_map)
+end
 
 -- Packets of one segment are listed in the info column separated by commas.
 local function appendInfo(pinfo, text)
@@ -101,6 +156,23 @@ local function dissectPacket(tvb, pinfo, tree)
         local high = math.floor(values.base / 65536)
         item:add(f.word_index, tvb(5, 8), UInt64.new(low, high)):set_generated()
         summary[#summary + 1] = string.format("index=0x%x", values.base * 65536 + values.offset % 65536)
+
+        local r = registers[values.base * 65536 + values.offset % 65536]
+        if r ~= nil then
+            item:add(f.register, r.name):set_generated()
+            summary[#summary + 1] = r.name
+            if values.value ~= nil then
+                -- Arithmetic rather than bit operators: the same on Lua 5.2 and 5.4.
+                for _, fi in ipairs(r.fields) do
+                    local v = math.floor(values.value / 2 ^ fi.lsb) % 2 ^ fi.width
+                    local text = string.format("%s = 0x%x", fi.name, v)
+                    if fi.enums[v] ~= nil then
+                        text = text .. " " .. fi.enums[v]
+                    end
+                    item:add(f.field, text):set_generated()
+                end
+            end
+        end
     end
 
     if n > #t.fields + 1 then
