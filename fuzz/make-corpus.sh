@@ -99,6 +99,12 @@ seed sdi_fuzz 720p '\x01\x88\x4a\x01\x00'
 seed bitfile_fuzz header '\x00\x09\x0f\xf0\x0f\xf0\x0f\xf0\x0f\xf0\x00\x00\x01a\x00\x0ctop;UserID\x00b\x00\x0cxc7z020clg\x00c\x00\x0b2026/12/07\x00d\x00\x0912:00:00\x00e\x00\x00\x00\x08\xff\xff\xff\xff\xaa\x99\x55\x66'
 seed jedfile_fuzz fuses '\x08\x02design*\nQF16*\nF0*\nL0000 1010101011110000*\nC1234*\n\x031234'
 
+# Register maps: the corvane-axi example (IP-XACT 2009) and a small 2014 one
+# with an array, field resets and SystemVerilog numbers.
+mkdir -p corpus/regmap_fuzz
+cp ../tools/axi/examples/simboard.xml corpus/regmap_fuzz/example-2009.xml
+seed regmap_fuzz small-2014 '<?xml version="1.0"?>\n<ipxact:component xmlns:ipxact="http://www.accellera.org/XMLSchema/IPXACT/1685-2014"><ipxact:name>c</ipxact:name><ipxact:memoryMaps><ipxact:memoryMap><ipxact:name>m</ipxact:name><ipxact:addressBlock><ipxact:name>b</ipxact:name><ipxact:baseAddress>4K</ipxact:baseAddress><ipxact:range>0x100</ipxact:range><ipxact:width>32</ipxact:width><ipxact:register><ipxact:name>r</ipxact:name><ipxact:dim>2</ipxact:dim><ipxact:addressOffset>32'"'"'h10</ipxact:addressOffset><ipxact:size>32</ipxact:size><ipxact:access>read-write</ipxact:access><ipxact:field><ipxact:name>f</ipxact:name><ipxact:bitOffset>4</ipxact:bitOffset><ipxact:resets><ipxact:reset><ipxact:value>'"'"'b1</ipxact:value></ipxact:reset></ipxact:resets><ipxact:bitWidth>2</ipxact:bitWidth><ipxact:modifiedWriteValue>oneToClear</ipxact:modifiedWriteValue><ipxact:enumeratedValues><ipxact:enumeratedValue><ipxact:name>ON</ipxact:name><ipxact:value>1</ipxact:value></ipxact:enumeratedValue></ipxact:enumeratedValues></ipxact:field></ipxact:register></ipxact:addressBlock></ipxact:memoryMap></ipxact:memoryMaps></ipxact:component>\n'
+
 # Dictionary: JSON syntax and every key the project's JSON readers look up,
 # taken from their sources.
 {
