@@ -31,6 +31,9 @@ BoardConfig exampleBoard() {
 
 TEST(AxiNamedRegisters, ReadWriteAndDumpByName) {
     RunningDaemon daemon(exampleBoard());
+    EXPECT_EQ(runTool({"regs", "video.lut[1]"}).out,
+              "video.lut[1]  0x00040104  1:0x0041  RW  reset 0x00000000\n"
+              "    [15:0] lo RW reset 0x0\n    [31:16] hi RW reset 0x0\n");
     const ProgramRun read = runTool({"read", "sys.ctrl"});
     ASSERT_EQ(read.exitCode, 0) << read.err;
     EXPECT_EQ(read.out,
