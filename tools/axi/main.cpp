@@ -318,7 +318,13 @@ int main(int argc, char** argv) {
         "  read BASE OFFSET [COUNT]     read COUNT consecutive registers (default 1)\n"
         "  write BASE OFFSET VALUE      write one register (no acknowledgement)\n"
         "  version                      mezzanine board identity (0 = unreadable)\n"
-        "  wait BASE OFFSET MASK VALUE  poll until (register & MASK) == VALUE\n\n"
+        "  wait BASE OFFSET MASK VALUE  poll until (register & MASK) == VALUE\n"
+        "With a register map (--map FILE or CORVANE_REGISTER_MAP):\n"
+        "  regs [BLOCK|PATTERN]         the registers, their addresses and fields (--csv)\n"
+        "  read NAME[.FIELD]            a register with its fields decoded\n"
+        "  write NAME[.FIELD]=VALUE     a register, or a field (read, changed, written back)\n"
+        "  dump [BLOCK|PATTERN]         read every register, marking values not at reset\n"
+        "  watch NAME                   a line per change (--interval, --count)\n\n"
         "Numbers are decimal or 0x-hexadecimal. Errors go to stderr; the exit status is 1\n"
         "for a failure (no daemon, no answer, timeout) and 2 for a usage error.");
     p.addHelpOption();
@@ -333,7 +339,8 @@ int main(int argc, char** argv) {
         {"json", "Print results as JSON."},
     });
     Tools::addRegisterOptions(p);
-    p.addPositionalArgument("command", "read, write, version or wait, then its arguments.",
+    p.addPositionalArgument("command",
+                            "read, write, version, wait, regs, dump or watch, then its arguments.",
                             "COMMAND [ARGS...]");
     p.process(app);
 
