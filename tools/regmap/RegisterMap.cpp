@@ -203,12 +203,16 @@ private:
         const int end = depth_ - 1;
         while (depth_ > end) {
             if (next() == QXmlStreamReader::Characters) {
-                out += xml_.text();
+                if (out.isEmpty()) {
+                    out = xml_.text().toString();
+                } else {
+                    out += xml_.text();
+                }
             } else if (xml_.atEnd()) {
                 break;
             }
         }
-        return out.simplified();
+        return std::move(out).simplified();
     }
     bool is(const char* name) const {
         return xml_.name() == QLatin1String(name) && xml_.namespaceUri() == ns_;
