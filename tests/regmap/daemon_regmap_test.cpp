@@ -114,6 +114,11 @@ TEST(AxiNamedRegisters, RefusesWhatWouldDoHarm) {
     const ProgramRun noMap =
         runProgram(QStringLiteral(CORVANE_BIN_DIR "/corvane-axi"), {"read", "sys.ctrl"});
     expectToolRun(noMap, 2, "need a register map (--map FILE or CORVANE_REGISTER_MAP)");
+    qputenv("CORVANE_REGISTER_MAP", exampleMap.toUtf8());
+    const ProgramRun fromEnvironment =
+        runProgram(QStringLiteral(CORVANE_BIN_DIR "/corvane-axi"), {"read", "sys.ctrl.lanes"});
+    qunsetenv("CORVANE_REGISTER_MAP");
+    EXPECT_EQ(fromEnvironment.out, "sys.ctrl.lanes = 0x4\n") << fromEnvironment.err;
     EXPECT_EQ(windowWordAt(daemon.board(), statusAt), 0x102u);
     EXPECT_EQ(windowWordAt(daemon.board(), ctrlAt), 0x12000043u);
 
