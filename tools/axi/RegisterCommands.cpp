@@ -6,7 +6,6 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 
 #include "common/CommandLine.h"
 #include "common/NumberText.h"
@@ -27,12 +26,6 @@ struct RegisterOptions {
     bool csv = false;
     int intervalMs = 100;
     std::optional<std::uint32_t> count;  // changes watch waits for; none: forever
-};
-
-struct Refusal : std::runtime_error {
-    Refusal(const QString& message, int code = 1)
-        : std::runtime_error(message.toStdString()), exitCode(code) {}
-    int exitCode;
 };
 
 QString hex(std::uint32_t v, int digits = 8) {
@@ -106,14 +99,14 @@ public:
     Commands(const RegisterOptions& o, const std::function<std::unique_ptr<RegisterBus>()>& c)
         : opt_(o), connect_(c) {
         if (opt_.map.isEmpty()) {
-            throw Refusal(QStringLiteral("named registers need a register map (--map FILE or "
-                                         "CORVANE_REGISTER_MAP)"),
-                          2);
+            throw ToolError(QStringLiteral("named registers need a register map (--map FILE or "
+                                           "CORVANE_REGISTER_MAP)"),
+                            usageStatus);
         }
         try {
             map_ = RegisterMap::load(opt_.map);
         } catch (const RegMap::MapError& e) {
-            throw Refusal(QString::fromStdString(e.what()));
+            throw ToolError(QString::fromStdString(e.what()));
         }
     }
 
@@ -209,7 +202,7 @@ public:
     void read(const QString& name) {
         const auto [r, f] = resolve(name);
         if (!RegMap::readable(r->access)) {
-            throw Refusal(
+            throw ToolError(
                 QStringLiteral("%1 is write-only: there is nothing to read").arg(r->fullName()));
         }
         const std::uint32_t value = connect_()->read(r->base(), r->offset());
@@ -230,11 +223,12 @@ public:
         const auto [r, f] = resolve(name);
         if (f == nullptr) {
             if (!RegMap::writable(r->access)) {
-                throw Refusal(QStringLiteral("%1 is read-only").arg(r->fullName()));
+                throw ToolError(QStringLiteral("%1 is read-only").arg(r->fullName()));
             }
             const auto v = parseNumber(valueText);
             if (!v) {
-                throw Refusal(QStringLiteral("%1: '%2' is not a number").arg(name, valueText), 2);
+                throw ToolError(QStringLiteral("%1: '%2' is not a number").arg(name, valueText),
+                                usageStatus);
             }
             auto bus = connect_();
             bus->write(r->base(), r->offset(), *v);
@@ -248,25 +242,25 @@ public:
         } else if (const auto n = parseNumber(valueText)) {
             v = *n;
         } else {
-            throw Refusal(QStringLiteral("%1: '%2' is neither a number nor one of its values")
-                              .arg(name, valueText),
-                          2);
+            throw ToolError(QStringLiteral("%1: '%2' is neither a number nor one of its values")
+                                .arg(name, valueText),
+                            usageStatus);
         }
         if (f->bitWidth < 32 && (v >> f->bitWidth) != 0) {
-            throw Refusal(
+            throw ToolError(
                 QStringLiteral("%1: %2 does not fit %3 bits").arg(name, valueText).arg(f->bitWidth),
-                2);
+                usageStatus);
         }
         if (!RegMap::writable(f->access)) {
-            throw Refusal(QStringLiteral("%1 is read-only").arg(name));
+            throw ToolError(QStringLiteral("%1 is read-only").arg(name));
         }
         if (!RegMap::readable(r->access)) {
-            throw Refusal(QStringLiteral("%1 is write-only: a field cannot be changed without "
-                                         "reading the rest (write the whole register)")
-                              .arg(r->fullName()));
+            throw ToolError(QStringLiteral("%1 is write-only: a field cannot be changed without "
+                                           "reading the rest (write the whole register)")
+                                .arg(r->fullName()));
         }
         if (!opt_.force && (r->writeSideEffect() || r->readSideEffect())) {
-            throw Refusal(
+            throw ToolError(
                 QStringLiteral("%1 has %2: writing a field back could change others (--force "
                                "does it anyway, or write the whole register)")
                     .arg(r->fullName(), sideEffects(*r)));
@@ -319,14 +313,14 @@ public:
     void watch(const QString& name) {
         const auto [r, f] = resolve(name);
         if (f != nullptr) {
-            throw Refusal(QStringLiteral("watch takes a register, not a field"), 2);
+            throw ToolError(QStringLiteral("watch takes a register, not a field"), usageStatus);
         }
         if (!RegMap::readable(r->access)) {
-            throw Refusal(
+            throw ToolError(
                 QStringLiteral("%1 is write-only: there is nothing to read").arg(r->fullName()));
         }
         if (r->readSideEffect() && !opt_.force) {
-            throw Refusal(
+            throw ToolError(
                 QStringLiteral("%1 has %2: every poll would trigger it (--force watches it anyway)")
                     .arg(r->fullName(), sideEffects(*r)));
         }
@@ -362,8 +356,8 @@ private:
     std::vector<const Register*> selected(const QString& pattern) const {
         auto out = map_.select(pattern);
         if (out.empty()) {
-            throw Refusal(QStringLiteral("no register matches '%1' in %2").arg(pattern, opt_.map),
-                          2);
+            throw ToolError(QStringLiteral("no register matches '%1' in %2").arg(pattern, opt_.map),
+                            usageStatus);
         }
         return out;
     }
@@ -378,11 +372,13 @@ private:
             if (const Field* f = r->field(name.mid(dot + 1))) {
                 return {r, f};
             }
-            throw Refusal(
-                QStringLiteral("%1 has no field '%2'").arg(r->fullName(), name.mid(dot + 1)), 2);
+            throw ToolError(
+                QStringLiteral("%1 has no field '%2'").arg(r->fullName(), name.mid(dot + 1)),
+                usageStatus);
         }
-        throw Refusal(
-            QStringLiteral("no register '%1' in %2 (regs lists them)").arg(name, opt_.map), 2);
+        throw ToolError(
+            QStringLiteral("no register '%1' in %2 (regs lists them)").arg(name, opt_.map),
+            usageStatus);
     }
 
     static QString sideEffects(const Register& r) {
@@ -440,9 +436,9 @@ RegisterOptions registerOptions(const QCommandLineParser& parser) {
     if (parser.isSet("count")) {
         o.count = parseNumber(parser.value("count"));
         if (!o.count || *o.count == 0) {
-            throw Refusal(QStringLiteral("--count: '%1' is not a count of changes")
-                              .arg(parser.value("count")),
-                          2);
+            throw ToolError(QStringLiteral("--count: '%1' is not a count of changes")
+                                .arg(parser.value("count")),
+                            usageStatus);
         }
     }
     return o;
@@ -469,7 +465,7 @@ int runRegisterCommand(const QStringList& args, const QCommandLineParser& parser
         const QString usage = c == QLatin1String("watch")
                                   ? QStringLiteral("watch NAME [--interval MS] [--count N]")
                                   : QStringLiteral("%1 [BLOCK|PATTERN]").arg(c);
-        return fail(2, QStringLiteral("usage: corvane-axi %1").arg(usage));
+        return fail(usageStatus, QStringLiteral("usage: corvane-axi %1").arg(usage));
     }
     const QString arg = args.value(1);
     try {
@@ -485,8 +481,8 @@ int runRegisterCommand(const QStringList& args, const QCommandLineParser& parser
         } else {
             commands.write(arg);
         }
-    } catch (const Refusal& e) {
-        return fail(e.exitCode, QString::fromStdString(e.what()));
+    } catch (const ToolError& e) {
+        return fail(e);
     }
     return 0;
 }

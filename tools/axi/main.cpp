@@ -352,7 +352,7 @@ int main(int argc, char** argv) {
         }
         if (Tools::isRegisterCommand(p.positionalArguments())) {
             return Tools::runRegisterCommand(p.positionalArguments(), p, [&] {
-                return std::make_unique<SessionBus>(p.value("host"), static_cast<quint16>(*port),
+                return std::make_unique<SessionBus>(p.value("host"), port,
                                                     static_cast<int>(*timeout));
             });
         }
