@@ -252,6 +252,7 @@ TEST(RegisterMap, RefusesWhatCannotBeAccessed) {
         {block("b", "0", reg("n", "0", "<x:access>sometimes</x:access>")),
          "unknown access 'sometimes'"},
         {block("b", "0", reg("n", "0", "<x:dim>300000</x:dim>")), "array of more than 262144"},
+        {block("b", "0", ok + reg("ok", "4", "")), "register b.ok: declared twice (lines 5 and 6)"},
         {"<x:addressUnitBits>32</x:addressUnitBits>", "only byte addresses"},
         {block("b", "0", "<x:register>"), "malformed XML"},
     };

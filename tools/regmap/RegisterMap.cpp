@@ -138,6 +138,19 @@ public:
                          .arg(a.address, 0, 16));
             }
         }
+        // A name must pick one register: a write must not land on another.
+        QHash<QString, int> lines;
+        lines.reserve(static_cast<int>(map_.registers.size()));
+        for (const Register& r : map_.registers) {
+            const auto at = lines.constFind(r.fullName());
+            if (at != lines.constEnd()) {
+                fail(std::max(r.line, *at), r.fullName(),
+                     QStringLiteral("declared twice (lines %1 and %2)")
+                         .arg(std::min(r.line, *at))
+                         .arg(std::max(r.line, *at)));
+            }
+            lines.insert(r.fullName(), r.line);
+        }
         return std::move(map_);
     }
 
