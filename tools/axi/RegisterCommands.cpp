@@ -6,6 +6,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "common/CommandLine.h"
 #include "common/NumberText.h"
