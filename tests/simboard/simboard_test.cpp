@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "axi/AxiNetworkUtil.h"
-#include "harness/DaemonHarness.h"
+#include "support/DaemonHarness.h"
 
 using namespace Corvane::Testing;
 using Corvane::Sim::BoardConfig;
