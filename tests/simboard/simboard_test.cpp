@@ -91,6 +91,7 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
         {{"--fpga-version", "1.2"}, "expected MAJ.MIN.PATCH+BUILD"},
         {{"--serial", "1000000"}, "six digits"},
         {{"--mac", "0a:0b:0c"}, "six hexadecimal octets"},
+        {{"--no-such-option"}, "Unknown option 'no-such-option'"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
