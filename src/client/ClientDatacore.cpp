@@ -4,6 +4,7 @@
 
 #include <QMetaType>
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 namespace Corvane {
@@ -184,11 +185,17 @@ bool ClientDatacore::trackPacketAndPopulateDataFromJson(int packetID, QString pa
     if (found == outstandingPacketIds_.end()) {
         return false;
     }
-    const auto position = found - outstandingPacketIds_.begin();
+    // By position, not by iterator: a lostPackets slot may make local changes
+    // here, which append to the queue and move its storage. They queue
+    // behind the echoed identifier, so the front p + 1 are still the old ones.
+    const auto position = static_cast<std::size_t>(found - outstandingPacketIds_.begin());
     if (position > 0) {
         emit lostPackets(static_cast<int>(position + 1));
     }
-    outstandingPacketIds_.erase(outstandingPacketIds_.begin(), found + 1);
+    const std::size_t dropped = std::min(position + 1, outstandingPacketIds_.size());
+    outstandingPacketIds_.erase(
+        outstandingPacketIds_.begin(),
+        outstandingPacketIds_.begin() + static_cast<std::ptrdiff_t>(dropped));
     if (!outstandingPacketIds_.empty()) {
         return false;  // a newer change is on its way; its echo brings the state
     }

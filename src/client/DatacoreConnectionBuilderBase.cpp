@@ -5,6 +5,8 @@
 #include "client/ClientDatacoreRegistry.h"
 #include "client/DatacoreStatusWidget.h"
 
+#include <cstddef>
+
 namespace Corvane {
 
 DatacoreConnectionBuilderBase::DatacoreConnectionBuilderBase(ClientDatacoreRegistry& registry,
@@ -35,8 +37,13 @@ ClientDatacore* DatacoreConnectionBuilderBase::getDatacoreFromOrphanedPathAndReg
 }
 
 void DatacoreConnectionBuilderBase::requestUtilisedDatacoresPopulateConnectedGuiItems() const {
-    for (ClientDatacore* datacore : utilisedDatacores_) {
-        datacore->populateConnectedGuiElements();
+    // By index, with the size checked again: a slot on a refreshed datacore
+    // may ask for more datacores, which appends to the list and moves its
+    // storage. Those wait for the next walk, or a slot that asks on every
+    // refresh would never let this one end.
+    const std::size_t count = utilisedDatacores_.size();
+    for (std::size_t i = 0; i < count && i < utilisedDatacores_.size(); ++i) {
+        utilisedDatacores_[i]->populateConnectedGuiElements();
     }
 }
 

@@ -28,7 +28,8 @@ public:
     // call adds one entry); null, with an error line, when there is none.
     virtual ClientDatacore* getDatacoreFromOrphanedPathAndRegisterUsage(
         const QString& orphanedPath, ServerCommon::DatacoreTree tree);
-    // Refreshes every used datacore's connected widgets with current values.
+    // Refreshes every used datacore's connected widgets with current values,
+    // in list order; datacores asked for while it runs are refreshed next time.
     virtual void requestUtilisedDatacoresPopulateConnectedGuiItems() const;
 
     // Direct connections of the datacore's sync and validity signals to the

@@ -198,8 +198,9 @@ void NetworkConnection::cutFrames() {
             ++receiveOffset_;  // resynchronise one byte at a time
             continue;
         }
-        // A copy, newest first: receivers (un)registered during delivery
-        // count from the next frame on.
+        // A copy, newest first: receivers registered during delivery count
+        // from the next frame on; one unregistered (destroyed) by an earlier
+        // receiver is skipped.
         QVarLengthArray<Registry*, 8> receivers;
         const unsigned int key =
             Registry::makeRegistryKey(header.packetIdentifier, header.sourceInstanceIdentifier);
@@ -216,7 +217,9 @@ void NetworkConnection::cutFrames() {
             continue;
         }
         for (Registry* receiver : receivers) {
-            receiver->receiveRawDataPacket(packet);
+            if (Registry::registry.contains(key, receiver)) {
+                receiver->receiveRawDataPacket(packet);
+            }
         }
     }
 }

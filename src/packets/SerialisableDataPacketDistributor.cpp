@@ -36,10 +36,13 @@ void SerialisableDataPacketDistributor::acceptPacket(const SerialisableDataPacke
              className);
         return;
     }
-    // Indexed, because an acceptor may register further acceptors while it
-    // is being called; map nodes stay put and deque growth keeps the list.
+    // By index, because an acceptor may register further acceptors while it
+    // is being called (map nodes stay put, deque growth keeps the entries).
+    // Those take packets from the next one on, as a connection's receivers
+    // do, so an acceptor registering one per packet cannot loop for ever.
     const std::deque<SerialisableDataPacketAcceptorInterface*>& list = found->second;
-    for (size_t i = 0; i < list.size(); ++i) {
+    const size_t count = list.size();
+    for (size_t i = 0; i < count; ++i) {
         list[i]->acceptPacket(packet);
     }
 }

@@ -14,7 +14,8 @@ namespace Corvane {
 
 // The one receiver of JSON packets (identifier 0x1010, source instance 0):
 // hands each packet to the acceptors registered for its class name, in
-// registration order. It can itself be registered as an acceptor of another
+// registration order; one registered during a delivery takes packets from the
+// next one on. It can itself be registered as an acceptor of another
 // distributor. Acceptors are not owned and cannot be unregistered, so they
 // must outlive the distributor's use of them.
 class SerialisableDataPacketDistributor

@@ -76,7 +76,8 @@ int reportDesign(const char* text) {
     if (std::strncmp(field, "Version=", 8) != 0) {
         return -9;
     }
-    std::printf("vivado: %s\n", field + 8);
+    const char* version = field + 8;
+    std::printf("vivado: %.*s\n", static_cast<int>(std::strcspn(version, ";")), version);
     return 0;
 }
 

@@ -194,14 +194,16 @@ void healthSensors::updateSensorsCache() {
     d_->populateSensorsCache();
     for (const auto& k : healthSensorsPimpl::knownSensors) {
         healthSensorsPimpl::sensor& entry = d_->cache.at(k.pair->second);
-        if (entry.chip == nullptr) {
-            continue;
+        // A sensor the hardware lacks has no handles to re-read, but its
+        // starting value still goes through the limits: a missing supply or
+        // fan is an alarm. A failed re-read is no reading at all.
+        if (entry.chip != nullptr) {
+            double value = 0.0;
+            if (sensors_get_value(entry.chip, entry.subfeature->number, &value) < 0) {
+                continue;
+            }
+            entry.value = value;
         }
-        double value = 0.0;
-        if (sensors_get_value(entry.chip, entry.subfeature->number, &value) < 0) {
-            continue;
-        }
-        entry.value = value;
         healthSensorsPimpl::updateAlarm(entry);
     }
 }

@@ -47,9 +47,10 @@ public:
     healthSensors& operator=(const healthSensors&) = delete;
 
     // Re-reads the seven known sensors and updates their alarm counts. A
-    // known sensor the hardware lacks is skipped. A re-read that fails
-    // keeps the previous value and alarm count: a failed read is no
-    // reading, so it neither raises nor clears an alarm.
+    // known sensor the hardware lacks is not re-read, but its starting value
+    // still counts against its limits. A re-read that fails keeps the
+    // previous value and alarm count: a failed read is no reading, so it
+    // neither raises nor clears an alarm.
     void updateSensorsCache();
 
     // Throws std::out_of_range "getCachedSensor: No such component" for a

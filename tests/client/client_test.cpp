@@ -21,6 +21,7 @@
 
 #include <QSignalSpy>
 #include <functional>
+#include <utility>
 
 namespace Corvane {
 namespace {
@@ -386,6 +387,130 @@ TEST_F(Mirror, LaterTreesAreIgnoredUntilTheLinkDrops) {
                                 sdi1Path, QString("statusCoreRouter/input/sdi2")}) {
         EXPECT_TRUE(registry.lookupDatacoreFromPath(path)) << path.toStdString();
     }
+}
+
+// ---- slots and receivers that re-enter what is calling them ----
+
+// Makes `count` local changes, each of which queues the next identifier.
+void changeLocally(ClientDatacore& d, int count) {
+    for (int i = 0; i < count; ++i) {
+        d.setDataInt(d.getData().toInt() + 1);
+    }
+}
+
+TEST(Reentry, LostPacketsSlotThatChangesTheDatacoreKeepsItsNewChangesQueued) {
+    struct Case {
+        int outstanding, echoed, madeBySlot;  // the slot's changes get the next identifiers
+        int lost, lastId, lostAtLast;
+    };
+    // Enough changes in the slot that the queue's storage moves.
+    const Case cases[] = {
+        {639, 638, 4096, 639, 4734, 4096},
+        {639, 300, 1000, 301, 1638, 338 + 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.echoed);
+        ClientDatacore d("ClientDatacore", "d", nullptr, "root/d");
+        changeLocally(d, c.outstanding);
+        QSignalSpy lost(&d, &ClientDatacore::lostPackets);
+        QSignalSpy inSync(&d, &ClientDatacore::datacoreInSyncWithServer);
+        bool once = true;
+        QObject::connect(&d, &ClientDatacore::lostPackets, [&] {
+            if (std::exchange(once, false)) {
+                changeLocally(d, c.madeBySlot);
+            }
+        });
+        const auto echo = [&](int id) {
+            DatacorePacket packet("me", id, QJsonObject{{"d", QJsonObject{{"data", "server"}}}},
+                                  "root/d");
+            return d.populateDataFromDatacorePacket(packet, true);
+        };
+        EXPECT_FALSE(echo(c.echoed));  // the slot's changes are still on their way
+        EXPECT_NE(d.getData(), "server");
+        EXPECT_TRUE(echo(c.lastId));
+        EXPECT_EQ(d.getData(), "server");
+        ASSERT_EQ(lost.count(), 2);
+        EXPECT_EQ(lost[0][0].toInt(), c.lost);
+        EXPECT_EQ(lost[1][0].toInt(), c.lostAtLast);  // exactly the front p + 1 went
+        EXPECT_EQ(inSync.count(), 1);
+    }
+}
+
+TEST(Reentry, DatacoresAskedForDuringARefreshWaitForTheNextOne) {
+    for (int uses : {1, 319}) {
+        NetworkConnection connection;
+        ClientDatacoreMonitor monitor(connection);
+        ClientDatacoreRegistry registry(connection);
+        Builder builder(registry);
+        registry.populateRegistry({sdi1Path}, monitor);
+        ASSERT_TRUE(builder.sdi1);
+        for (int i = 1; i < uses; ++i) {
+            builder.getDatacoreFromOrphanedPathAndRegisterUsage("input/sdi1",
+                                                                ServerCommon::statusTree);
+        }
+        // Every refresh asks for the datacore once more, growing the list walked.
+        QObject::connect(builder.sdi1, &ClientDatacore::datacoreUpdated, [&] {
+            builder.getDatacoreFromOrphanedPathAndRegisterUsage("input/sdi1",
+                                                                ServerCommon::statusTree);
+        });
+        QSignalSpy updated(builder.sdi1, &ClientDatacore::datacoreUpdated);
+        builder.requestUtilisedDatacoresPopulateConnectedGuiItems();
+        EXPECT_EQ(updated.count(), uses);
+        builder.requestUtilisedDatacoresPopulateConnectedGuiItems();
+        EXPECT_EQ(updated.count(), uses + 2 * uses);
+    }
+}
+
+TEST(Reentry, AcceptorsRegisteredDuringDeliveryTakeTheNextPacket) {
+    // Calls `onPacket` with each packet's class name.
+    struct Acceptor : SerialisableDataPacketAcceptorInterface {
+        std::function<void(const QString&)> onPacket;
+        bool canAcceptPacket(QString) override { return true; }
+        void acceptPacket(const SerialisableDataPacket& packet) override {
+            onPacket(packet.getPacketClassName());
+        }
+    };
+    SerialisableDataPacketDistributor distributor;
+    QStringList log;
+    Acceptor late[2];
+    for (int i = 0; i < 2; ++i) {
+        late[i].onPacket = [&log, i](const QString& name) {
+            log << QString("%1:%2").arg(i).arg(name);
+        };
+    }
+    Acceptor first;
+    int registered = 0;
+    first.onPacket = [&](const QString& name) {
+        log << "first:" + name;
+        distributor.registerPacketAcceptor(&late[registered++], name);
+    };
+    distributor.registerPacketAcceptor(&first, QString("Ping"));
+    distributor.acceptPacket(SerialisableDataPacket("Ping"));
+    distributor.acceptPacket(SerialisableDataPacket("Ping"));
+    EXPECT_EQ(log.join(' ').toStdString(), "first:Ping first:Ping 0:Ping");
+}
+
+// Drops another receiver of the same packets each time it gets one.
+struct Dropper : RawDataPacketReceiverInterfaceBase {
+    explicit Dropper(std::unique_ptr<Recorder>& victim)
+        : RawDataPacketReceiverInterfaceBase(makeRegistryKey(0x1011, 0)), victim(victim) {
+        insertIntoRegistry();
+    }
+    void receiveRawDataPacket(std::shared_ptr<const RawDataPacket>) override {
+        ++calls;
+        victim.reset();
+    }
+    std::unique_ptr<Recorder>& victim;
+    int calls = 0;
+};
+
+TEST_F(Connection, ReceiverDestroyedDuringDeliveryIsNotCalled) {
+    auto older = std::make_unique<Recorder>();
+    Dropper newer(older);  // newest first: called before `older`
+    server.send(alpha + bravo);
+    ASSERT_TRUE(waitUntil([&] { return recorder.payloads.size() == 2; }));
+    EXPECT_EQ(newer.calls, 2);
+    EXPECT_FALSE(older);
 }
 
 }  // namespace

@@ -19,9 +19,11 @@
 #include "LaneMapWidget.h"
 #include "MonitorWindow.h"
 #include "ServedDatacoreTrees.h"
+#include "client/ClientDatacore.h"
 #include "client/ClientTestSupport.h"
 #include "client/DatacoreStatusWidget.h"
 #include "client/DatacoreValueText.h"
+#include "datacore/DatacoreElements.h"
 #include "datacore_cli/DatacoredProcess.h"
 #include "packets/RawDataPacket.h"
 
@@ -108,6 +110,25 @@ protected:
         });
         return widget;
     }
+    int health(const QString& path) {
+        return at(path, DatacoreTreeModel::statusColumn)
+            .data(DatacoreTreeModel::healthRole)
+            .toInt();
+    }
+    // The server's news that the datacore at `path` is valid now, as the
+    // populator applies it (the server's own reasons are fixed by its file).
+    void becomesValid(const QString& path) {
+        ClientDatacore* datacore = model().datacoreAt(at(path, 0));
+        ASSERT_NE(datacore, nullptr) << path.toStdString();
+        QJsonObject json;
+        std::list<DatacoreJsonMessage> messages;
+        datacore->appendDataToJson("", json, false, false, messages);
+        const QString name = datacore->getInstanceName();
+        QJsonObject own = json[name].toObject();
+        own[DatacoreValidStatusElement::key] = QJsonArray();
+        json[name] = own;
+        ASSERT_TRUE(datacore->populateDataFromJson("", json, false, messages));
+    }
     QList<Lane> lanes(int group) { return window_.laneMaps().at(group)->laneMap().getLaneModel(); }
     // The data another client reads from the server.
     QJsonArray serverData(const QString& path) {
@@ -147,7 +168,11 @@ TEST_F(MonitorTest, ShowsEveryDatacoreOfTheServerAsItHoldsIt) {
         }
         const DatacoreStatusWidget* widget = statusWidget(path);
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->getLabel().toolTip(), toolTip);
+        if (node->getChildren().empty()) {
+            EXPECT_EQ(widget->getLabel().toolTip().toStdString(), toolTip.toStdString());
+        } else {  // then what is invalid below
+            EXPECT_TRUE(widget->getLabel().toolTip().startsWith(toolTip));
+        }
     }
     ASSERT_EQ(window_.laneMaps().size(), 2);
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::generator, Lane::inputLoopThrough, Lane::ipReceiver,
@@ -196,6 +221,54 @@ TEST_F(MonitorTest, ChangesTravelBetweenTheWindowAndTheServer) {
     EXPECT_EQ(lanes(0), (QList<Lane>{Lane::clipPlayer, Lane::ipReceiver, Lane::inputLoopThrough,
                                      Lane::generator}));
     EXPECT_EQ(model().lostPackets(), 0);
+}
+
+TEST_F(MonitorTest, AFoldedBranchShowsTheWorstStateBelowItAsThatChanges) {
+    const QString input = "statusCoreRouter/input";
+    const QString sdi3 = input + "/sdi3";
+    const auto reason = [&](const char* name) {
+        return at(sdi3 + '/' + name, 0)
+            .data(DatacoreTreeModel::invalidReasonsRole)
+            .toStringList()
+            .value(0);
+    };
+    window_.view().collapse(window_.proxy().mapFromSource(at(input, 0)));
+    const DatacoreStatusWidget* widget = statusWidget(input);
+    ASSERT_NE(widget, nullptr);
+    ASSERT_FALSE(window_.view().isExpanded(window_.proxy().mapFromSource(at(input, 0))));
+    // Inactivity is no fault: the configuration tree, with an inactive
+    // datacore and nothing invalid, stays good.
+    EXPECT_EQ(health("configCoreRouter"), DatacoreTreeModel::good);
+    EXPECT_EQ(health("statusCoreRouter"), DatacoreTreeModel::invalid);
+
+    // Validity as the server's news brings it, one datacore after another.
+    const std::pair<const char*, QString> steps[] = {
+        {nullptr, "-> 3 datacores below are invalid: sdi3/dataRate: " + reason("dataRate")},
+        {"dataRate",
+         "-> 2 datacores below are invalid: sdi3/detectedStandard: " + reason("detectedStandard")},
+        {"detectedStandard",
+         "-> 1 datacore below is invalid: sdi3/payloadIdentifier: " + reason("payloadIdentifier")},
+        {"payloadIdentifier", ""},
+    };
+    for (const auto& [madeValid, toolTip] : steps) {
+        SCOPED_TRACE(madeValid == nullptr ? "as served" : madeValid);
+        if (madeValid != nullptr) {
+            becomesValid(sdi3 + '/' + QLatin1String(madeValid));
+        }
+        const int shown = toolTip.isEmpty() ? DatacoreTreeModel::good : DatacoreTreeModel::invalid;
+        for (const QString& above : {QString("statusCoreRouter"), input, sdi3}) {
+            EXPECT_EQ(health(above), shown) << above.toStdString();
+        }
+        EXPECT_EQ(widget->getLabel().toolTip().toStdString(), toolTip.toStdString());
+    }
+
+    // A change on its way makes its branch wait until the server answers.
+    const QString pattern = "configCoreRouter/generator/pattern";
+    model().setData(at(pattern, DatacoreTreeModel::valueColumn), "Black");
+    EXPECT_EQ(health("configCoreRouter"), DatacoreTreeModel::waiting);
+    EXPECT_FALSE(at("configCoreRouter", 0).data(DatacoreTreeModel::branchInSyncRole).toBool());
+    EXPECT_TRUE(waitUntil([&] { return health("configCoreRouter") == DatacoreTreeModel::good; }));
+    EXPECT_EQ(value(pattern), "Black");
 }
 
 TEST_F(MonitorTest, ServerRestartEmptiesTheWindowAndFillsItAgain) {
@@ -267,6 +340,9 @@ TEST(MonitorProgram, ScreenshotIconsShowValidityAndSyncAndCommandLineFailsClearl
         {"statusCoreRouter/input/sdi3/dataRate", DatacoreStatusColours::error},
         {"statusCoreRouter/input/sdi3/signalPresent", DatacoreStatusColours::warning},
         {"statusCoreRouter/input/sdi3/locked", DatacoreStatusColours::good},
+        // A branch shows the worst below it, however far up.
+        {"statusCoreRouter/input/sdi3", DatacoreStatusColours::error},
+        {"statusCoreRouter", DatacoreStatusColours::error},
     };
     for (const auto& [path, shown] : rows) {
         ASSERT_TRUE(icons.contains(path)) << path;

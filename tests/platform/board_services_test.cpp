@@ -446,6 +446,39 @@ TEST_F(Flash, EraseAndCopy) {
               std::string("mac: \x02\x00\x5e\xc0\xff\xee", 11) + "s that stay longer");
 }
 
+// Blocks locked down behind the write-protect pin: unlocking is taken but
+// changes nothing, so the copy stops at its erase and the partition stays.
+TEST(LockedFlash, CopyStopsAtTheRefusedErase) {
+    BoardConfig config;
+    config.imageFlashLockedDown = true;
+    SimulatedBoard board(config);
+    const std::string before = pattern(partitionSize, 4);
+    writeFile(board.pathOf("/dev/mtd9"), before);
+
+    const int fd = ::open("/dev/mtd9", O_RDWR);
+    ASSERT_GE(fd, 0);
+    erase_info_user first{0, block};
+    EXPECT_EQ(::ioctl(fd, MEMUNLOCK, &first), 0);
+    EXPECT_EQ(::ioctl(fd, MEMISLOCKED, &first), 1);
+    errno = 0;
+    EXPECT_EQ(::ioctl(fd, MEMERASE, &first), -1);
+    EXPECT_EQ(errno, EROFS);
+    errno = 0;
+    EXPECT_EQ(::write(fd, "\0", 1), -1);
+    EXPECT_EQ(errno, EROFS);
+    ::close(fd);
+
+    const std::string image = board.rootDir() + "/image.bin";
+    SimulatedBoard::writeFile(image, pattern(100, 6));
+    std::string out;
+    EXPECT_EQ(board.run({flashTool, "--noisy", "copy", image, "/dev/mtd9"}, out), 1);
+    EXPECT_NE(out.find("Write failed, could not erase device /dev/mtd9 first\n"
+                       "Reason: Read-only file system\n"),
+              std::string::npos)
+        << out;
+    EXPECT_TRUE(readFile(board.pathOf("/dev/mtd9")) == before);
+}
+
 TEST_F(Flash, ProgressForASupervisorAndInPlaceForPeople) {
     std::string out;
     EXPECT_EQ(board.run({flashTool, "--progress", "erase", "/dev/mtd9"}, out), 0);
@@ -469,16 +502,11 @@ TEST_F(Flash, ProgressForASupervisorAndInPlaceForPeople) {
     EXPECT_EQ(out.find('\n'), out.size() - 1) << "one line: " << out;
 }
 
-// The record goes through /var/volatile and leaves /nostart behind, on
-// whatever machine runs this: both are put back as they were.
+// The record goes through /var/volatile/tmps and leaves /nostart behind: on
+// the board's root (the testbed's rootfs), and nothing on the host.
 TEST_F(Flash, SerialRecordIsWhatTheBoardServicesRead) {
     const bool hadVolatile = fs::exists("/var/volatile");
     const bool hadMarker = fs::exists(FLASH_NOSTART_MARKER);
-    std::error_code unwritable;  // then skipped below
-    fs::create_directories("/var/volatile", unwritable);
-    if (::access("/var/volatile", W_OK) != 0 || ::access("/", W_OK) != 0) {
-        GTEST_SKIP() << "needs to write /var/volatile and / (run as root)";
-    }
     const auto record = [&] { return SimulatedBoard::readFile(board.pathOf("/dev/mtd8")); };
     std::string out;
     EXPECT_EQ(board.run({flashTool, "serial", "--set", "1234"}, out), 0) << out;
@@ -487,18 +515,30 @@ TEST_F(Flash, SerialRecordIsWhatTheBoardServicesRead) {
     unsigned int serial = 0;
     EXPECT_EQ(getSerial(&serial), 0);
     EXPECT_EQ(serial, 1234u);
-    EXPECT_TRUE(fs::exists(FLASH_NOSTART_MARKER));
+    EXPECT_TRUE(fs::exists(board.rootPathOf(FLASH_NOSTART_MARKER)));
+    EXPECT_EQ(SimulatedBoard::readFile(board.rootPathOf(FLASH_RECORD_TEMP_FILE)),
+              record().substr(0, SERIALMAC_RECORD_BYTES));
     // Seven digits: the record keeps the first six, the MAC the low 24 bits.
-    EXPECT_EQ(setSerialAndMac(1234567), 0);
+    EXPECT_EQ(board.runInside([] { return setSerialAndMac(1234567); }), 0);
     EXPECT_EQ(record().substr(0, 27),
               std::string("mac: \x02\x00\x5e\x12\xd6\x87\nserial: 123456\xff", 27));
+    EXPECT_EQ(fs::exists("/var/volatile"), hadVolatile);
+    EXPECT_EQ(fs::exists(FLASH_NOSTART_MARKER), hadMarker);
+}
 
-    fs::remove(FLASH_RECORD_TEMP_FILE);
-    if (!hadMarker) {
-        fs::remove(FLASH_NOSTART_MARKER);
-    }
-    if (!hadVolatile) {
-        fs::remove("/var/volatile");
+// A failed record write names its step and the reason, in one line.
+TEST_F(Flash, AFailedRecordWriteSaysWhichStepFailedAndWhy) {
+    fs::create_directories(board.rootPathOf(FLASH_RECORD_TEMP_FILE));
+    std::string out;
+    EXPECT_EQ(board.run({flashTool, "serial", "--set", "1234"}, out), 1);
+    EXPECT_EQ(out,
+              "corvane-flash: writing the record to /dev/mtd8 failed: cannot create "
+              "/var/volatile/tmps: Is a directory\n");
+    if (!fs::exists("/var/volatile")) {
+        // Off the board's root, as on a fresh machine.
+        EXPECT_EQ(setSerialAndMac(1234), -1);
+        EXPECT_STREQ(setSerialAndMacFailure(),
+                     "cannot create /var/volatile/tmps: No such file or directory");
     }
 }
 
@@ -673,6 +713,10 @@ TEST(Hdmi, SighupReplacesTheBusAndSigintEndsTheLoop) {
     int bus = initHDMI();
     testing::internal::CaptureStdout();
     auto loop = std::async(std::launch::async, [&bus] { return pollHDMI(&bus); });
+    if (board.hdmiLine()->polls()) {
+        // Past the interrupt a freshly opened line reports.
+        EXPECT_TRUE(waitFor([&] { return board.hdmiLine()->pollers() == 1; }));
+    }
     board.hdmi()->clearWrites();
     ASSERT_EQ(::kill(::getpid(), SIGHUP), 0);
     EXPECT_TRUE(waitFor([&] { return board.hdmi()->writes().size() >= 53; }));
@@ -689,28 +733,47 @@ TEST(Hdmi, SighupReplacesTheBusAndSigintEndsTheLoop) {
     ::close(bus);
 }
 
-// corvane-hdmid, unmodified on the board: an event is served through the
-// interrupt line's edge (poll() reports nothing else), SIGINT ends it cleanly.
-TEST(Hdmi, DaemonServesEventsAndSignals) {
-    SimulatedBoard board;
-    if (!board.hdmiLine()->polls()) {
-        GTEST_SKIP() << "the interrupt line needs FUSE (libfuse3, /dev/fuse, root)";
+// corvane-hdmid, unmodified on the board. A freshly opened line reports an
+// interrupt at once, so the daemon's first pass clears the flags and serves
+// what happened before it started; later events come through the edges
+// (poll() reports nothing else); SIGINT ends it cleanly.
+TEST(Hdmi, DaemonServesTheStartAndEventsAndSignals) {
+    const struct {
+        const char* name;
+        bool hotPlug;
+        bool monitorSense;
+        std::uint8_t flags;  // flagged before the daemon starts
+        Writes served;       // by the first pass, before the flags are cleared
+    } cases[] = {
+        {"nothing flagged", true, true, 0x00, {}},
+        {"plugged with sense", true, true, 0xC0, configuration + configuration},
+        {"unplugged", false, false, 0x80, {{0x41, 0x10}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedBoard board;
+        if (!board.hdmiLine()->polls()) {
+            GTEST_SKIP() << "the interrupt line needs FUSE (libfuse3, /dev/fuse, root)";
+        }
+        board.hdmi()->event(c.hotPlug, c.monitorSense, c.flags);
+        const std::string output = board.rootDir() + ".hdmid";
+        const pid_t pid = board.spawn({CORVANE_BIN_DIR "/corvane-hdmid"}, output);
+        EXPECT_TRUE(waitFor([&] { return board.hdmiLine()->pollers() == 1; }));
+        EXPECT_EQ(board.hdmi()->writes(),
+                  Writes({{0xD6, 0x00}}) + configuration + c.served + Writes({{0x96, 0xFF}}));
+        EXPECT_EQ(board.hdmi()->reg(0x96), 0) << "the flags were not cleared";
+
+        board.hdmi()->clearWrites();
+        board.hdmi()->command("unplug");
+        EXPECT_TRUE(waitFor([&] { return board.hdmi()->writes().size() == 2; }));
+        EXPECT_EQ(board.hdmi()->writes(), Writes({{0x41, 0x10}, {0x96, 0xFF}}));
+
+        ::kill(pid, SIGINT);
+        int status = -1;
+        EXPECT_TRUE(waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        std::remove(output.c_str());
     }
-    const std::string output = board.rootDir() + ".hdmid";
-    const pid_t pid = board.spawn({CORVANE_BIN_DIR "/corvane-hdmid"}, output);
-    EXPECT_TRUE(waitFor([&] { return board.hdmiLine()->pollers() == 1; }));
-    EXPECT_EQ(board.hdmi()->writes(), Writes({{0xD6, 0x00}}) + configuration);
-
-    board.hdmi()->clearWrites();
-    board.hdmi()->command("unplug");
-    EXPECT_TRUE(waitFor([&] { return board.hdmi()->writes().size() == 2; }));
-    EXPECT_EQ(board.hdmi()->writes(), Writes({{0x41, 0x10}, {0x96, 0xFF}}));
-
-    ::kill(pid, SIGINT);
-    int status = -1;
-    EXPECT_TRUE(waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    std::remove(output.c_str());
 }
 
 TEST(HdmiDeathTest, UnusableDevicesAndNullPointersAbort) {
@@ -818,10 +881,11 @@ TEST_F(HealthSensors, KnownSensorsInOrderAndEveryReadingByKey) {
     EXPECT_EQ(byKey["ultrascale-kintextemp1_inputtemp1"].chip, "ultrascale-kintex-virtual-0");
 }
 
-TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
+TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValueAgainstTheLimits) {
     BoardConfig config;
-    for (Reading r : {Reading::fan1, Reading::fan2, Reading::fan3}) {
-        config.sensors[static_cast<std::size_t>(r)].reset();  // no fan controller
+    for (Reading r :
+         {Reading::fan1, Reading::fan2, Reading::fan3, Reading::fiveVFive, Reading::ddr}) {
+        config.sensors[static_cast<std::size_t>(r)].reset();  // no fan controller, no supplies
     }
     SimulatedBoard board(config);
     SimulatedBoard::writeFile(board.sensorPath(Reading::cpuTemp), "not a number\n");
@@ -831,17 +895,27 @@ TEST_F(HealthSensors, MissingChipsAndUnreadableInputsKeepTheStartingValues) {
     EXPECT_EQ(log.lines()[0].rfind("Failed populating sensors:  -", 0), 0u) << log.lines()[0];
 
     board.setSensor(Reading::cpuTemp, 99.0);  // readable now, but never cached
+    // Value 1 lies inside the temperatures' limits and below the others'.
+    const std::pair<TqTypes::sensorComponent, int> alarmsAfterTwo[] = {
+        {TqTypes::CPUTEMP, 0}, {TqTypes::FIVEVFIVE, 2}, {TqTypes::DDRV, 2},
+        {TqTypes::FANA, 2},    {TqTypes::FANB, 2},      {TqTypes::FANC, 2},
+    };
+    for (const auto& entry : alarmsAfterTwo) {
+        EXPECT_EQ(sensors.getCachedSensor(entry.first).alarmCount, 0) << "before any update";
+    }
     sensors.updateSensorsCache();
     sensors.updateSensorsCache();
-    for (auto c : {TqTypes::CPUTEMP, TqTypes::FANA, TqTypes::FANC}) {
+    for (const auto& [c, alarms] : alarmsAfterTwo) {
         const sensorData s = sensors.getCachedSensor(c);
         EXPECT_EQ(s.value, 1.0) << s.name;
-        EXPECT_EQ(s.alarmCount, 0) << s.name;
+        EXPECT_EQ(s.alarmCount, alarms) << s.name;
     }
     EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).name, "Fan 2 RPM");
     EXPECT_EQ(sensors.getCachedSensor(TqTypes::FANB).lowLimit, 2000.0);
+    EXPECT_EQ(sensors.getCachedSensor(TqTypes::FPGATEMP).alarmCount, 0) << "fitted, in range";
     for (const cachedReading& r : sensors.getEveryCachedReading()) {
         EXPECT_EQ(r.chip.rfind("adt7473", 0), std::string::npos) << r.key;
+        EXPECT_EQ(r.chip.rfind("isppac", 0), std::string::npos) << r.key;
     }
 }
 

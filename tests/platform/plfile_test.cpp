@@ -86,6 +86,8 @@ TEST(Bitfile, ReportsTheHeaderOrTheCodeOfItsFault) {
         {"vendor's header", whole, size, "1-2.3(dev)"},
         {"a released design", design("top;UserID=0X00A1FF07;Version=2019.2"), size, "161-255.7"},
         {"user id without 0X", design("top;UserID=7FFF0001;Version=2019.2"), size, "32767-0.1"},
+        {"a field after the version", design("top;UserID=0X80010203;Version=2019.2;Extra=1"), size,
+         "1-2.3(dev)"},
         {"longest date and time", with([&](BitHeader& h) { h.date = h.time = longest; }), size},
         {"empty file", "", -1},
         {"first length 8", with([](BitHeader& h) { h.firstLength = 8; }), -1},

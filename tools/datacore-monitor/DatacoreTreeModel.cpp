@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QSize>
+#include <algorithm>
 #include <list>
 
 #include "client/ClientDatacore.h"
@@ -54,6 +55,21 @@ struct DatacoreTreeModel::Node {
     bool active = true;
     bool inSync = false;  // a fresh mirror waits for the server's state
     bool arrived = false;
+    // The own state as last counted in the ancestors' tallies below.
+    Health health = good;
+    int invalidBelow = 0;
+    int waitingBelow = 0;  // valid ones only: invalid outweighs waiting
+
+    // As the row's own icon shows it: a datacore's reasons outweigh its wait.
+    Health ownHealth() const {
+        if (datacore == nullptr) {
+            return good;
+        }
+        if (!valid) {
+            return invalid;
+        }
+        return inSync ? good : waiting;
+    }
 };
 
 DatacoreTreeModel::DatacoreTreeModel(QObject* parent)
@@ -81,6 +97,7 @@ void DatacoreTreeModel::populate(const std::vector<Entry>& datacores) {
             node.datacore = entry.second;
             ++datacoreCount_;
             watch(node);
+            rateNode(node, node.invalidReasons, false);  // inside the reset
         }
     }
     endResetModel();
@@ -97,7 +114,9 @@ void DatacoreTreeModel::noteStateArrived(const QString& path) {
     }
     // Read here as well as on datacoreUpdated: a state equal to what the
     // mirror started with changes nothing and so emits nothing.
+    const QStringList reasons = node->invalidReasons;
     readDatacore(*node);
+    rateNode(*node, reasons, true);
     const bool first = !node->arrived;
     node->arrived = true;
     arrivedCount_ += first ? 1 : 0;
@@ -207,6 +226,27 @@ QVariant DatacoreTreeModel::data(const QModelIndex& index, int role) const {
             return node->arrived;
         case invalidReasonsRole:
             return node->invalidReasons;
+        case healthRole: {
+            const Health below = node->invalidBelow > 0   ? invalid
+                                 : node->waitingBelow > 0 ? waiting
+                                                          : good;
+            return std::max(node->ownHealth(), below);
+        }
+        case branchInSyncRole:
+            return (node->datacore == nullptr || node->inSync) && node->waitingBelow == 0;
+        case statusMessagesRole: {
+            QStringList messages = node->invalidReasons;
+            if (const Node* first = firstInvalidBelow(*node)) {
+                const QString where = first->path.mid(node->path.size() + 1);
+                const QString reason = first->invalidReasons.value(0);
+                messages.append(
+                    (node->invalidBelow == 1 ? QStringLiteral("1 datacore below is invalid: %2")
+                                             : QStringLiteral("%1 datacores below are invalid: %2")
+                                                   .arg(node->invalidBelow))
+                        .arg(reason.isEmpty() ? where : where + QStringLiteral(": ") + reason));
+            }
+            return messages;
+        }
         default:
             return {};
     }
@@ -250,7 +290,8 @@ QVariant DatacoreTreeModel::headerData(int section, Qt::Orientation orientation,
         return QLatin1String(titles[section]);
     }
     if (role == Qt::ToolTipRole && section == statusColumn) {
-        return QStringLiteral("In sync with the server, and valid");
+        return QStringLiteral(
+            "In sync with the server, and valid; a row stands for the worst below it too");
     }
     return {};
 }
@@ -284,15 +325,19 @@ void DatacoreTreeModel::watch(Node& node) {
     Node* n = &node;
     ClientDatacore* datacore = node.datacore;
     connect(datacore, &ClientDatacore::datacoreUpdated, this, [this, n] {
+        const QStringList reasons = n->invalidReasons;
         readDatacore(*n);
+        rateNode(*n, reasons, true);
         rowChanged(*n);
     });
     connect(datacore, &ClientDatacore::datacoreInSyncWithServer, this, [this, n] {
         n->inSync = true;
+        rateNode(*n, n->invalidReasons, true);
         rowChanged(*n);
     });
     connect(datacore, &ClientDatacore::datacoreOutOfSyncWithServer, this, [this, n] {
         n->inSync = false;
+        rateNode(*n, n->invalidReasons, true);
         rowChanged(*n);
     });
     connect(datacore, &ClientDatacore::lostPackets, this, [this](int lost) {
@@ -318,6 +363,45 @@ void DatacoreTreeModel::readDatacore(Node& node) {
 
 void DatacoreTreeModel::rowChanged(const Node& node) {
     emit dataChanged(indexOf(node, nameColumn), indexOf(node, columnTotal - 1));
+}
+
+void DatacoreTreeModel::rateNode(Node& node, const QStringList& oldReasons, bool notify) {
+    const Health was = node.health;
+    const Health now = node.ownHealth();
+    if (now == was && node.invalidReasons == oldReasons) {
+        return;  // a new value only: nothing above changes
+    }
+    node.health = now;
+    const int invalidDelta = int(now == invalid) - int(was == invalid);
+    const int waitingDelta = int(now == waiting) - int(was == waiting);
+    for (Node* above = node.parent; above != nullptr && above != root_.get();
+         above = above->parent) {
+        above->invalidBelow += invalidDelta;
+        above->waitingBelow += waitingDelta;
+        if (notify) {
+            const QModelIndex cell = indexOf(*above, statusColumn);
+            emit dataChanged(cell, cell);
+        }
+    }
+}
+
+const DatacoreTreeModel::Node* DatacoreTreeModel::firstInvalidBelow(const Node& node) const {
+    // Follows the tallies down, so it costs the depth times the fan-out.
+    const Node* at = &node;
+    while (at != nullptr && at->invalidBelow > 0) {
+        const Node* next = nullptr;
+        for (const std::unique_ptr<Node>& child : at->children) {
+            if (child->health == invalid) {
+                return child.get();
+            }
+            if (child->invalidBelow > 0) {
+                next = child.get();
+                break;
+            }
+        }
+        at = next;
+    }
+    return nullptr;
 }
 
 }  // namespace Corvane

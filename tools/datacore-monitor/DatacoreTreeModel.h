@@ -17,6 +17,15 @@ class ClientDatacore;
 // activity. Rows are made once per connection (populate) and removed when it
 // is lost (clear); between the two, updates only change cells.
 //
+// The status cell of a row stands for its whole branch: the worst of the
+// row's own state and those of every datacore below it, so a fault deep in a
+// folded branch shows at the top. Worst first: invalid, then waiting for the
+// server's answer, then in sync and valid. Inactivity plays no part: an
+// inactive datacore is switched off, not faulty (its row is greyed), and an
+// invalid one counts as invalid either way, as its own icon says. Each row
+// keeps the counts of invalid and waiting datacores below it; a change walks
+// up the changed row's ancestors only.
+//
 // A value edited through setData goes to the datacore's typed slot: one
 // value through setDataString, several (split as splitValues does) through
 // setDataStringList.
@@ -36,7 +45,12 @@ public:
         inSyncRole,                   // bool: no local change awaits its echo
         stateArrivedRole,             // bool: the server's state has been applied
         invalidReasonsRole,           // QStringList, empty when valid
+        // The branch (the row and every row below it):
+        healthRole,          // int, a Health: the worst state in it
+        branchInSyncRole,    // bool: nothing in it waits for the server, but what is invalid
+        statusMessagesRole,  // QStringList: the row's own reasons, then one for those below
     };
+    enum Health : int { good, waiting, invalid };
 
     using Entry = std::pair<QString, ClientDatacore*>;
 
@@ -85,6 +99,11 @@ private:
     // Copies data, reasons and activity from the node's datacore.
     void readDatacore(Node& node);
     void rowChanged(const Node& node);
+    // Re-rates the node's own state and, when that or its reasons changed,
+    // tells its ancestors (with `notify`, through their status cells).
+    void rateNode(Node& node, const QStringList& oldReasons, bool notify);
+    // The first invalid datacore below `node`, a row before its children.
+    const Node* firstInvalidBelow(const Node& node) const;
 
     std::unique_ptr<Node> root_;
     QHash<QString, Node*> byPath_;

@@ -42,6 +42,22 @@ void forEachRow(const QAbstractItemModel& model, const QModelIndex& parent,
     }
 }
 
+// The icon of a row stands for its branch, which the datacore's own signals
+// cannot tell: the model's roles do.
+void showBranchState(DatacoreStatusWidget& widget, const QModelIndex& cell) {
+    if (cell.data(DatacoreTreeModel::branchInSyncRole).toBool()) {
+        widget.onDatacoreGainsSyncWithServer();
+    } else {
+        widget.onDatacoreLosesSyncWithServer();
+    }
+    QStringList messages = cell.data(DatacoreTreeModel::statusMessagesRole).toStringList();
+    if (messages.isEmpty()) {
+        widget.onDatacoreHasBecomeValid();
+    } else {
+        widget.onDatacoreHasBecomeInvalid(messages);
+    }
+}
+
 }  // namespace
 
 MonitorWindow::MonitorWindow(DatacoreMonitor& monitor, QWidget* parent)
@@ -111,6 +127,7 @@ MonitorWindow::MonitorWindow(DatacoreMonitor& monitor, QWidget* parent)
             &MonitorWindow::updateStatusBar);
     connect(&monitor.model(), &DatacoreTreeModel::lostPacketsChanged, this,
             &MonitorWindow::updateStatusBar);
+    connect(&proxy_, &QAbstractItemModel::dataChanged, this, &MonitorWindow::updateStatusWidgets);
     connect(&proxy_, &QAbstractItemModel::rowsInserted, this,
             &MonitorWindow::scheduleStatusWidgets);
     connect(&proxy_, &QAbstractItemModel::layoutChanged, this,
@@ -127,7 +144,10 @@ MonitorWindow::MonitorWindow(DatacoreMonitor& monitor, QWidget* parent)
         scheduleStatusWidgets();
     });
     connect(view_, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-        collapsed_.remove(index.data(DatacoreTreeModel::pathRole).toString());
+        // expandAll() reports every row it opens: only the user's unfold counts.
+        if (!expanding_) {
+            collapsed_.remove(index.data(DatacoreTreeModel::pathRole).toString());
+        }
         scheduleStatusWidgets();
     });
 
@@ -231,27 +251,30 @@ void MonitorWindow::refreshStatusWidgets() {
         }
     }
     statusCells_.clear();
+    // Every row has one: a row without a datacore of its own groups others.
     for (const QPersistentModelIndex& cell : std::as_const(wanted)) {
-        ClientDatacore* datacore = monitor_.model().datacoreAt(proxy_.mapToSource(cell));
-        if (datacore == nullptr) {
-            continue;
-        }
         statusCells_.append(cell);
         if (view_->indexWidget(cell) != nullptr) {
             continue;
         }
         auto* widget = new DatacoreStatusWidget();
-        // Made after the datacore's last news: it starts from the row.
-        if (cell.data(DatacoreTreeModel::inSyncRole).toBool()) {
-            widget->onDatacoreGainsSyncWithServer();
-        }
-        QStringList reasons = cell.data(DatacoreTreeModel::invalidReasonsRole).toStringList();
-        if (!reasons.isEmpty()) {
-            widget->onDatacoreHasBecomeInvalid(reasons);
-        }
-        DatacoreConnectionBuilderBase::connectClientDatacoreToDatacoreStatusWidget(datacore,
-                                                                                   widget);
+        showBranchState(*widget, cell);  // then kept up by updateStatusWidgets
         view_->setIndexWidget(cell, widget);
+    }
+}
+
+void MonitorWindow::updateStatusWidgets(const QModelIndex& topLeft,
+                                        const QModelIndex& bottomRight) {
+    if (topLeft.column() > DatacoreTreeModel::statusColumn ||
+        bottomRight.column() < DatacoreTreeModel::statusColumn) {
+        return;
+    }
+    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+        const QModelIndex cell =
+            proxy_.index(row, DatacoreTreeModel::statusColumn, topLeft.parent());
+        if (auto* widget = qobject_cast<DatacoreStatusWidget*>(view_->indexWidget(cell))) {
+            showBranchState(*widget, cell);
+        }
     }
 }
 

@@ -20,9 +20,9 @@ class DatacoreMonitor;
 class LaneMapWidget;
 
 // The monitor's window: the server's datacores as one filterable tree with a
-// status icon per datacore, double-click to edit a value; below it the lane
-// map of every output group that has lane sources; the server, connection
-// state and counts in the status bar.
+// status icon per row (the worst state of its branch), double-click to edit a value; below it the
+// lane map of every output group that has lane sources; the server, connection state and counts in
+// the status bar.
 class MonitorWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -52,10 +52,12 @@ private:
     void onDatacoresGained();
     void onDatacoresLost();
     void updateStatusBar();
-    // Gives each row in view that has a datacore a status widget, and takes
+    // Gives each row in view a status widget, and takes
     // them from rows out of view: thousands of widgets in one viewport make
     // every repaint crawl.
     void refreshStatusWidgets();
+    // Shows the model's change on the status widgets of those rows.
+    void updateStatusWidgets(const QModelIndex& topLeft, const QModelIndex& bottomRight);
     void scheduleStatusWidgets();
     void expandRows();
     void addLaneMaps();

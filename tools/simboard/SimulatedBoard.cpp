@@ -27,7 +27,9 @@ SimulatedBoard::SimulatedBoard(const BoardConfig& config) : testbed_(std::make_u
         t.install(std::make_unique<FlashRecord>(*config.serialMac));
     }
     if (config.imageFlash) {
-        t.install(std::make_unique<NorFlash>(imagePartition(), ""));
+        NorGeometry images = imagePartition();
+        images.lockedDown = config.imageFlashLockedDown;
+        t.install(std::make_unique<NorFlash>(images, ""));
     }
     if (config.led) {
         t.install(std::make_unique<LedPwm>());
@@ -88,6 +90,14 @@ WatchdogState SimulatedBoard::watchdog() const {
 
 bool SimulatedBoard::waitForWatchdogClosed(std::chrono::milliseconds timeout) const {
     return watchdog_ == nullptr || watchdog_->waitUntilClosed(timeout);
+}
+
+std::string SimulatedBoard::rootPathOf(const std::string& path) const {
+    return boardRootOf(rootDir()) + path;
+}
+
+int SimulatedBoard::runInside(int (*function)()) const {
+    return runInBoardRoot(rootDir(), function);
 }
 
 pid_t SimulatedBoard::spawn(const std::vector<std::string>& argv,

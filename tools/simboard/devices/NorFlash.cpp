@@ -62,8 +62,16 @@ protected:
                 break;
             case MEMUNLOCK:
             case MEMLOCK:
-                // Nothing locks here; the range must still lie on the chip.
+                // Locks do not change here; the range must still lie on the chip.
                 withRange<erase_info_user>(arg, error, [](std::uint64_t, std::uint64_t) {});
+                break;
+            case MEMISLOCKED:
+                withRange<erase_info_user>(arg, error, [](std::uint64_t, std::uint64_t) {});
+                if (error == 0) {
+                    // mtdchar hands the chip's answer back as the result.
+                    umockdev_ioctl_client_complete(client, geometry_.lockedDown ? 1 : 0, 0);
+                    return true;
+                }
                 break;
             case MEMERASE:
                 withRange<erase_info_user>(arg, error,
@@ -87,6 +95,10 @@ protected:
 
     bool handleWrite(UMockdevIoctlClient* client) override {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (geometry_.lockedDown) {
+            umockdev_ioctl_client_complete(client, -1, EROFS);
+            return true;
+        }
         std::string before;
         if (!load(before)) {
             umockdev_ioctl_client_complete(client, -1, EIO);
@@ -139,6 +151,10 @@ private:
     }
 
     void erase(std::uint64_t start, std::uint64_t length, int& error) {
+        if (geometry_.lockedDown) {
+            error = EROFS;
+            return;
+        }
         std::string bytes;
         if (!load(bytes)) {
             error = EIO;

@@ -14,6 +14,10 @@ struct NorGeometry {
     std::string name;        // the partition's name in sysfs
     std::uint32_t size = 64 * 1024;
     std::uint32_t eraseSize = 64 * 1024;
+    // Every block locked down (write-protect pin held): MEMUNLOCK is taken
+    // but unlocks nothing, MEMISLOCKED says 1, and an erase or a write fails
+    // with EROFS, as the CFI chip driver reports a protected block.
+    bool lockedDown = false;
 };
 
 // The partition for programmable-logic images beside the record's:
@@ -23,7 +27,7 @@ inline NorGeometry imagePartition() {
 }
 
 // A NOR flash partition /dev/mtdN as mtdchar presents it: MEMGETINFO,
-// MEMUNLOCK/MEMLOCK, MEMERASE and MEMERASE64 (erased bytes read 0xFF),
+// MEMUNLOCK/MEMLOCK/MEMISLOCKED, MEMERASE and MEMERASE64 (erased bytes read 0xFF),
 // writes that can only clear bits (new = old AND data), ENOSPC at the end
 // with a write that crosses it shortened, the sysfs attributes mtd-utils
 // read and a character-device node (major 90) for stat().
