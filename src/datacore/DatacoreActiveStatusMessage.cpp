@@ -22,29 +22,13 @@ constexpr std::array<const char*, 7> texts = {
 }  // namespace
 
 DatacoreActiveStatusMessage::DatacoreActiveStatusMessage(MessageType type, MessageContent content)
-    : MessageBase(content, type) {}
+    : ClassKeyedMessage(content, type) {}
 
 DatacoreActiveStatusMessage::DatacoreActiveStatusMessage(const QJsonObject& json)
-    : MessageBase(json) {}
-
-QJsonObject DatacoreActiveStatusMessage::serialiseMessage() const {
-    return serialiseWithClassKey(QLatin1String(className));
-}
-
-QString DatacoreActiveStatusMessage::getClass() const {
-    return QLatin1String(className);
-}
+    : ClassKeyedMessage(json) {}
 
 QString DatacoreActiveStatusMessage::getText() const {
     return messageText(texts, getIdentifier());
-}
-
-std::unique_ptr<DatacoreActiveStatusMessage> DatacoreActiveStatusMessage::buildMessage(
-    const QJsonObject& json) {
-    if (json.contains(QLatin1String(className))) {
-        return std::make_unique<DatacoreActiveStatusMessage>(json);
-    }
-    return std::make_unique<DatacoreActiveStatusMessage>(undefined, noReason);
 }
 
 }  // namespace Corvane

@@ -4,8 +4,9 @@
 
 namespace Corvane {
 
-// One reason why a datacore is inactive.
-class DatacoreActiveStatusMessage : public MessageBase {
+// One reason why a datacore is inactive. buildMessage makes an object without
+// the class key an undefined message with content noReason (0).
+class DatacoreActiveStatusMessage : public ClassKeyedMessage<DatacoreActiveStatusMessage, 0> {
 public:
     enum MessageContent : int {
         noReason = 0,
@@ -22,13 +23,7 @@ public:
     DatacoreActiveStatusMessage(MessageType type, MessageContent content);
     explicit DatacoreActiveStatusMessage(const QJsonObject& json);
 
-    QJsonObject serialiseMessage() const override;
-    QString getClass() const override;
     QString getText() const override;
-
-    // Builds from `json` when it carries the class key; otherwise an
-    // undefined message with content 0.
-    static std::unique_ptr<DatacoreActiveStatusMessage> buildMessage(const QJsonObject& json);
 };
 
 }  // namespace Corvane

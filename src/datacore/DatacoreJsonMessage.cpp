@@ -23,35 +23,26 @@ constexpr std::array<const char*, 7> texts = {
 }  // namespace
 
 DatacoreJsonMessage::DatacoreJsonMessage(MessageType type, int content)
-    : MessageBase(content, type) {}
+    : ClassKeyedMessage(content, type) {}
 
-DatacoreJsonMessage::DatacoreJsonMessage(const QJsonObject& json) : MessageBase(json) {}
-
-QJsonObject DatacoreJsonMessage::serialiseMessage() const {
-    return serialiseWithClassKey(QLatin1String(className));
-}
-
-QString DatacoreJsonMessage::getClass() const {
-    return QLatin1String(className);
-}
+DatacoreJsonMessage::DatacoreJsonMessage(const QJsonObject& json) : ClassKeyedMessage(json) {}
 
 QString DatacoreJsonMessage::getText() const {
     return messageText(texts, getIdentifier());
 }
 
 std::unique_ptr<DatacoreJsonMessage> DatacoreJsonMessage::buildMessage(const QJsonObject& json) {
-    if (json.contains(QLatin1String(className))) {
-        return std::make_unique<DatacoreJsonMessage>(json);
+    if (!json.contains(QLatin1String(className))) {
+        // Indented form for a human reading the log; the final newline would
+        // only leave an empty line behind.
+        QByteArray text = QJsonDocument(json).toJson(QJsonDocument::Indented);
+        if (text.endsWith('\n')) {
+            text.chop(1);
+        }
+        logf(LogLevel::info, "Failed to construct a DatacoreJsonMessage from {}",
+             std::string_view(text.constData(), static_cast<size_t>(text.size())));
     }
-    // Indented form for a human reading the log; the final newline would
-    // only leave an empty line behind.
-    QByteArray text = QJsonDocument(json).toJson(QJsonDocument::Indented);
-    if (text.endsWith('\n')) {
-        text.chop(1);
-    }
-    logf(LogLevel::info, "Failed to construct a DatacoreJsonMessage from {}",
-         std::string_view(text.constData(), static_cast<size_t>(text.size())));
-    return std::make_unique<DatacoreJsonMessage>(undefined, -1);
+    return ClassKeyedMessage::buildMessage(json);
 }
 
 }  // namespace Corvane

@@ -5,7 +5,7 @@
 namespace Corvane {
 
 // Why a JSON operation on the datacore tree failed.
-class DatacoreJsonMessage : public MessageBase {
+class DatacoreJsonMessage : public ClassKeyedMessage<DatacoreJsonMessage, -1> {
 public:
     // The content is a plain int on the interface; these name the codes in use.
     enum MessageContent : int {
@@ -23,8 +23,6 @@ public:
     DatacoreJsonMessage(MessageType type, int content);
     explicit DatacoreJsonMessage(const QJsonObject& json);
 
-    QJsonObject serialiseMessage() const override;
-    QString getClass() const override;
     QString getText() const override;
 
     // Builds from `json` when it carries the class key; otherwise logs the

@@ -45,29 +45,13 @@ constexpr std::array<const char*, 31> texts = {
 }  // namespace
 
 DatacoreValidStatusMessage::DatacoreValidStatusMessage(MessageType type, MessageContent content)
-    : MessageBase(content, type) {}
+    : ClassKeyedMessage(content, type) {}
 
 DatacoreValidStatusMessage::DatacoreValidStatusMessage(const QJsonObject& json)
-    : MessageBase(json) {}
-
-QJsonObject DatacoreValidStatusMessage::serialiseMessage() const {
-    return serialiseWithClassKey(QLatin1String(className));
-}
-
-QString DatacoreValidStatusMessage::getClass() const {
-    return QLatin1String(className);
-}
+    : ClassKeyedMessage(json) {}
 
 QString DatacoreValidStatusMessage::getText() const {
     return messageText(texts, getIdentifier());
-}
-
-std::unique_ptr<DatacoreValidStatusMessage> DatacoreValidStatusMessage::buildMessage(
-    const QJsonObject& json) {
-    if (json.contains(QLatin1String(className))) {
-        return std::make_unique<DatacoreValidStatusMessage>(json);
-    }
-    return std::make_unique<DatacoreValidStatusMessage>(undefined, noReason);
 }
 
 }  // namespace Corvane

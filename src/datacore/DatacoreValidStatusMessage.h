@@ -4,8 +4,9 @@
 
 namespace Corvane {
 
-// One reason why a datacore is invalid.
-class DatacoreValidStatusMessage : public MessageBase {
+// One reason why a datacore is invalid. buildMessage makes an object without
+// the class key an undefined message with content noReason (0).
+class DatacoreValidStatusMessage : public ClassKeyedMessage<DatacoreValidStatusMessage, 0> {
 public:
     enum MessageContent : int {
         noReason = 0,
@@ -46,13 +47,7 @@ public:
     DatacoreValidStatusMessage(MessageType type, MessageContent content);
     explicit DatacoreValidStatusMessage(const QJsonObject& json);
 
-    QJsonObject serialiseMessage() const override;
-    QString getClass() const override;
     QString getText() const override;
-
-    // Builds from `json` when it carries the class key; otherwise an
-    // undefined message with content 0.
-    static std::unique_ptr<DatacoreValidStatusMessage> buildMessage(const QJsonObject& json);
 };
 
 }  // namespace Corvane

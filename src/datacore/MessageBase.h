@@ -62,4 +62,28 @@ private:
     MessageType type_;
 };
 
+// What the concrete message classes share: their class key (in the JSON form
+// and from getClass) and their factory. `Derived` defines `className` and its
+// texts (getText); a JSON object without its key becomes an undefined
+// message with `unrecognisedIdentifier`.
+template <class Derived, int unrecognisedIdentifier>
+class ClassKeyedMessage : public MessageBase {
+public:
+    QJsonObject serialiseMessage() const override {
+        return serialiseWithClassKey(QLatin1String(Derived::className));
+    }
+    QString getClass() const override { return QLatin1String(Derived::className); }
+
+    static std::unique_ptr<Derived> buildMessage(const QJsonObject& json) {
+        if (json.contains(QLatin1String(Derived::className))) {
+            return std::make_unique<Derived>(json);
+        }
+        return std::make_unique<Derived>(
+            undefined, static_cast<typename Derived::MessageContent>(unrecognisedIdentifier));
+    }
+
+protected:
+    using MessageBase::MessageBase;
+};
+
 }  // namespace Corvane

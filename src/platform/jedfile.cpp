@@ -235,6 +235,23 @@ int jedParseHeader(FILE* stream, int sizeOnly) {
     return static_cast<int>(lastBlockLines * 16);
 }
 
+const char* jedParseHeaderFailure(int code) {
+    switch (code) {
+        case -1:
+            return "no STX at the start: not a JEDEC file";
+        case -2:
+            return "no '*' after STX";
+        case -3:
+            return "ETX without a transmission checksum";
+        case -4:
+            return "a line that no JEDEC field starts";
+        case -5:
+            return "the file ends inside a field";
+        default:
+            return "a checksum, fuse count or fuse address without its number";
+    }
+}
+
 int jedDumpBinaryFuseData(FILE* stream, int rowBits, FILE* out) {
     if (stream == nullptr || out == nullptr || rowBits == 0 || rowBits < -JED_MAX_LINE ||
         rowBits > JED_MAX_LINE) {

@@ -23,6 +23,8 @@ extern "C" {
 //   -5 the file ends inside a fuse list, or right after STX or a feature row
 //   -6 a C, QF or L field without its number
 int jedParseHeader(FILE* stream, int sizeOnly);
+// What a negative jedParseHeader() code means, as a phrase.
+const char* jedParseHeaderFailure(int code);
 
 // From the current position (the first fuse row), packs each row of
 // |rowBits| '0'/'1' characters into (|rowBits| + 7) / 8 bytes, first

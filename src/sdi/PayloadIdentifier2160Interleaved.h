@@ -4,11 +4,15 @@
 
 namespace Corvane::Sdi {
 
-// The 2160-line interfaces that carry the picture as four sub-images in
-// two-sample interleave over 6G or 12G links (one 6G, two 6G, one 12G) share
-// their field layout, geometry and rules; they differ only in their code,
-// link count and link rate. Each instantiation keeps its own layout.
-template <PayloadId::PayloadAndDigitalInterface Code, unsigned int Links, SdiDataRate Rate>
+// The 2160-line interfaces that carry the picture as four 1080-line
+// sub-images in two-sample interleave (four 3G links at level A or B, one or
+// two 6G links, one 12G link) share their field layout, geometry and rules;
+// they differ in their code, link count, link rate and level, and in how many
+// of byte 4's top bits number the channel (two for the four streams of four
+// 3G level A links, three elsewhere). Each instantiation keeps its own
+// layout. An interface with further rules overrides doSmpteValidationChecks.
+template <PayloadId::PayloadAndDigitalInterface Code, unsigned int Links, SdiDataRate Rate,
+          unsigned int Level = SdiLevel::A, unsigned int ChannelBits = 3>
 class PayloadIdentifier2160Interleaved : public PayloadIdentifierBase {
 public:
     static constexpr PayloadId::PayloadAndDigitalInterface payloadAndDigitalInterface = Code;
@@ -44,7 +48,11 @@ public:
     unsigned int getReconstructedImageWidthInPixels() const override;
     unsigned int getReconstructedImageHeightInPixels() const override;
     bool hasCorrectpayloadAndDigitalInterface() const override;
+    // Rule 1 only: byte 1 is this interface's code.
     QStringList doSmpteValidationChecks() const override;
+
+    static_assert(Level == SdiLevel::A || Level == SdiLevel::B);
+    static_assert(ChannelBits >= 1 && ChannelBits <= 8);
 };
 
 }  // namespace Corvane::Sdi

@@ -1,17 +1,12 @@
 #include "sdi/PayloadIdentifier2160_QuadLink3g.h"
 
+#include "sdi/PayloadIdentifier2160InterleavedImpl.h"
+
 namespace Corvane::Sdi {
 
-PayloadIdentifier2160_QuadLink3g::PayloadIdentifier2160_QuadLink3g(
-    std::uint32_t payloadIdentifierWord)
-    : PayloadIdentifierBase(payloadIdentifierWord, fieldLayout()) {}
-
-const PayloadIdentifierBase::FieldLayout& PayloadIdentifier2160_QuadLink3g::fieldLayout() {
-    using Bit = PayloadIdentifierField::Bit;
-    static const FieldLayout& layout =
-        *new FieldLayout(multiLinkFieldMap(PayloadIdentifierField(3, {Bit::Bit6, Bit::Bit7})));
-    return layout;
-}
+template class PayloadIdentifier2160Interleaved<
+    PayloadId::PayloadAndDigitalInterface::Payload2160_QuadLink3g, 4, SdiDataRate::Rate3G,
+    SdiLevel::A, 2>;
 
 std::uint32_t PayloadIdentifier2160_QuadLink3g::getPayloadIdentifierWord(
     PayloadId::TransportFormat transportFormat, PayloadId::PictureFormat pictureFormat,
@@ -27,50 +22,8 @@ std::uint32_t PayloadIdentifier2160_QuadLink3g::getPayloadIdentifierWord(
                                  channel, transferCurve, luminanceAndColourDifferenceSignal);
 }
 
-SubImagePixelMappingFormat PayloadIdentifier2160_QuadLink3g::getSubImagePixelMappingFormat() const {
-    return SubImagePixelMappingFormat::TwoSampleInterleave;
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getNumPhysicalConnections() const {
-    return 4;
-}
-SdiDataRate PayloadIdentifier2160_QuadLink3g::getDataRatePerPhysicalConnection() const {
-    return SdiDataRate::Rate3G;
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getLevel() const {
-    return SdiLevel::A;
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getNumSubPictures() const {
-    return 4;
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getPicutreInterlacedProgressivePsf() const {
-    return scanningKindFromScanningBits();
-}
-std::vector<unsigned int> PayloadIdentifier2160_QuadLink3g::getFieldHeights() const {
-    return fieldHeights1125Lines();
-}
-std::vector<unsigned int>
-PayloadIdentifier2160_QuadLink3g::getFieldFirstLineNumbersOfActivePicture() const {
-    return firstActiveLines1125Lines();
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getFieldActivePictureWidthInSamples() const {
-    return doubleActiveLineLengthIfTwoLocationsRequiredPerPixel(subImageWidth1080());
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getFieldActivePictureHeight() const {
-    return isPictureProgressive() ? 1080 : 540;
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getReconstructedImageWidthInPixels() const {
-    return 2 * subImageWidth1080();
-}
-unsigned int PayloadIdentifier2160_QuadLink3g::getReconstructedImageHeightInPixels() const {
-    return 2160;
-}
-
-bool PayloadIdentifier2160_QuadLink3g::hasCorrectpayloadAndDigitalInterface() const {
-    return getPayloadAndDigitialInterface() == payloadAndDigitalInterface;
-}
-
 QStringList PayloadIdentifier2160_QuadLink3g::doSmpteValidationChecks() const {
-    QStringList messages = checkPayloadCode(payloadAndDigitalInterface);
+    QStringList messages = PayloadIdentifier2160Interleaved::doSmpteValidationChecks();
     if (!isTransportProgressive()) {
         messages << fieldMessage("Incorrect TransportFormat: ", asInt(getTransportInterlaced()));
     }

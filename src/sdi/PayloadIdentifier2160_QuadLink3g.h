@@ -1,21 +1,21 @@
 #pragma once
 
-#include "sdi/PayloadIdentifierBase.h"
+#include "sdi/PayloadIdentifier2160Interleaved.h"
 
 namespace Corvane::Sdi {
 
+extern template class PayloadIdentifier2160Interleaved<
+    PayloadId::PayloadAndDigitalInterface::Payload2160_QuadLink3g, 4, SdiDataRate::Rate3G,
+    SdiLevel::A, 2>;
+
 // 2160-line picture on four 3G level A links in two-sample interleave;
 // each link carries one 1080-line sub-image.
-class PayloadIdentifier2160_QuadLink3g final : public PayloadIdentifierBase {
+class PayloadIdentifier2160_QuadLink3g final
+    : public PayloadIdentifier2160Interleaved<
+          PayloadId::PayloadAndDigitalInterface::Payload2160_QuadLink3g, 4, SdiDataRate::Rate3G,
+          SdiLevel::A, 2> {
 public:
-    static constexpr PayloadId::PayloadAndDigitalInterface payloadAndDigitalInterface =
-        PayloadId::PayloadAndDigitalInterface::Payload2160_QuadLink3g;
-
-    explicit PayloadIdentifier2160_QuadLink3g(std::uint32_t payloadIdentifierWord);
-
-    // The bit layout of this interface's identifier, built once per process.
-    static const FieldLayout& fieldLayout();
-    static const FieldMap& createFieldMap() { return fieldLayout().fieldMap(); }
+    using PayloadIdentifier2160Interleaved::PayloadIdentifier2160Interleaved;
 
     // A word with this interface's code and the given field values; a value
     // that does not fit its field is left out.
@@ -28,19 +28,6 @@ public:
         PayloadId::LuminanceAndColourDifferenceSignal luminanceAndColourDifferenceSignal,
         PayloadId::Channel channel);
 
-    SubImagePixelMappingFormat getSubImagePixelMappingFormat() const override;
-    unsigned int getNumPhysicalConnections() const override;
-    SdiDataRate getDataRatePerPhysicalConnection() const override;
-    unsigned int getLevel() const override;
-    unsigned int getNumSubPictures() const override;
-    unsigned int getPicutreInterlacedProgressivePsf() const override;
-    std::vector<unsigned int> getFieldHeights() const override;
-    std::vector<unsigned int> getFieldFirstLineNumbersOfActivePicture() const override;
-    unsigned int getFieldActivePictureWidthInSamples() const override;
-    unsigned int getFieldActivePictureHeight() const override;
-    unsigned int getReconstructedImageWidthInPixels() const override;
-    unsigned int getReconstructedImageHeightInPixels() const override;
-    bool hasCorrectpayloadAndDigitalInterface() const override;
     QStringList doSmpteValidationChecks() const override;
 };
 

@@ -76,8 +76,7 @@ StandardFromPayloadIdentifier::StandardFromPayloadIdentifier(
         firstPayloadIdentifier_ = payloadIdentifiers_.front();
     }
     quadrantMode_ = payloadIdentifiers_.size() >= 3 && firstPayloadIdentifier_ &&
-                    (firstPayloadIdentifier_->getReconstructedImageWidthInPixels() == 1920 ||
-                     firstPayloadIdentifier_->getReconstructedImageWidthInPixels() == 2048);
+                    fitsQuadrantMode(*firstPayloadIdentifier_);
     allPayloadIdentifiersValid_ = !payloadIdentifiers_.empty();
     for (const PayloadIdentifierPtr& identifier : payloadIdentifiers_) {
         if (!identifier || !identifier->hasCorrectpayloadAndDigitalInterface()) {
@@ -95,6 +94,11 @@ bool StandardFromPayloadIdentifier::standardsAtSpigotRateHaveTwoPayloadIdentifie
     SdiDataRate rate) {
     return rate == SdiDataRate::Rate12G || rate == SdiDataRate::Rate6G ||
            rate == SdiDataRate::Rate3G;
+}
+
+bool StandardFromPayloadIdentifier::fitsQuadrantMode(const PayloadIdentifierBase& identifier) {
+    const unsigned int width = identifier.getReconstructedImageWidthInPixels();
+    return width == 1920 || width == 2048;
 }
 
 const PayloadIdentifierBase& StandardFromPayloadIdentifier::first() const {

@@ -41,6 +41,9 @@ public:
 
     // 12G, 6G and 3G links carry two identifiers (data streams) per sub-image.
     static bool standardsAtSpigotRateHaveTwoPayloadIdentifiersPerLane(SdiDataRate rate);
+    // A 1920- or 2048-wide picture can be one quadrant of a 2160-line one: a
+    // list of three or more such identifiers is the quadrant mode.
+    static bool fitsQuadrantMode(const PayloadIdentifierBase& identifier);
 
     PayloadIdentifierList getPayloadIdentifiers() const { return payloadIdentifiers_; }
     std::vector<std::uint32_t> getPayloadIdentifierWords() const;

@@ -16,7 +16,7 @@
 #include <thread>
 #include <utility>
 
-#include "harness/DaemonHarness.h"
+#include "support/DaemonHarness.h"
 #include "support/Sanitizers.h"
 
 using namespace Corvane::Testing;

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "harness/DaemonHarness.h"
+#include "support/DaemonHarness.h"
 
 using namespace Corvane::Testing;
 using Corvane::Sim::BoardConfig;

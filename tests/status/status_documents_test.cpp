@@ -79,21 +79,24 @@ AncillaryStatusEntryArrayJsonData ancDocument(const QList<AncillaryStatusEntryJs
     return d;
 }
 
-// What every status document shares: its class name, the keys it writes
-// against its table, a round trip, absent keys reading as the defaults, and
-// property access where an invalid value and the count are refused and an
-// index past the table is accepted and changes nothing.
+// What every status document shares: its class name, its JSON keys (spelt
+// here, not taken from the class's table, so a misspelt key fails), a round
+// trip, absent keys reading as the defaults, and property access where an
+// invalid value and the count are refused and an index past the table is
+// accepted and changes nothing. `keys` lists them in property order.
 template <class Doc>
-void checkDocument(const Doc& full, const char* className) {
+void checkDocument(const Doc& full, const char* className, const QStringList& keys) {
     SCOPED_TRACE(className);
     EXPECT_EQ(full.getClassName(), className);
-    const QJsonObject written = full.toQJsonObject();
-    QStringList keys;
+    QStringList table;
     for (const char* name : Doc::propertyNames) {
-        keys << QString::fromLatin1(name);
+        table << QString::fromLatin1(name);
     }
-    keys.sort();
-    EXPECT_EQ(written.keys(), keys);  // sorted on both sides, so no key twice
+    EXPECT_EQ(table, keys);
+    const QJsonObject written = full.toQJsonObject();
+    QStringList sorted = keys;
+    sorted.sort();
+    EXPECT_EQ(written.keys(), sorted);  // sorted on both sides, so no key twice
 
     Doc back;
     back.fromValidQJsonObject(written);
@@ -119,6 +122,25 @@ AncillaryStatusJsonData status(unsigned int vi, unsigned int type) {
 AncillaryStatusEntryJsonData entry(int type, int did, int sdid) {
     return ancEntry(type, did, sdid, {status(1, type), status(9, type)});
 }
+
+// In property order; the flags are 6 to 12.
+const QStringList laneKeys = {"TotalHorizontalPixels",
+                              "TotalVerticalPixelsProgressiveOrField1",
+                              "TotalVerticalPixelsField2",
+                              "ActiveHorizontalPixels",
+                              "ActiveVerticalPixelsProgressiveOrField1",
+                              "ActiveVerticalPixelsField2",
+                              "IsProgressiveFlag",
+                              "IsLevelBFlag",
+                              "IsStableFlag",
+                              "Smpte352PacketLinkAchannelCpositionDetectedFlag",
+                              "Smpte352PacketLinkBchannelCpositionDetectedFlag",
+                              "Smpte352PacketLinkAchannelYpositionDetectedFlag",
+                              "Smpte352PacketLinkBchannelYpositionDetectedFlag",
+                              "Smpte352PacketLinkAchannelCPosition",
+                              "Smpte352PacketLinkBchannelCPosition",
+                              "Smpte352PacketLinkAchannelYPosition",
+                              "Smpte352PacketLinkBchannelYPosition"};
 
 bool isFlag(int property) {
     return property >= Lane::IsProgressiveFlag &&
@@ -189,27 +211,30 @@ protected:
 }  // namespace
 
 TEST(AncillaryDocuments, RoundTripKeysAndAbsentKeys) {
-    checkDocument(ancTime(-5, 70000), "AncTimeJsonData");
-    checkDocument(ancEvent(before, 3), "AncEventJsonData");
-    checkDocument(status(12, 1), "AncillaryStatusJsonData");
-    checkDocument(entry(2, 0x41, 0x05), "AncillaryStatusEntryJsonData");
+    checkDocument(ancTime(-5, 70000), "AncTimeJsonData", {"startTime", "endTime"});
+    checkDocument(ancEvent(before, 3), "AncEventJsonData", {"presence", "firstSeen", "lastSeen"});
+    checkDocument(status(12, 1), "AncillaryStatusJsonData",
+                  {"presence", "checksumError", "parityError", "dataBlockNumberError",
+                   "virtualInterface", "packetType"});
+    checkDocument(entry(2, 0x41, 0x05), "AncillaryStatusEntryJsonData",
+                  {"packetType", "dataId", "subDataId", "virtualInterfaceArray"});
 
     AncillaryStatusArrayJsonData statuses;
     statuses.getAncillaryStatusArrayAsList() << status(0, 1) << status(3, 2);
-    checkDocument(statuses, "AncillaryStatusArrayJsonData");
+    checkDocument(statuses, "AncillaryStatusArrayJsonData", {"ancillaryStatusArray"});
     VirtualInterfaceArrayJsonData interfaces;
     interfaces.getVirtualInterfaceArrayAsList() << status(8, 1);
-    checkDocument(interfaces, "VirtualInterfaceArrayJsonData");
+    checkDocument(interfaces, "VirtualInterfaceArrayJsonData", {"virtualInterfaceArray"});
     checkDocument(ancDocument({entry(1, 0xE7, 0), entry(2, 0x60, 0x60)}),
-                  "AncillaryStatusEntryArrayJsonData");
+                  "AncillaryStatusEntryArrayJsonData", {"ancillaryStatusEntryArray"});
 
     AncillaryStatusOverviewJsonData overview;
     overview.setKey(0x0141);
     overview.setState(0xFFFF);
-    checkDocument(overview, "AncStatusOverview");
+    checkDocument(overview, "AncStatusOverview", {"key", "state"});
     AncillaryStatusOverviewArrayJsonData overviews;
     overviews.getAncillaryStatusOverviewArrayAsList() << overview << overview;
-    checkDocument(overviews, "AncStatusOverviewArray");
+    checkDocument(overviews, "AncStatusOverviewArray", {"ancillaryStatusOverviewArray"});
 }
 
 TEST(AncillaryDocuments, PacketTypeDecidesTheTypeSpecificKeys) {
@@ -411,14 +436,14 @@ TEST(LaneStatus, FrameDataTexts) {
 TEST(LaneStatus, JsonTypesAndInputLanesInOrder) {
     const QJsonObject json = distinctLane(0).toQJsonObject();
     for (int p = 0; p < Lane::PropertiesCount; ++p) {
-        const QJsonValue value = json.value(QLatin1String(Lane::propertyNames[p]));
+        const QJsonValue value = json.value(laneKeys[p]);
         EXPECT_EQ(value.type(), isFlag(p) ? QJsonValue::Bool : QJsonValue::String) << p;
     }
-    checkDocument(distinctLane(0), "LaneStatusData");
+    checkDocument(distinctLane(0), "LaneStatusData", laneKeys);
 
     InputStatusJsonData input;
     input.getLaneStatusArray() << distinctLane(0) << distinctLane(5) << distinctLane(9);
-    checkDocument(input, "InputStatusData");
+    checkDocument(input, "InputStatusData", {"LaneStatusArray"});
     const QJsonArray lanes = input.toQJsonObject().value("LaneStatusArray").toArray();
     ASSERT_EQ(lanes.size(), 3);
     EXPECT_EQ(lanes[1].toObject().value("TotalHorizontalPixels").toString(), "value 5");

@@ -108,23 +108,6 @@ QString bitfileFailure(int code) {
         .arg(code);
 }
 
-QString jedFailure(int code) {
-    switch (code) {
-        case -1:
-            return QStringLiteral("no STX at the start: not a JEDEC file");
-        case -2:
-            return QStringLiteral("no '*' after STX");
-        case -3:
-            return QStringLiteral("ETX without a transmission checksum");
-        case -4:
-            return QStringLiteral("a line that no JEDEC field starts");
-        case -5:
-            return QStringLiteral("the file ends inside a field");
-        default:
-            return QStringLiteral("a checksum, fuse count or fuse address without its number");
-    }
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -196,7 +179,8 @@ int main(int argc, char* argv[]) {
         // The size pass stops at the fuse list, where the dump starts.
         const int bytes = jedParseHeader(file.get(), 1);
         if (bytes < 0) {
-            return fail(1, QStringLiteral("%1: %2").arg(path, jedFailure(bytes)));
+            return fail(1, QStringLiteral("%1: %2").arg(
+                               path, QString::fromUtf8(jedParseHeaderFailure(bytes))));
         }
         const int rows = jedDumpBinaryFuseData(file.get(), *rowBits, toFile ? out.get() : stdout);
         if (rows < 0 || (toFile && std::fflush(out.get()) != 0)) {
@@ -241,7 +225,8 @@ int main(int argc, char* argv[]) {
     }
     if (result < 0) {
         return fail(1, QStringLiteral("%1: %2").arg(
-                           path, jedec ? jedFailure(result) : bitfileFailure(result)));
+                           path, jedec ? QString::fromUtf8(jedParseHeaderFailure(result))
+                                       : bitfileFailure(result)));
     }
     return 0;
 }

@@ -136,8 +136,7 @@ std::vector<std::size_t> completeCounts(const PayloadIdentifierBase& first) {
             ? 2
             : 1;
     std::vector<std::size_t> counts{first.getNumSubPictures() * perSubImage};
-    const unsigned int width = first.getReconstructedImageWidthInPixels();
-    if (width == 1920 || width == 2048) {
+    if (StandardFromPayloadIdentifier::fitsQuadrantMode(first)) {
         counts.push_back(4 * perSubImage);
     }
     return counts;
