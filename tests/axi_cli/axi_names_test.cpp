@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "harness/DaemonHarness.h"
+#include "support/DaemonHarness.h"
 
 using namespace Corvane::Testing;
 using Corvane::Sim::BoardConfig;
