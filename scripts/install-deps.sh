@@ -12,6 +12,7 @@ libraries=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libumockdev-dev libglib2.0-dev  # the simulated board
   libfuse3-dev                    # poll() on the simulated HDMI interrupt line
+  libmicrohttpd-dev prometheus-cpp-dev  # corvane-webd's HTTP server and metrics
 )
 packages=(
   # toolchain
@@ -28,6 +29,7 @@ packages=(
   lm-sensors mtd-utils
   i2c-tools  # i2ctransfer, which the HDMI test checks the emulation against
   tshark  # decodes the captures of the Wireshark dissector test
+  prometheus  # scrapes corvane-webd in its test; promtool checks the exposition
   # Debian packages: dpkg-shlibdeps and dpkg-architecture, file (which CPack
   # needs to find the ELF files), systemd-analyze for the service unit
   dpkg-dev file systemd
