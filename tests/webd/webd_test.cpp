@@ -120,6 +120,8 @@ public:
     // all of that.
     QByteArray waitFor(const QByteArray& text, int ms = 10000) {
         QDeadlineTimer deadline(ms);
+        // An event loop run meanwhile (runProgram's) may have read for us.
+        unread_ += socket_.readAll();
         while (!unread_.contains(text) && !deadline.hasExpired()) {
             if (socket_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
                 unread_ += socket_.readAll();
@@ -207,7 +209,7 @@ void expectConventions(const Answer& a, const std::string& what) {
     if (const char* phrase = HTTP::getMessageForStatusCode(static_cast<HTTP::StatusCode>(a.status))) {
         EXPECT_EQ(a.reason, phrase);
     }
-    if (a.status >= 400) {
+    if (a.status >= 400 && a.status != 409) {  // a 409 carries the datacore kept
         const QJsonObject e = a.json();
         EXPECT_EQ(a.header("content-type"), "application/json");
         EXPECT_EQ(e.value("code").toInt(), a.status);
@@ -432,11 +434,8 @@ TEST_F(WebdTest, StreamsAreBounded) {
         streams.back()->waitFor("event: sync");
     }
     EXPECT_EQ(get(port(), "/api/v1/events").status, 503);
-    streams.pop_back();
-    QThread::msleep(200);
-    // A stream that went is noticed when the next event or keep-alive is sent to it.
-    ASSERT_EQ(datacoreTool(datacored_->port(), {"set", QString(standard) + "=1080p30"}).exitCode, 0);
-    streams.front()->waitFor("1080p30");
+    streams.pop_back();  // a client that leaves frees its place at once
+    QThread::msleep(300);
     EventStream again(port(), "/api/v1/events");
     again.waitFor("event: sync");
 }
@@ -494,20 +493,21 @@ TEST(Webd, ATokenFileGuardsChanges) {
     EXPECT_EQ(get(webd.port(), "/api/v1/versions").status, 200);  // reads stay open
 }
 
-// Both programs in a private network namespace with a second address: a
+// Both programs in a private network namespace with a veth address: a
 // client of that address is not on loopback.
 TEST(Webd, WithoutATokenFileOnlyLoopbackMayChange) {
     const int home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
     if (::geteuid() != 0 || home < 0 || ::unshare(CLONE_NEWNET) != 0) {
         GTEST_SKIP() << "needs root and network namespaces";
     }
-    const bool up = std::system("ip link set lo up && ip link add webd0 type dummy && "
-                                "ip addr add 10.94.80.1/24 dev webd0 && ip link set webd0 up") == 0;
+    const bool up = std::system("ip link set lo up && ip link add webd0 type veth peer name webd1 && "
+                                "ip addr add 10.94.80.1/24 dev webd0 && ip link set webd0 up && "
+                                "ip link set webd1 up") == 0;
     {
         if (!up) {
             ::setns(home, CLONE_NEWNET);
             ::close(home);
-            GTEST_SKIP() << "cannot add a dummy interface (iproute2 missing?)";
+            GTEST_SKIP() << "cannot add a veth pair (iproute2 missing?)";
         }
         DatacoredProcess datacored;
         Webd webd(datacored.port(), {"--listen", "10.94.80.1"});

@@ -4,8 +4,11 @@
 #include <microhttpd.h>
 #include <netinet/in.h>
 
+#include <sys/socket.h>
+
 #include <QSocketNotifier>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace Corvane::Webd {
@@ -19,12 +22,42 @@ struct StreamState {
     bool closed = false;  // by the application, or for too much unsent
     bool gone = false;    // the connection has ended
     bool suspended = false;
+    // While suspended MHD does not look at the socket: this does, so a
+    // client that leaves frees its stream at once.
+    std::unique_ptr<QSocketNotifier> watcher;
 
+    void suspend() {
+        MHD_suspend_connection(connection);
+        suspended = true;
+        if (watcher) {
+            watcher->setEnabled(true);
+        }
+    }
     void resume() {
         if (suspended && !gone) {
             suspended = false;
+            if (watcher) {
+                watcher->setEnabled(false);
+            }
             MHD_resume_connection(connection);
             server->wake();
+        }
+    }
+    // The client closed, or sent something a stream does not expect.
+    void onReadable() {
+        char byte = 0;
+        const ssize_t n = ::recv(static_cast<int>(watcher->socket()), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            return;
+        }
+        closed = true;
+        resume();
+    }
+    void forget() {
+        gone = true;
+        if (watcher) {
+            watcher->setEnabled(false);
+            watcher.release()->deleteLater();
         }
     }
 };
@@ -100,6 +133,15 @@ std::shared_ptr<HttpStream> HttpReply::openStream(HttpResponse head) {
         state->gone = true;
     } else {
         state->connection = exchange->connection;
+        if (const MHD_ConnectionInfo* info =
+                MHD_get_connection_info(state->connection, MHD_CONNECTION_INFO_CONNECTION_FD)) {
+            state->watcher =
+                std::make_unique<QSocketNotifier>(info->connect_fd, QSocketNotifier::Read);
+            state->watcher->setEnabled(false);
+            StreamState* raw = state.get();  // the watcher dies with the state
+            QObject::connect(state->watcher.get(), &QSocketNotifier::activated,
+                             [raw] { raw->onReadable(); });
+        }
         exchange->stream = state;
         answer(std::move(head));
     }
@@ -124,7 +166,7 @@ struct Callbacks {
         }
         (*holder)->gone = true;
         if ((*holder)->stream) {
-            (*holder)->stream->gone = true;
+            (*holder)->stream->forget();
         }
         delete holder;
         *context = nullptr;
@@ -145,8 +187,7 @@ struct Callbacks {
             s.pending.clear();
             s.offset = 0;
             // Nothing to send: out of MHD's loop until the next event.
-            MHD_suspend_connection(s.connection);
-            s.suspended = true;
+            s.suspend();
             return 0;
         }
         const auto n = std::min<qsizetype>(static_cast<qsizetype>(max), s.pending.size() - s.offset);
