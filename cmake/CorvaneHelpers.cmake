@@ -4,13 +4,6 @@
 function(corvane_add_subsystem name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
   set(target corvane_${name})
-  list(FILTER ARG_SOURCES INCLUDE REGEX "\\.(cpp|h)$")
-  if(NOT ARG_SOURCES)
-    # a subsystem not written yet still has a (header-only) target
-    add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>)
-    return()
-  endif()
   add_library(${target} STATIC ${ARG_SOURCES})
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
@@ -20,6 +13,51 @@ function(corvane_add_subsystem name)
     target_link_libraries(${target} PUBLIC ${ARG_LINK})
   endif()
   set_property(GLOBAL APPEND PROPERTY CORVANE_SUBSYSTEMS ${target})
+endfunction()
+
+# corvane_public_headers(<header>...)
+# Called at the top of src/<subsystem>/CMakeLists.txt: the headers of that
+# directory that form the installed interface. Install.cmake installs them as
+# include/corvane/<subsystem>/<header> and ExportMap.cmake exports what they
+# declare from libcorvane.so; every other header is internal to the library.
+function(corvane_public_headers)
+  file(RELATIVE_PATH subsystem ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(header ${ARGN})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${header})
+      message(FATAL_ERROR "public header ${header}: no such file in src/${subsystem}")
+    endif()
+    set_property(GLOBAL APPEND PROPERTY CORVANE_PUBLIC_HEADERS ${subsystem}/${header})
+  endforeach()
+endfunction()
+
+# corvane_program(<target> [PACKAGE <package>])
+# Declares an executable of the tree, named as its program: with PACKAGE it
+# is installed into bin/ and shipped in that Debian package (one of
+# CORVANE_PACKAGES in Install.cmake); without, it stays in the build tree.
+# Install.cmake, Packaging.cmake and the README's package table (test
+# readme_package_table) follow from these declarations.
+function(corvane_program target)
+  cmake_parse_arguments(ARG "" "PACKAGE" "" ${ARGN})
+  if(NOT TARGET ${target})
+    message(FATAL_ERROR "corvane_program(${target}): no such target")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY CORVANE_PROGRAMS ${target})
+  set_property(TARGET ${target} PROPERTY CORVANE_PACKAGE "${ARG_PACKAGE}")
+endfunction()
+
+# corvane_package_programs(<package> <var>)
+# The programs declared in <package> (all that stay in the build tree when
+# <package> is empty), in the order they were declared.
+function(corvane_package_programs package var)
+  get_property(programs GLOBAL PROPERTY CORVANE_PROGRAMS)
+  set(found "")
+  foreach(program ${programs})
+    get_target_property(p ${program} CORVANE_PACKAGE)
+    if(p STREQUAL package)
+      list(APPEND found ${program})
+    endif()
+  endforeach()
+  set(${var} ${found} PARENT_SCOPE)
 endfunction()
 
 # corvane_add_subdirectories([<dir>] [EXCEPT <name>...])

@@ -5,48 +5,37 @@
 
 include(CMakePackageConfigHelpers)
 
+# The install components and the Debian package each becomes, in pairs
+# (Packaging.cmake describes them). A program names its package.
+set(CORVANE_PACKAGES
+  lib    libcorvane${PROJECT_VERSION_MAJOR}
+  dev    libcorvane-dev
+  daemon corvane-axid
+  tools  corvane-tools)
+
+# corvane_package_component(<package> <var>): the component of <package>.
+function(corvane_package_component package var)
+  list(FIND CORVANE_PACKAGES ${package} i)
+  math(EXPR odd "${i} % 2")
+  if(i LESS 0 OR NOT odd)
+    message(FATAL_ERROR "no package ${package}: the packages are those of CORVANE_PACKAGES")
+  endif()
+  math(EXPR i "${i} - 1")
+  list(GET CORVANE_PACKAGES ${i} component)
+  set(${var} ${component} PARENT_SCOPE)
+endfunction()
+
 # Builds what is installed and nothing else (scripts/package.sh).
 add_custom_target(corvane_installed)
 
-# The public interface: the headers an instrument application includes. Only
+# The public interface: the headers an instrument application includes,
+# listed by each src/<subsystem>/CMakeLists.txt (corvane_public_headers). Only
 # these are installed, and only what they declare is exported from
 # libcorvane.so (cmake/ExportMap.cmake derives the linker's version script
 # from them). The rest of src/ is plumbing: the daemon's server and wire
 # format, the board's C helpers (gpio_get_value, leds, flash, ...), the
 # register-window library and the headers that only sources include.
-set(CORVANE_PUBLIC_HEADERS
-  app/Logging.h
-  axi/AxiInterface.h axi/PcieAxi.h
-  version/VersionInfo.h
-  platform/PlatformAbstractionInterface.h platform/TqPlatformAbstraction.h platform/TqTypes.h
-  platform/healthsensors.h
-  sdi/FieldMetrics.h sdi/FieldRegion.h sdi/FrameMetrics.h sdi/PartitionMetrics.h
-  sdi/PayloadIdentifier1080_1g5.h sdi/PayloadIdentifier1080_3g.h
-  sdi/PayloadIdentifier1080_Levelb3g.h sdi/PayloadIdentifier2160Interleaved.h
-  sdi/PayloadIdentifier2160_12g.h sdi/PayloadIdentifier2160_6g.h
-  sdi/PayloadIdentifier2160_DualLink6g.h sdi/PayloadIdentifier2160_QuadLink3g.h
-  sdi/PayloadIdentifier2160_QuadLinkLevelb3g.h sdi/PayloadIdentifier720_1g5.h
-  sdi/PayloadIdentifier720_3g.h sdi/PayloadIdentifierBase.h sdi/PayloadIdentifierFactory.h
-  sdi/SampleLocation.h sdi/SdiTypes.h sdi/SdiUtility.h sdi/StandardFromPayloadIdentifier.h
-  sdi/SupportedVideoStandards.h sdi/TqCircularBufferMetrics.h sdi/VideoStandardCreator.h
-  sdi/VirtualInterfaceMetrics.h
-  datacore/DatacoreActiveStatusMessage.h datacore/DatacoreBase.h datacore/DatacoreBool.h
-  datacore/DatacoreElements.h datacore/DatacoreJsonInterface.h datacore/DatacoreJsonMessage.h
-  datacore/DatacoreValidStatusMessage.h datacore/MessageBase.h
-  packets/AudioMetersDataPacket.h packets/AudioProcessingRegisterApi.h packets/DatacorePacket.h
-  packets/DatacorePathRadixTreePacket.h packets/EyeHistogramData.h
-  packets/JitterInsertionAnalysisRegisterApi.h packets/MeasurementTypes.h
-  packets/RadixTreeNode.h packets/RawDataPacket.h packets/RawDataPacketFactory.h
-  packets/RawDataPacketReceiverInterface.h packets/RawSdiJitterPacket.h
-  packets/RawSdiSampleGridPacket.h packets/SerialisableDataPacket.h
-  packets/SerialisableDataPacketAcceptorInterface.h packets/SerialisableDataPacketDistributor.h
-  packets/VideoIpIpatHistogramPacket.h
-  client/ClientDatacore.h client/ClientDatacoreMonitor.h client/ClientDatacorePopulator.h
-  client/ClientDatacoreRegistry.h client/DatacoreConnectionBuilderBase.h
-  client/DatacoreStatusWidget.h client/NetworkConnection.h client/SdiOutputGroupLaneMapModel.h
-  client/ServerCommon.h client/TqClientDatacoreManager.h
-  status/AncPacketStatus.h status/AncillaryStatusJsonData.h status/HttpCommon.h
-  status/InputStatusJsonData.h status/SimpleJsonObject.h status/StatusColourPropagator.h)
+get_property(CORVANE_PUBLIC_HEADERS GLOBAL PROPERTY CORVANE_PUBLIC_HEADERS)
 
 # The version script, regenerated when a public header changes.
 set(public_paths ${CORVANE_PUBLIC_HEADERS})
@@ -93,22 +82,21 @@ configure_file(cmake/corvane.pc.in ${PROJECT_BINARY_DIR}/corvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/corvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
   COMPONENT dev)
 
-# The daemon and the unit that starts it at boot. systemd reads units from
+# The unit that starts the daemon at boot. systemd reads units from
 # <prefix>/lib/systemd/system for both /usr and /usr/local.
-if(TARGET corvane-axid)
-  add_dependencies(corvane_installed corvane-axid)
-  install(TARGETS corvane-axid RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT daemon)
-  configure_file(packaging/corvane-axid.service.in ${PROJECT_BINARY_DIR}/corvane-axid.service @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/corvane-axid.service DESTINATION lib/systemd/system
-    COMPONENT daemon)
-endif()
+configure_file(packaging/corvane-axid.service.in ${PROJECT_BINARY_DIR}/corvane-axid.service @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/corvane-axid.service DESTINATION lib/systemd/system
+  COMPONENT daemon)
 
-# The engineers' tools install beside the daemon; the simulated board is a
-# development aid and stays in the build tree.
-foreach(tool corvane-axi corvane-vpid corvane-ancillary-view corvane-datacored corvane-datacore
-    corvane-datacore-monitor corvane-sensors corvane-hdmid corvane-flash corvane-plinfo)
-  if(TARGET ${tool})
-    add_dependencies(corvane_installed ${tool})
-    install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+# The programs, each in the package its corvane_program() names: the daemon
+# and the engineers' tools. The simulated board is a development aid and
+# stays in the build tree.
+get_property(programs GLOBAL PROPERTY CORVANE_PROGRAMS)
+foreach(program ${programs})
+  get_target_property(package ${program} CORVANE_PACKAGE)
+  if(package)
+    corvane_package_component(${package} component)
+    add_dependencies(corvane_installed ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${component})
   endif()
 endforeach()

@@ -1,4 +1,5 @@
-# Debian packages, one per install component (see Install.cmake):
+# Debian packages, one per install component (CORVANE_PACKAGES in
+# Install.cmake):
 #   libcorvane<soversion>  the shared library
 #   libcorvane-dev         public headers, CMake package config, pkg-config
 #   corvane-axid           the daemon and its systemd unit, enabled on install
@@ -21,7 +22,14 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CORVANE_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL lib dev daemon tools)
+set(CPACK_COMPONENTS_ALL "")
+set(pairs ${CORVANE_PACKAGES})
+while(pairs)
+  list(POP_FRONT pairs component package)
+  list(APPEND CPACK_COMPONENTS_ALL ${component})
+  string(TOUPPER ${component} c)
+  set(CPACK_DEBIAN_${c}_PACKAGE_NAME ${package})
+endwhile()
 # Run-time dependencies of every ELF file from dpkg-shlibdeps; packages of
 # this project that another needs, from the component dependencies.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -43,7 +51,6 @@ set(CPACK_COMPONENT_LIB_DESCRIPTION "Corvane instrument platform library
  the catalogue of video standards, the datacore tree with its messages, data
  packets and the datacore client with its Qt widgets, and JSON status
  documents.")
-set(CPACK_DEBIAN_LIB_PACKAGE_NAME libcorvane${PROJECT_VERSION_MAJOR})
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
 # The status widget's icons are SVG: Qt loads them through the plugin in
 # libqt5svg5, which no ELF dependency reveals.
@@ -60,7 +67,6 @@ set(CPACK_COMPONENT_DEV_DESCRIPTION "Corvane instrument platform library: develo
  Public headers, the CMake package (find_package(Corvane), target
  Corvane::corvane) and the pkg-config file corvane.pc.")
 set(CPACK_COMPONENT_DEV_DEPENDS lib)
-set(CPACK_DEBIAN_DEV_PACKAGE_NAME libcorvane-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qtbase5-dev, libfmt-dev")
 
@@ -68,7 +74,6 @@ set(CPACK_COMPONENT_DAEMON_DESCRIPTION "Corvane FPGA register server
  corvane-axid serves FPGA register reads and writes and version requests on
  TCP port 9430. Installed as the systemd service corvane-axid.service,
  started at boot and restarted when it fails.")
-set(CPACK_DEBIAN_DAEMON_PACKAGE_NAME corvane-axid)
 set(CPACK_DEBIAN_DAEMON_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_DAEMON_PACKAGE_CONTROL_EXTRA
   ${PROJECT_SOURCE_DIR}/packaging/corvane-axid/postinst
@@ -76,11 +81,30 @@ set(CPACK_DEBIAN_DAEMON_PACKAGE_CONTROL_EXTRA
   ${PROJECT_SOURCE_DIR}/packaging/corvane-axid/postrm)
 set(CPACK_DEBIAN_DAEMON_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
-set(CPACK_COMPONENT_TOOLS_DESCRIPTION "Corvane engineering tools
- corvane-axi, corvane-vpid, corvane-ancillary-view, corvane-datacored,
- corvane-datacore, corvane-datacore-monitor, corvane-sensors, corvane-hdmid,
- corvane-flash and corvane-plinfo.")
-set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME corvane-tools)
+# The tools' description names the programs declared in the package, "a, b
+# and c.", in lines of at most 80 columns.
+corvane_package_programs(${CPACK_DEBIAN_TOOLS_PACKAGE_NAME} programs)
+list(POP_BACK programs last)
+list(JOIN programs ", " names)
+if(programs)
+  string(APPEND names " and")
+endif()
+string(REPLACE " " ";" words "${names} ${last}.")
+set(description "Corvane engineering tools\n")
+set(line "")
+foreach(word ${words})
+  string(LENGTH " ${line} ${word}" width)
+  if(line AND width GREATER 80)
+    string(APPEND description " ${line}\n")
+    set(line "")
+  endif()
+  if(line)
+    string(APPEND line " ")
+  endif()
+  string(APPEND line "${word}")
+endforeach()
+string(APPEND description " ${line}")
+set(CPACK_COMPONENT_TOOLS_DESCRIPTION "${description}")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS libqt5svg5)
 
@@ -102,3 +126,24 @@ foreach(component ${CPACK_COMPONENTS_ALL})
 endforeach()
 
 include(CPack)
+
+# corvane_add_package_table_test(): the README's package table names the
+# programs each package ships, and nothing else (cmake/PackageTable.cmake).
+function(corvane_add_package_table_test)
+  set(args "")
+  set(packages "")
+  set(pairs ${CORVANE_PACKAGES})
+  while(pairs)
+    list(POP_FRONT pairs component package)
+    list(APPEND packages ${package})
+    corvane_package_programs(${package} programs)
+    list(JOIN programs "," programs)
+    list(APPEND args "-DPROGRAMS_${package}=${programs}")
+  endwhile()
+  list(JOIN packages "," packages)
+  corvane_package_programs("" unpackaged)
+  list(JOIN unpackaged "," unpackaged)
+  add_test(NAME readme_package_table
+    COMMAND ${CMAKE_COMMAND} -DREADME=${PROJECT_SOURCE_DIR}/README.md -DPACKAGES=${packages}
+            -DUNPACKAGED=${unpackaged} ${args} -P ${PROJECT_SOURCE_DIR}/cmake/PackageTable.cmake)
+endfunction()

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <algorithm>
+#include <limits>
 #include <list>
 #include <string>
 #include <string_view>
@@ -9,6 +10,12 @@
 
 namespace Corvane {
 namespace {
+
+// Qt 5.15's parser refuses a document nested deeper than this (arrays and
+// objects alike, DeepNesting) before it builds anything more, so the scan
+// need not look further either: it stops there instead of keeping a frame for
+// every bracket of a hostile text.
+constexpr size_t kMaxNesting = 1024;
 
 // Above this many keys an object's keys are sorted to find a repeat; below,
 // comparing each with the ones before it is cheaper.
@@ -19,6 +26,12 @@ struct Refusal {
     int offset = -1;  // of the key; -1: nothing refused
     std::string_view key;
     bool nul = false;  // the key holds U+0000 (then `key` is empty)
+    // Set instead of `offset` when nesting passes kMaxNesting: the length of
+    // the text up to and including the bracket one level too deep.
+    int tooDeepAt = -1;
+    // Set instead of `offset` when the text holds more values than allowed:
+    // the offset of the comma or bracket that passed the bound.
+    int tooLargeAt = -1;
 };
 
 // Finds a repeated key, or a key holding U+0000, without building anything.
@@ -31,8 +44,9 @@ struct Refusal {
 // completing nothing more).
 class KeyScan {
 public:
-    explicit KeyScan(const QByteArray& text)
-        : text_(text.constData(), static_cast<size_t>(text.size())) {
+    KeyScan(const QByteArray& text, qint64 maxValues)
+        : text_(text.constData(), static_cast<size_t>(text.size())),
+          valuesLeft_(maxValues < 0 ? std::numeric_limits<qint64>::max() : maxValues) {
         frames_.reserve(8);
         keys_.reserve(32);
     }
@@ -59,7 +73,17 @@ public:
                 i = end;
                 continue;
             }
+            if ((c == ',' || c == '{' || c == '[') && --valuesLeft_ < 0) {
+                Refusal large;
+                large.tooLargeAt = static_cast<int>(i);
+                return large;
+            }
             if (c == '{' || c == '[') {
+                if (frames_.size() == kMaxNesting) {
+                    Refusal deep;
+                    deep.tooDeepAt = static_cast<int>(i + 1);
+                    return deep;
+                }
                 frames_.push_back({c == '{', c == '{', keys_.size()});
             } else if (c == '}' || c == ']') {
                 if (frames_.empty() || frames_.back().object != (c == '}')) {
@@ -157,6 +181,7 @@ private:
     }
 
     std::string_view text_;
+    qint64 valuesLeft_;
     std::vector<Frame> frames_;
     std::vector<Key> keys_;
     std::list<std::string> decoded_;  // rare: allocates only when used
@@ -164,10 +189,25 @@ private:
 
 }  // namespace
 
-JsonParseResult parseJson(const QByteArray& text) {
+JsonParseResult parseJson(const QByteArray& text, qint64 maxValues) {
     JsonParseResult result;
-    KeyScan scan(text);  // owns the decoded keys the result points into
-    if (const Refusal refused = scan.run(); refused.offset >= 0) {
+    KeyScan scan(text, maxValues);  // owns the decoded keys the result points into
+    const Refusal refused = scan.run();
+    if (refused.tooLargeAt >= 0) {
+        result.error = {refused.tooLargeAt, QJsonParseError::DocumentTooLarge};
+        result.message = QStringLiteral("more than %1 values").arg(maxValues);
+        return result;
+    }
+    if (refused.tooDeepAt >= 0) {
+        // Qt parses no further than that bracket, so it completes no object
+        // there (nothing can leak) and, given the text up to it, fails just as
+        // on the whole text: too deep, or earlier on whatever broke before.
+        const QByteArray upToDeep = QByteArray::fromRawData(text.constData(), refused.tooDeepAt);
+        static_cast<void>(QJsonDocument::fromJson(upToDeep, &result.error));
+        result.message = result.error.errorString();
+        return result;
+    }
+    if (refused.offset >= 0) {
         result.error = {refused.offset, QJsonParseError::IllegalValue};
         result.message = refused.nul
                              ? QStringLiteral("key holds a NUL character")

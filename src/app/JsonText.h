@@ -20,6 +20,18 @@ namespace Corvane {
 // key's second occurrence, and the message names the key. Qt also takes two
 // keys that differ only after a NUL character for one, so a key holding U+0000
 // (raw or escaped) is refused the same way, at that key's offset.
+//
+// Nesting deeper than Qt's own limit of 1024 arrays and objects is Qt's
+// DeepNesting error at Qt's offset (just past the bracket one level too deep),
+// or Qt's error for whatever broke before that bracket. The check costs no
+// memory beyond that depth, whatever the length of the text.
+//
+// Qt's document costs far more than its text (a tree of 200,000 small objects
+// in 3.5 MB takes 38 MB), so a reader that bounds what a peer may make it hold
+// passes `maxValues`: a text with more values than that (counted as its
+// commas plus its brackets, which bounds the values from above) is refused
+// with DocumentTooLarge at the offset where the count passes it, before Qt
+// builds anything. Negative: no bound.
 struct JsonParseResult {
     QJsonDocument document;  // null unless ok()
     QJsonParseError error{0, QJsonParseError::NoError};
@@ -28,6 +40,6 @@ struct JsonParseResult {
     bool ok() const { return error.error == QJsonParseError::NoError; }
 };
 
-JsonParseResult parseJson(const QByteArray& text);
+JsonParseResult parseJson(const QByteArray& text, qint64 maxValues = -1);
 
 }  // namespace Corvane

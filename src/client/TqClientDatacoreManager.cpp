@@ -1,5 +1,7 @@
 #include "client/TqClientDatacoreManager.h"
 
+#include "app/Logging.h"
+#include "client/ServerCommon.h"
 #include "packets/DatacorePathRadixTreePacket.h"
 #include "packets/RadixTreeNode.h"
 #include "packets/SerialisableDataPacketDistributor.h"
@@ -46,6 +48,15 @@ void TqClientDatacoreManager::acceptPacket(const SerialisableDataPacket& packet)
     }
     DatacorePathRadixTreePacket trees(QString::fromLatin1(DatacorePathRadixTreePacket::className));
     trees.setJsonObject(packet.getJsonObject());
+    // No server of ours describes more; a tree that does would cost the
+    // client far more than the frame did (a datacore per node).
+    if (!trees.pathsFitWithin(ServerCommon::maxDatacores, ServerCommon::maxDatacorePathBytes)) {
+        logf(LogLevel::error,
+             "Datacore path tree refused: more than {} datacores or {} MiB of paths; no "
+             "datacores created",
+             ServerCommon::maxDatacores, ServerCommon::maxDatacorePathBytes / (1024 * 1024));
+        return;
+    }
     QStringList paths = generateDatacorePathsFromRadixTreeNode(trees.getRootNodeForConfigTree());
     paths += generateDatacorePathsFromRadixTreeNode(trees.getRootNodeForStatusTree());
     paths += generateDatacorePathsFromRadixTreeNode(trees.getRootNodeForCommandTree());

@@ -17,7 +17,12 @@ struct RadixTreeNode;
 // The datacore client of one connection: registry, populator and monitor.
 // When the server describes its trees (a "DatacorePathRadixTreePacket") and
 // no datacores exist yet, creates one client datacore per node of the four
-// trees. Registers itself and the populator with the distributor, which
+// trees. A path tree larger than a server may serve (ServerCommon's bounds
+// on datacores and path bytes) is refused with one log line and creates
+// nothing; the connection stays up, without datacores, and the next path
+// tree that arrives (on this connection or after a reconnection) is taken as
+// usual.
+// Registers itself and the populator with the distributor, which
 // cannot forget them: the manager must outlive the distributor's use.
 class TqClientDatacoreManager : public QObject, public SerialisableDataPacketAcceptorInterface {
     Q_OBJECT

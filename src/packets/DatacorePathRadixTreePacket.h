@@ -16,6 +16,10 @@ class DatacoreBase;
 class DatacorePathRadixTreePacket : public SerialisableDataPacket {
 public:
     static constexpr const char* className = "DatacorePathRadixTreePacket";
+    // What the four trees of one server may hold together, and so what a
+    // client mirrors of them: the server refuses a file that describes more, a
+    // client a path tree that does. Real trees are a few thousand datacores.
+    static constexpr int maxDatacores = 65536;
     static constexpr const char* clientIdKey = "ClientId";
     static constexpr const char* statusTreeKey = "StatusTreeObject";
     static constexpr const char* configTreeKey = "ConfigTreeObject";
@@ -54,6 +58,14 @@ public:
     RadixTreeNode getRootNodeForPersistentConfigTree() const {
         return rootNodeFor(persistentConfigTreeKey);
     }
+
+    // Whether the four trees, expanded into one path per node as the client
+    // manager expands them (a tree left out counts as one nameless node, a
+    // shape deeper than maxTreeDepth as cut off), make at most `maxPaths`
+    // paths of at most `maxPathBytes` together, two bytes per UTF-16 code
+    // unit. Reads the JSON only and stops at the first node past a bound, so
+    // a hostile tree is refused before anything is built from it.
+    bool pathsFitWithin(qint64 maxPaths, qint64 maxPathBytes) const;
 
     QJsonObject getDatacoreAsObjectContainingAllOfItsChildren(const DatacoreBase& node) const;
     // Lenient: a missing or non-string "Core" gives an empty name, a

@@ -349,11 +349,42 @@ int flashCopy(const char* source, const char* destination, int size) {
     return 0;
 }
 
+const char* flashCopyFailure(int code) {
+    switch (code) {
+        case -1:
+            return "no buffer";
+        case -2:
+            return "the source is not a file, device or stream that can be opened";
+        case -3:
+            return "the destination is not a file, device or stream that can be opened";
+        case -4:
+            return "the size is larger than the partition, or reading failed";
+        default:
+            return "erasing the destination failed, or a write was short";
+    }
+}
+
+namespace {
+
+char serialFailure[160];
+
+int serialStepFailed(const char* step, const char* reason) {
+    std::snprintf(serialFailure, sizeof serialFailure, "%s: %s", step, reason);
+    return -1;
+}
+
+}  // namespace
+
+const char* setSerialAndMacFailure(void) {
+    return serialFailure;
+}
+
 int setSerialAndMac(unsigned int serial) {
+    serialFailure[0] = '\0';
     const int fd =
         ::open(FLASH_RECORD_TEMP_FILE, O_RDWR | O_CREAT | O_TRUNC | O_SYNC, S_IRUSR | S_IWUSR);
     if (fd < 0) {
-        return -1;
+        return serialStepFailed("cannot create " FLASH_RECORD_TEMP_FILE, std::strerror(errno));
     }
     const unsigned char mac[6] = {FLASH_MAC_OUI_0,
                                   FLASH_MAC_OUI_1,
@@ -366,9 +397,16 @@ int setSerialAndMac(unsigned int serial) {
     // Only six digits fit the record: a larger number loses its tail.
     const bool written = writeAll(fd, "mac: ", 5) && writeAll(fd, mac, sizeof mac) &&
                          writeAll(fd, "\nserial: ", 9) && writeAll(fd, digits, 6);
+    const int writeError = errno;
     ::close(fd);
-    if (!written || flashCopy(FLASH_RECORD_TEMP_FILE, SERIALMAC_DEVICE, -1) != 0) {
-        return -1;
+    if (!written) {
+        return serialStepFailed("cannot write " FLASH_RECORD_TEMP_FILE, std::strerror(writeError));
+    }
+    errno = 0;
+    const int copied = flashCopy(FLASH_RECORD_TEMP_FILE, SERIALMAC_DEVICE, -1);
+    if (copied != 0) {
+        return serialStepFailed("cannot copy " FLASH_RECORD_TEMP_FILE " onto " SERIALMAC_DEVICE,
+                                errno != 0 ? std::strerror(errno) : flashCopyFailure(copied));
     }
     const int marker =
         ::open(FLASH_NOSTART_MARKER, O_RDWR | O_CREAT | O_TRUNC | O_SYNC, S_IRUSR | S_IWUSR);

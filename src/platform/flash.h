@@ -49,6 +49,8 @@ int flashErase(const char* path, unsigned int size);
 //   or not openable, -4 size larger than the partition or a read error,
 //   -5 erasing the destination failed or a write was short.
 int flashCopy(const char* source, const char* destination, int size);
+// What a negative flashCopy() code means, as a phrase.
+const char* flashCopyFailure(int code);
 
 // Erases blockCount blocks of eraseSize bytes from the start of an open
 // device, announcing announcedBytes of work. 0 or -1.
@@ -57,6 +59,9 @@ int flash_erase_sectors(int descriptor, unsigned int announcedBytes, unsigned in
 
 // Writes a new serial/MAC record for serial onto SERIALMAC_DEVICE. 0 or -1.
 int setSerialAndMac(unsigned int serial);
+// After setSerialAndMac() failed: the step and its reason in one line, such
+// as "cannot create /var/volatile/tmps: No such file or directory".
+const char* setSerialAndMacFailure(void);
 
 #ifdef __cplusplus
 }

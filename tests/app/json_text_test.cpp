@@ -79,4 +79,72 @@ TEST(ParseJson, BrokenTextKeepsQtsError) {
     }
 }
 
+// Past Qt's nesting limit the result is Qt's own error, reached without
+// scanning (or holding anything for) the rest of the text; in particular a
+// repeat in an object that would close only beyond the limit is not what
+// gets reported, as Qt never completes that object.
+TEST(ParseJson, NestingBeyondQtsLimitIsQtsError) {
+    const QByteArray open1024(1024, '['), close1024(1024, ']');
+    QByteArray objects;
+    for (int i = 0; i < 1025; ++i) {
+        objects += "{\"a\":";
+    }
+    const struct {
+        QByteArray text;
+        QJsonParseError::ParseError error;
+        int offset;  // -1: whatever Qt says
+    } cases[] = {
+        {open1024 + close1024, QJsonParseError::NoError, 0},
+        {open1024 + '[', QJsonParseError::DeepNesting, 1025},
+        {QByteArray(8 << 20, '['), QJsonParseError::DeepNesting, 1025},
+        {objects + "1", QJsonParseError::DeepNesting, 1024 * 5 + 1},
+        {R"({"b":1,"b":2,"c":)" + QByteArray(1024, '[') + close1024 + '}',
+         QJsonParseError::DeepNesting, 17 + 1024},
+        {"[1 2" + QByteArray(2000, '['), QJsonParseError::MissingValueSeparator, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.left(40).constData());
+        QJsonParseError qt{};
+        const QJsonDocument qtDocument = QJsonDocument::fromJson(c.text, &qt);
+        const JsonParseResult r = parseJson(c.text);
+        EXPECT_EQ(r.error.error, c.error);
+        EXPECT_EQ(r.error.error, qt.error);
+        EXPECT_EQ(r.error.offset, c.offset < 0 ? qt.offset : c.offset);
+        EXPECT_EQ(r.error.offset, qt.offset);
+        EXPECT_EQ(r.message, r.ok() ? QString() : qt.errorString());
+        EXPECT_EQ(r.document, qtDocument);
+    }
+}
+
+// A reader's bound on values counts commas and brackets outside strings, so
+// the text at the bound parses and one more value is refused where it stands.
+TEST(ParseJson, MoreValuesThanTheReaderAllowsAreRefusedBeforeQtBuildsThem) {
+    const struct {
+        QByteArray text;
+        qint64 maxValues;
+        int refusedAt;  // -1: parses
+    } cases[] = {
+        {"[1,2,3]", 3, -1},
+        {"[1,2,3]", 2, 4},
+        {R"({"a":"x,y,[z]","b":{}})", 3, -1},
+        {R"({"a":"x,y,[z]","b":{}})", 2, 19},
+        {"[" + QByteArray("{},").repeated(100000) + "{}]", 200002, -1},
+        {"[" + QByteArray("{},").repeated(100000) + "{}]", 200001, 300001},
+        {"[1,2,3]", -1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.left(40).constData());
+        const JsonParseResult r = parseJson(c.text, c.maxValues);
+        if (c.refusedAt < 0) {
+            EXPECT_TRUE(r.ok()) << r.message.toStdString();
+            EXPECT_EQ(r.document, QJsonDocument::fromJson(c.text));
+        } else {
+            EXPECT_EQ(r.error.error, QJsonParseError::DocumentTooLarge);
+            EXPECT_EQ(r.error.offset, c.refusedAt);
+            EXPECT_EQ(r.message, QStringLiteral("more than %1 values").arg(c.maxValues));
+            EXPECT_TRUE(r.document.isNull());
+        }
+    }
+}
+
 }  // namespace

@@ -153,8 +153,15 @@ bool ServedDatacoreTrees::build(const QJsonObject& object, const QString& name,
         error = QStringLiteral("%1: deeper than %2 levels").arg(path).arg(maxDepth);
         return false;
     }
-    if (owned_.size() >= static_cast<size_t>(maxNodes)) {
-        error = QStringLiteral("more than %1 datacores").arg(maxNodes);
+    if (owned_.size() >= static_cast<size_t>(ServerCommon::maxDatacores)) {
+        error = QStringLiteral("more than %1 datacores").arg(ServerCommon::maxDatacores);
+        return false;
+    }
+    pathBytes_ += qint64(path.size()) * qint64(sizeof(QChar));
+    if (pathBytes_ > ServerCommon::maxDatacorePathBytes) {
+        // Not prefixed with the path, which may be most of those bytes.
+        error = QStringLiteral("the datacore paths exceed %1 MiB")
+                    .arg(ServerCommon::maxDatacorePathBytes / (1024 * 1024));
         return false;
     }
     const QJsonValue className = object.value(QLatin1String(DatacoreClassnameElement::key));

@@ -28,10 +28,11 @@ public:
     static constexpr int treeCount = ServerCommon::invalidTree;
 
     // Bounds on what a file may describe: real trees are a few thousand
-    // nodes, less than ten deep.
+    // nodes, less than ten deep. The datacores and their paths are bounded
+    // as a client bounds the path tree it mirrors, so that a client takes
+    // whatever the server serves.
     static constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
     static constexpr int maxDepth = 64;
-    static constexpr int maxNodes = 65536;
 
     // Null, with one line in `error`, when the text is not JSON, not an
     // object, lacks a root, or does not have the form above.
@@ -75,6 +76,7 @@ private:
     std::array<DatacoreBase*, treeCount> roots_{};
     std::vector<DatacoreBase*> order_;
     QHash<QString, Located> byPath_;
+    qint64 pathBytes_ = 0;  // of every node built so far
 };
 
 }  // namespace Corvane

@@ -21,22 +21,6 @@ namespace {
 
 constexpr unsigned int largestSerial = 999999;  // the record holds six digits
 
-QString copyFailure(int code) {
-    switch (code) {
-        case -1:
-            return QStringLiteral("no buffer");
-        case -2:
-            return QStringLiteral("the source is not a file, device or stream that can be opened");
-        case -3:
-            return QStringLiteral(
-                "the destination is not a file, device or stream that can be opened");
-        case -4:
-            return QStringLiteral("the size is larger than the partition, or reading failed");
-        default:
-            return QStringLiteral("erasing the destination failed, or a write was short");
-    }
-}
-
 // "-" is the standard stream, which the flash functions name "".
 QByteArray streamName(const QString& argument) {
     return argument == QLatin1String("-") ? QByteArray() : argument.toLocal8Bit();
@@ -148,7 +132,7 @@ int main(int argc, char* argv[]) {
             flashCopy(streamName(args[1]).constData(), streamName(args[2]).constData(), size);
         if (result != 0) {
             return fail(1, QStringLiteral("copying %1 to %2 failed (%3)")
-                               .arg(args[1], args[2], copyFailure(result)));
+                               .arg(args[1], args[2], QString::fromUtf8(flashCopyFailure(result))));
         }
         if (!toStdout) {
             QJsonObject out{{"source", args[1]}, {"destination", args[2]}};
@@ -172,7 +156,8 @@ int main(int argc, char* argv[]) {
                                .arg(parser.value(set)));
         }
         if (setSerialAndMac(*serial) != 0) {
-            return fail(1, QStringLiteral("writing the record to %1 failed").arg(SERIALMAC_DEVICE));
+            return fail(1, QStringLiteral("writing the record to %1 failed: %2")
+                               .arg(SERIALMAC_DEVICE, QString::fromUtf8(setSerialAndMacFailure())));
         }
         report(parser.isSet(json), {{"serial", static_cast<qint64>(*serial)}},
                QStringLiteral("serial %1 written to %2").arg(*serial).arg(SERIALMAC_DEVICE));

@@ -92,6 +92,14 @@ bool SimulatedBoard::waitForWatchdogClosed(std::chrono::milliseconds timeout) co
     return watchdog_ == nullptr || watchdog_->waitUntilClosed(timeout);
 }
 
+std::string SimulatedBoard::rootPathOf(const std::string& path) const {
+    return boardRootOf(rootDir()) + path;
+}
+
+int SimulatedBoard::runInside(int (*function)()) const {
+    return runInBoardRoot(rootDir(), function);
+}
+
 pid_t SimulatedBoard::spawn(const std::vector<std::string>& argv,
                             const std::string& outputPath) const {
     return spawnInTestbed(rootDir(), argv, outputPath);

@@ -68,6 +68,10 @@ public:
 
     const std::string& rootDir() const { return testbed_->rootDir(); }
     std::string pathOf(const std::string& devicePath) const { return testbed_->pathOf(devicePath); }
+    // Where a file the program creates at path lands when path is the
+    // board's own: at the top level (the /nostart marker) or under
+    // /var/volatile (see boardRootOf).
+    std::string rootPathOf(const std::string& path) const;
 
     // Register window file. Throws std::out_of_range for bases of 32 and
     // above and std::runtime_error when the window is not fitted.
@@ -110,6 +114,9 @@ public:
     // Runs argv like spawn to its end; its stdout and stderr together in
     // output. Returns the exit status, or -1 when it did not exit normally.
     int run(const std::vector<std::string>& argv, std::string& output) const;
+    // Runs function in a child process that sees the board's root as "/"
+    // (see runInBoardRoot); its result, or -1.
+    int runInside(int (*function)()) const;
 
     static std::string readFile(const std::string& path) { return Sim::readFile(path); }
     static void writeFile(const std::string& path, const std::string& bytes) {

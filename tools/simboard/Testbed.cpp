@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "IoctlHandler.h"
+#include "Launch.h"
 
 namespace fs = std::filesystem;
 
@@ -40,6 +41,10 @@ Testbed::~Testbed() {
         // testbed is deliberately not finalised.
         return;
     }
+    // Removed here, not by umockdev: the board's root holds links to host
+    // paths (/var/run -> /run), which this removal never follows.
+    std::error_code ignored;
+    fs::remove_all(boardRootOf(root_), ignored);
     g_object_unref(testbed_);
 }
 

@@ -233,9 +233,11 @@ int main(int argc, char** argv) {
         "Builds a simulated Corvane controller board (a umockdev testbed with the register\n"
         "window, board-id GPIO lines, FPGA proc file, LED PWM chips, flash partitions,\n"
         "watchdog, hwmon monitoring chips and HDMI transmitter) and runs COMMAND on it, by\n"
-        "default the daemon corvane-axid next to this program. SIGINT and SIGTERM are passed\n"
-        "on; the testbed is removed afterwards unless --keep is given. Numbers are decimal or\n"
-        "0x-hex.");
+        "default the daemon corvane-axid next to this program. Run as root, COMMAND sees\n"
+        "<testbed>/rootfs as / in a private mount namespace: the host's entries are bound in,\n"
+        "but new top-level files (the /nostart marker) and /var/volatile stay in the testbed.\n"
+        "SIGINT and SIGTERM are passed on; the testbed is removed afterwards unless --keep is\n"
+        "given. Numbers are decimal or 0x-hex.");
     p.addHelpOption();
     p.addOptions({
         {"main", "Main board identity (0-127), or 'none' for unreadable lines.", "ID"},

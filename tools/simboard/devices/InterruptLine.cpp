@@ -39,9 +39,10 @@ std::string lineDirectory(int gpio) {
 #ifdef CORVANE_SIM_FUSE
 
 // umockdev does not forward poll(), so the line's directory is a small FUSE
-// file system with sysfs' edge semantics: an open (or a read) of value takes
-// note of the edges so far, and poll reports POLLPRI|POLLERR while an edge
-// has come since.
+// file system with sysfs' edge semantics (kernfs): a freshly opened value
+// file has an event pending, a read takes note of the edges so far, and poll
+// reports POLLPRI|POLLERR until the file has been read and after every edge
+// since.
 class InterruptLine::Emulation {
 public:
     static constexpr const char* mountPrefix = "/tmp/corvane-gpio.";
@@ -155,9 +156,12 @@ private:
     }
 
     struct OpenFile {
-        int seenEdges;
+        // Edges taken note of by the last read; none yet after the open.
+        int seenEdges = unread;
         fuse_pollhandle* waiting = nullptr;
     };
+
+    static constexpr int unread = -1;
 
     static Emulation& self() { return *static_cast<Emulation*>(fuse_get_context()->private_data); }
 
@@ -212,7 +216,7 @@ private:
         std::lock_guard<std::mutex> lock(e.mutex_);
         fi->fh = ++e.nextHandle_;
         fi->direct_io = 1;
-        e.files_[fi->fh] = OpenFile{e.edges};
+        e.files_[fi->fh] = OpenFile{};
         return 0;
     }
 
@@ -265,6 +269,11 @@ private:
         }
         if (file->second.seenEdges != e.edges) {
             *events |= POLLPRI | POLLERR;
+            // Ready now: nobody waits, so pollers() counts only real waiters.
+            if (handle != nullptr) {
+                fuse_pollhandle_destroy(handle);
+            }
+            return 0;
         }
         if (handle != nullptr) {
             if (file->second.waiting != nullptr) {

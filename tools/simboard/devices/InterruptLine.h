@@ -8,9 +8,9 @@
 namespace Corvane::Sim {
 
 // A sysfs GPIO configured for edge interrupts: its value file reads "0" or
-// "1", and poll() on it wakes with POLLPRI|POLLERR after each edge until the
-// file is read again. That needs FUSE (built with libfuse3, /dev/fuse, root);
-// without it the value file is a plain file whose poll() never wakes.
+// "1", and poll() on it reports POLLPRI|POLLERR from the open until the file
+// is first read, and after each edge until it is read again. That needs FUSE (built with libfuse3,
+// /dev/fuse, root); without it the value file is a plain file whose poll() never wakes.
 class InterruptLine : public SimulatedDevice {
 public:
     explicit InterruptLine(int gpio);
@@ -23,8 +23,8 @@ public:
     int edges() const;
     // Whether poll() on the value file reports edges (FUSE is in use).
     bool polls() const;
-    // Open value files whose owner waits in poll() for the next edge (an
-    // edge before the open goes unseen, as on sysfs).
+    // Open value files whose owner waits in poll() for the next edge (those
+    // read since their open and since the last edge).
     int pollers() const;
 
 private:
