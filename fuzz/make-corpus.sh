@@ -99,6 +99,13 @@ seed sdi_fuzz 720p '\x01\x88\x4a\x01\x00'
 seed bitfile_fuzz header '\x00\x09\x0f\xf0\x0f\xf0\x0f\xf0\x0f\xf0\x00\x00\x01a\x00\x0ctop;UserID\x00b\x00\x0cxc7z020clg\x00c\x00\x0b2026/12/07\x00d\x00\x0912:00:00\x00e\x00\x00\x00\x08\xff\xff\xff\xff\xaa\x99\x55\x66'
 seed jedfile_fuzz fuses '\x08\x02design*\nQF16*\nF0*\nL0000 1010101011110000*\nC1234*\n\x031234'
 
+# corvane-webd: raw HTTP requests.
+seed webd_request_fuzz get-datacore 'GET /api/v1/datacores/statusCoreRouter/input/sdi1/locked HTTP/1.1\r\nHost: x\r\n\r\n'
+seed webd_request_fuzz put-datacore 'PUT /api/v1/datacores/configCoreRouter/generator/standard HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nContent-Length: 19\r\n\r\n{"data": ["a","b"]}'
+seed webd_request_fuzz events 'GET /api/v1/events?prefix=configCoreRouter HTTP/1.1\r\nHost: x\r\nLast-Event-ID: 1\r\n\r\n'
+seed webd_request_fuzz keep-alive 'OPTIONS /api/v1/ HTTP/1.1\r\nHost: x\r\n\r\nGET /api/v1/inputs/sdi2 HTTP/1.1\r\nHost: x\r\n\r\nGET /metrics HTTP/1.1\r\nHost: x\r\n\r\n'
+seed webd_request_fuzz chunked-put 'PUT /api/v1/datacores/statusCoreRouter/input/sdi1/locked HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n{"dat\r\na\r\na": "no"}\r\n0\r\n\r\n'
+
 # Dictionary: JSON syntax and every key the project's JSON readers look up,
 # taken from their sources.
 {
