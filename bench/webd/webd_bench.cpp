@@ -76,7 +76,8 @@ int connectTo(quint16 port) {
 
 // One keep-alive GET answered; false when the connection failed.
 bool getOnce(int fd, const std::string& request, std::string& buffer) {
-    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
+    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(request.size())) {
         return false;
     }
     for (;;) {
@@ -144,7 +145,8 @@ struct FixedServer {
                 }
                 const auto* self = static_cast<FixedServer*>(cls);
                 MHD_Response* r = MHD_create_response_from_buffer(
-                    self->body.size(), const_cast<char*>(self->body.data()), MHD_RESPMEM_PERSISTENT);
+                    self->body.size(), const_cast<char*>(self->body.data()),
+                    MHD_RESPMEM_PERSISTENT);
                 MHD_add_response_header(r, "Content-Type", "application/json");
                 MHD_add_response_header(r, "Access-Control-Allow-Origin", "*");
                 const MHD_Result q = MHD_queue_response(c, 200, r);
@@ -184,7 +186,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const bool quick = app.arguments().contains(QStringLiteral("--short"));
     if (app.arguments().contains(QStringLiteral("--help"))) {
-        std::printf("usage: webd_bench [--short]\ncorvane-webd against corvane-datacored; one BENCH| row per figure.\n");
+        std::printf(
+            "usage: webd_bench [--short]\ncorvane-webd against corvane-datacored; one BENCH| row "
+            "per figure.\n");
         return 0;
     }
     Program datacored(QStringLiteral(CORVANE_DATACORED), {"--port", "0"});
@@ -199,7 +203,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 100; ++i) {
         const int fd = connectTo(webd.port);
         std::string buffer;
-        const std::string request = "GET " + target + " HTTP/1.1\r\nHost: b\r\nConnection: close\r\n\r\n";
+        const std::string request =
+            "GET " + target + " HTTP/1.1\r\nHost: b\r\nConnection: close\r\n\r\n";
         ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
         char chunk[4096];
         for (ssize_t n; (n = ::recv(fd, chunk, sizeof chunk, 0)) > 0;) {
@@ -218,9 +223,10 @@ int main(int argc, char** argv) {
     const double baseline = getRate(fixed.port(), 8, seconds);
     const double rate = getRate(webd.port, 8, seconds);
     const Bench::Goal half{Bench::Goal::ratioAtLeast, 0.5};
-    Bench::printRow("corvane-webd GET of one datacore, 8 keep-alive clients " + Bench::formatRate(rate),
-                    "libmicrohttpd fixed body " + Bench::formatRate(baseline), rate / baseline, half,
-                    half.met(rate / baseline, 0));
+    Bench::printRow(
+        "corvane-webd GET of one datacore, 8 keep-alive clients " + Bench::formatRate(rate),
+        "libmicrohttpd fixed body " + Bench::formatRate(baseline), rate / baseline, half,
+        half.met(rate / baseline, 0));
 
     // 64 streams, each waiting for the change's value.
     constexpr int streams = 64;
@@ -228,8 +234,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> seen(streams);
     for (int i = 0; i < streams; ++i) {
         const int fd = connectTo(webd.port);
-        const std::string request = "GET /api/v1/events?prefix=" + changed.toStdString() +
-                                    " HTTP/1.1\r\nHost: b\r\n\r\n";
+        const std::string request =
+            "GET /api/v1/events?prefix=" + changed.toStdString() + " HTTP/1.1\r\nHost: b\r\n\r\n";
         ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
         fds.push_back({fd, POLLIN, 0});
     }
@@ -256,11 +262,13 @@ int main(int argc, char** argv) {
             ::poll(fds.data(), fds.size(), 100);
             const auto now = Clock::now();
             for (int i = 0; i < streams; ++i) {
-                if (done[static_cast<std::size_t>(i)] || !(fds[static_cast<std::size_t>(i)].revents & POLLIN)) {
+                if (done[static_cast<std::size_t>(i)] ||
+                    !(fds[static_cast<std::size_t>(i)].revents & POLLIN)) {
                     continue;
                 }
                 char chunk[65536];
-                const ssize_t n = ::recv(fds[static_cast<std::size_t>(i)].fd, chunk, sizeof chunk, MSG_DONTWAIT);
+                const ssize_t n =
+                    ::recv(fds[static_cast<std::size_t>(i)].fd, chunk, sizeof chunk, MSG_DONTWAIT);
                 if (n > 0) {
                     seen[static_cast<std::size_t>(i)].append(chunk, static_cast<std::size_t>(n));
                 }
@@ -279,12 +287,12 @@ int main(int argc, char** argv) {
                         std::to_string(latencies.size()) + " arrivals of " +
                         std::to_string(changes * streams) + ")",
                     "-", 1, Bench::Goal{}, std::nullopt);
-    Bench::printRow("one change to 64 event streams p99 " + Bench::formatSeconds(p99), "-", 1, tenMs,
-                    tenMs.met(1, p99));
+    Bench::printRow("one change to 64 event streams p99 " + Bench::formatSeconds(p99), "-", 1,
+                    tenMs, tenMs.met(1, p99));
     const auto [peak, now] = Bench::residentKb(static_cast<pid_t>(webd.process.processId()));
     const Bench::Goal fortyMb{Bench::Goal::none, 0};
-    Bench::printRow("corvane-webd peak RSS with 64 streams " + std::to_string(peak / 1024) + " MB (now " +
-                        std::to_string(now / 1024) + " MB), goal <= 40 MB",
+    Bench::printRow("corvane-webd peak RSS with 64 streams " + std::to_string(peak / 1024) +
+                        " MB (now " + std::to_string(now / 1024) + " MB), goal <= 40 MB",
                     "-", 1, fortyMb, peak <= 40 * 1024);
     for (auto& f : fds) {
         ::close(f.fd);

@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     if (!world->datacored->listen(QHostAddress::LocalHost, 0)) {
         Fuzz::fail("the datacore server cannot listen");
     }
-    world->mirror = std::make_unique<Webd::DatacoreMirror>(
-        QStringLiteral("127.0.0.1"), world->datacored->serverPort(), 1000);
+    world->mirror = std::make_unique<Webd::DatacoreMirror>(QStringLiteral("127.0.0.1"),
+                                                           world->datacored->serverPort(), 1000);
     Webd::WebApi::Options options;
     options.timeoutMs = 200;
     world->api = std::make_unique<Webd::WebApi>(*world->mirror, options);

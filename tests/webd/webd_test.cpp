@@ -113,8 +113,9 @@ public:
         socket_.connectToHost(QStringLiteral("127.0.0.1"), port);
         socket_.waitForConnected(5000);
         socket_.write(requestText("GET", target, {},
-                                  lastEventId.isEmpty() ? std::vector<QByteArray>{}
-                                                        : std::vector<QByteArray>{"Last-Event-ID: " + lastEventId}));
+                                  lastEventId.isEmpty()
+                                      ? std::vector<QByteArray>{}
+                                      : std::vector<QByteArray>{"Last-Event-ID: " + lastEventId}));
     }
     // Waits until what arrived since the last call holds `text`; returns
     // all of that.
@@ -123,7 +124,8 @@ public:
         // An event loop run meanwhile (runProgram's) may have read for us.
         unread_ += socket_.readAll();
         while (!unread_.contains(text) && !deadline.hasExpired()) {
-            if (socket_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
+            if (socket_.waitForReadyRead(
+                    static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
                 unread_ += socket_.readAll();
             } else if (socket_.state() != QAbstractSocket::ConnectedState) {
                 break;
@@ -156,13 +158,14 @@ public:
     // `wrapper`: a program and its options that run webd after "--".
     explicit Webd(quint16 datacorePort, const QStringList& extra = {},
                   const QStringList& wrapper = {})
-        : program_(wrapper.isEmpty() ? binDir + "/corvane-webd" : wrapper.front(),
-                   (wrapper.isEmpty() ? QStringList{}
-                                      : wrapper.mid(1) + QStringList{"--", binDir + "/corvane-webd"}) +
-                       QStringList{"--port", "0", "--datacore",
-                                   QStringLiteral("127.0.0.1:%1").arg(datacorePort)} +
-                       extra,
-                   QRegularExpression(QStringLiteral("serving on [^ ]+:(\\d+)\\n"))) {}
+        : program_(
+              wrapper.isEmpty() ? binDir + "/corvane-webd" : wrapper.front(),
+              (wrapper.isEmpty() ? QStringList{}
+                                 : wrapper.mid(1) + QStringList{"--", binDir + "/corvane-webd"}) +
+                  QStringList{"--port", "0", "--datacore",
+                              QStringLiteral("127.0.0.1:%1").arg(datacorePort)} +
+                  extra,
+              QRegularExpression(QStringLiteral("serving on [^ ]+:(\\d+)\\n"))) {}
     quint16 port() const { return program_.captured().toUShort(); }
     // Until the datacores have arrived: false when they did not in 10 s.
     bool waitUntilServing() const {
@@ -180,7 +183,8 @@ private:
 };
 
 ProgramRun datacoreTool(quint16 port, const QStringList& args) {
-    return runProgram(binDir + "/corvane-datacore", QStringList{"--port", QString::number(port)} + args);
+    return runProgram(binDir + "/corvane-datacore",
+                      QStringList{"--port", QString::number(port)} + args);
 }
 
 class WebdTest : public ::testing::Test {
@@ -202,11 +206,12 @@ protected:
 // What every answer carries, whatever it is.
 void expectConventions(const Answer& a, const std::string& what) {
     SCOPED_TRACE(what);
-    const QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(a.header("date")),
-                                                   QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+    const QDateTime date = QLocale::c().toDateTime(
+        QString::fromLatin1(a.header("date")), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
     EXPECT_TRUE(date.isValid()) << a.header("date").toStdString();
     EXPECT_EQ(a.header("access-control-allow-origin"), "*");
-    if (const char* phrase = HTTP::getMessageForStatusCode(static_cast<HTTP::StatusCode>(a.status))) {
+    if (const char* phrase =
+            HTTP::getMessageForStatusCode(static_cast<HTTP::StatusCode>(a.status))) {
         EXPECT_EQ(a.reason, phrase);
     }
     if (a.status >= 400 && a.status != 409) {  // a 409 carries the datacore kept
@@ -294,7 +299,8 @@ TEST_F(WebdTest, ResourcesAnswerWithTheirDocuments) {
 TEST_F(WebdTest, ADatacoreIsWhatTheCommandLineClientPrints) {
     const ProgramRun run = datacoreTool(datacored_->port(), {"--json", "get", sdi1Locked});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const QJsonObject printed = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    const QJsonObject printed =
+        QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
     EXPECT_EQ(get(port(), QByteArray("/api/v1/datacores/") + sdi1Locked).json(),
               printed["datacores"][0].toObject());
 }
@@ -335,7 +341,10 @@ TEST_F(WebdTest, PutsAreAppliedOrRefusedWithTheReason) {
     };
     const Case cases[] = {
         {standard, R"({"data": "1080i50"})", {json}, 200, {"1080i50"}},
-        {"configCoreRouter/generator/audio/channelsEnabled", R"({"data": ["1", "2"]})", {json}, 200,
+        {"configCoreRouter/generator/audio/channelsEnabled",
+         R"({"data": ["1", "2"]})",
+         {json},
+         200,
          {"1", "2"}},
         {sdi1Locked, R"({"data": "false"})", {json}, 409, {"true"}},
         {standard, R"({"data": 5})", {json}, 400, {}},
@@ -371,7 +380,8 @@ TEST_F(WebdTest, EventStreamsFollowChangesAndResume) {
     const QByteArray before = lastId(sync);
 
     ASSERT_EQ(datacoreTool(datacored_->port(), {"set", QString(standard) + "=720p50"}).exitCode, 0);
-    ASSERT_EQ(datacoreTool(datacored_->port(), {"set", QString(sdi1Locked) + "=false"}).exitCode, 1);
+    ASSERT_EQ(datacoreTool(datacored_->port(), {"set", QString(sdi1Locked) + "=false"}).exitCode,
+              1);
     const QByteArray change = stream.waitFor("720p50");
     EXPECT_TRUE(change.contains("event: datacore"));
     EXPECT_GT(lastId(change).toULongLong(), before.toULongLong());
@@ -416,10 +426,20 @@ TEST_F(WebdTest, TheOpenApiDescriptionListsExactlyWhatAnswers) {
         }
     }
     // Everything below the API's root that answers is described.
-    const QStringList candidates{"/api/v1", "/api/v1/datacores", "/api/v1/inputs",
-                                 "/api/v1/sensors", "/api/v1/versions", "/api/v1/openapi.json",
-                                 "/api/v1/status", "/api/v1/config", "/api/v1/metrics",
-                                 "/metrics", "/api", "/api/v2", "/health", "/index.html"};
+    const QStringList candidates{"/api/v1",
+                                 "/api/v1/datacores",
+                                 "/api/v1/inputs",
+                                 "/api/v1/sensors",
+                                 "/api/v1/versions",
+                                 "/api/v1/openapi.json",
+                                 "/api/v1/status",
+                                 "/api/v1/config",
+                                 "/api/v1/metrics",
+                                 "/metrics",
+                                 "/api",
+                                 "/api/v2",
+                                 "/health",
+                                 "/index.html"};
     for (const QString& c : candidates) {
         if (get(port(), c.toUtf8()).status != 404) {
             EXPECT_TRUE(paths.contains(c)) << c.toStdString();
@@ -500,9 +520,10 @@ TEST(Webd, WithoutATokenFileOnlyLoopbackMayChange) {
     if (::geteuid() != 0 || home < 0 || ::unshare(CLONE_NEWNET) != 0) {
         GTEST_SKIP() << "needs root and network namespaces";
     }
-    const bool up = std::system("ip link set lo up && ip link add webd0 type veth peer name webd1 && "
-                                "ip addr add 10.94.80.1/24 dev webd0 && ip link set webd0 up && "
-                                "ip link set webd1 up") == 0;
+    const bool up = std::system(
+                        "ip link set lo up && ip link add webd0 type veth peer name webd1 && "
+                        "ip addr add 10.94.80.1/24 dev webd0 && ip link set webd0 up && "
+                        "ip link set webd1 up") == 0;
     {
         if (!up) {
             ::setns(home, CLONE_NEWNET);
@@ -512,7 +533,10 @@ TEST(Webd, WithoutATokenFileOnlyLoopbackMayChange) {
         DatacoredProcess datacored;
         Webd webd(datacored.port(), {"--listen", "10.94.80.1"});
         const QString address = QStringLiteral("10.94.80.1");
-        for (int i = 0; i < 100 && request(webd.port(), "GET", "/api/v1/datacores", {}, {}, address).status != 200; ++i) {
+        for (int i = 0;
+             i < 100 &&
+             request(webd.port(), "GET", "/api/v1/datacores", {}, {}, address).status != 200;
+             ++i) {
             QThread::msleep(100);
         }
         const Answer a = request(webd.port(), "PUT", QByteArray("/api/v1/datacores/") + standard,
@@ -547,13 +571,13 @@ TEST_F(WebdOnBoard, MetricsAreCleanAndShowTheBoard) {
     const Answer a = get(webd_->port(), "/metrics");
     ASSERT_EQ(a.status, 200);
     EXPECT_TRUE(a.header("content-type").startsWith("text/plain; version=0.0.4"));
-    for (const char* line : {"corvane_hwmon_fan_rpm{sensor=\"Fan 2 RPM\"} 1500\n",
-                             "corvane_hwmon_fan_min_rpm{sensor=\"Fan 2 RPM\"} 2000\n",
-                             "corvane_hwmon_alarm{sensor=\"Fan 2 RPM\"} 1\n",
-                             "corvane_hwmon_alarm{sensor=\"Fan 1 RPM\"} 0\n",
-                             "corvane_datacore_connected 1\n", "corvane_sdi_locked{input=\"sdi3\"} 0\n",
-                             "corvane_sdi_crc_errors{input=\"sdi2\"} 3\n",
-                             "corvane_http_requests_total{code=\"200\"}"}) {
+    for (const char* line :
+         {"corvane_hwmon_fan_rpm{sensor=\"Fan 2 RPM\"} 1500\n",
+          "corvane_hwmon_fan_min_rpm{sensor=\"Fan 2 RPM\"} 2000\n",
+          "corvane_hwmon_alarm{sensor=\"Fan 2 RPM\"} 1\n",
+          "corvane_hwmon_alarm{sensor=\"Fan 1 RPM\"} 0\n", "corvane_datacore_connected 1\n",
+          "corvane_sdi_locked{input=\"sdi3\"} 0\n", "corvane_sdi_crc_errors{input=\"sdi2\"} 3\n",
+          "corvane_http_requests_total{code=\"200\"}"}) {
         EXPECT_TRUE(a.body.contains(line)) << line << a.body.toStdString();
     }
     EXPECT_TRUE(a.body.contains("corvane_build_info{fpga=\"1.4.2+311\",version=\""));
@@ -566,8 +590,9 @@ TEST_F(WebdOnBoard, MetricsAreCleanAndShowTheBoard) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(a.body);
     file.close();
-    const ProgramRun run =
-        runProgram("/bin/sh", {"-c", QStringLiteral("'%1' check metrics < '%2' 2>&1").arg(promtool, file.fileName())});
+    const ProgramRun run = runProgram(
+        "/bin/sh",
+        {"-c", QStringLiteral("'%1' check metrics < '%2' 2>&1").arg(promtool, file.fileName())});
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_EQ(run.out, "") << run.out;
 }
@@ -587,10 +612,11 @@ TEST_F(WebdOnBoard, PrometheusScrapesTheFan) {
                      .toUtf8());
     config.close();
     const quint16 port = freePort();
-    RunningProgram server(prometheus,
-                          {"--config.file=" + config.fileName(), "--storage.tsdb.path=" + dir.filePath("data"),
-                           QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port)},
-                          QRegularExpression(QStringLiteral("Server is ready to receive web requests")));
+    RunningProgram server(
+        prometheus,
+        {"--config.file=" + config.fileName(), "--storage.tsdb.path=" + dir.filePath("data"),
+         QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port)},
+        QRegularExpression(QStringLiteral("Server is ready to receive web requests")));
     ASSERT_TRUE(server.ready()) << server.said().toStdString();
     const auto query = [port](const QString& expression) {
         const QByteArray target = "/api/v1/query?query=" + QUrl::toPercentEncoding(expression);

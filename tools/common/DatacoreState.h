@@ -46,9 +46,10 @@ inline DatacoreState readDatacoreState(const QString& path, const ClientDatacore
     state.valid = datacore->isValid(reasons);
     for (const DatacoreValidStatusMessage& reason : reasons) {
         // A reason the client has no text for still says which it is.
-        state.messages.append(reason.hasContent()
-                                  ? reason.getText()
-                                  : QStringLiteral("reason %1 (no text)").arg(reason.getIdentifier()));
+        state.messages.append(
+            reason.hasContent()
+                ? reason.getText()
+                : QStringLiteral("reason %1 (no text)").arg(reason.getIdentifier()));
     }
     state.active = datacore->isActive();
     return state;

@@ -81,8 +81,8 @@ EventHub::Event EventHub::current() const {
 }
 
 QByteArray EventHub::frame(quint64 id, const char* name, const QJsonObject& data) {
-    return QByteArrayLiteral("id: ") + QByteArray::number(id) + "\nevent: " + name + "\ndata: " +
-           QJsonDocument(data).toJson(QJsonDocument::Compact) + "\n\n";
+    return QByteArrayLiteral("id: ") + QByteArray::number(id) + "\nevent: " + name +
+           "\ndata: " + QJsonDocument(data).toJson(QJsonDocument::Compact) + "\n\n";
 }
 
 QByteArray EventHub::format(const Event& event, const QString& prefix) {
@@ -93,7 +93,8 @@ QByteArray EventHub::format(const Event& event, const QString& prefix) {
             return DatacoreMirror::isUnder(event.path, prefix) ? event.text : QByteArray();
         case Kind::sync:
             if (prefix.isEmpty()) {
-                return frame(event.id, "sync", {{"connected", true}, {"datacores", event.datacores}});
+                return frame(event.id, "sync",
+                             {{"connected", true}, {"datacores", event.datacores}});
             }
             QJsonArray seen;
             for (const QJsonValue& d : event.datacores) {
@@ -109,8 +110,7 @@ QByteArray EventHub::format(const Event& event, const QString& prefix) {
 void EventHub::publish(Event event) {
     event.id = ++lastId_;
     if (event.kind == Kind::datacore) {
-        event.text =
-            frame(event.id, "datacore", Tools::stateJson(mirror_.state(event.path)));
+        event.text = frame(event.id, "datacore", Tools::stateJson(mirror_.state(event.path)));
     } else {
         event.text = format(event, QString());
     }

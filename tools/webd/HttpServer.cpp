@@ -46,7 +46,8 @@ struct StreamState {
     // The client closed, or sent something a stream does not expect.
     void onReadable() {
         char byte = 0;
-        const ssize_t n = ::recv(static_cast<int>(watcher->socket()), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        const ssize_t n =
+            ::recv(static_cast<int>(watcher->socket()), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
             return;
         }
@@ -190,7 +191,8 @@ struct Callbacks {
             s.suspend();
             return 0;
         }
-        const auto n = std::min<qsizetype>(static_cast<qsizetype>(max), s.pending.size() - s.offset);
+        const auto n =
+            std::min<qsizetype>(static_cast<qsizetype>(max), s.pending.size() - s.offset);
         std::memcpy(buffer, s.pending.constData() + s.offset, static_cast<size_t>(n));
         s.offset += n;
         if (s.offset > 64 * 1024 && s.offset * 2 > s.pending.size()) {
@@ -211,9 +213,9 @@ struct Callbacks {
                 MHD_SIZE_UNKNOWN, 16 * 1024, &readStream,
                 new std::shared_ptr<StreamState>(exchange.stream), &freeStream);
         } else {
-            response = MHD_create_response_from_buffer(
-                static_cast<size_t>(answer.body.size()), const_cast<char*>(answer.body.constData()),
-                MHD_RESPMEM_MUST_COPY);
+            response = MHD_create_response_from_buffer(static_cast<size_t>(answer.body.size()),
+                                                       const_cast<char*>(answer.body.constData()),
+                                                       MHD_RESPMEM_MUST_COPY);
         }
         if (response == nullptr) {
             return MHD_NO;
@@ -232,9 +234,8 @@ struct Callbacks {
         server.handler_(exchange->request, HttpReply(&server, exchange));
     }
 
-    static MHD_Result access(void* cls, MHD_Connection* connection, const char*,
-                             const char* method, const char*, const char* upload,
-                             size_t* uploadSize, void** context) {
+    static MHD_Result access(void* cls, MHD_Connection* connection, const char*, const char* method,
+                             const char*, const char* upload, size_t* uploadSize, void** context) {
         auto& server = *static_cast<HttpServer*>(cls);
         auto* holder = static_cast<Holder*>(*context);
         if (holder == nullptr) {
@@ -320,9 +321,9 @@ bool HttpServer::listen(const QHostAddress& address, quint16 port, QString& erro
     daemon_ = MHD_start_daemon(
         flags, port, nullptr, nullptr, &Callbacks::access, this, MHD_OPTION_SOCK_ADDR, &storage,
         MHD_OPTION_CONNECTION_LIMIT, limits_.connections, MHD_OPTION_CONNECTION_TIMEOUT,
-        limits_.idleTimeoutSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-        limits_.requestHeaderBytes, MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::uriLog, this,
-        MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::completed, this, MHD_OPTION_END);
+        limits_.idleTimeoutSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.requestHeaderBytes,
+        MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::uriLog, this, MHD_OPTION_NOTIFY_COMPLETED,
+        &Callbacks::completed, this, MHD_OPTION_END);
     if (daemon_ == nullptr) {
         error = QStringLiteral("cannot listen on %1 port %2").arg(address.toString()).arg(port);
         return false;

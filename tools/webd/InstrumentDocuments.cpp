@@ -107,7 +107,8 @@ std::string metricsText(const MetricsInput& input) {
     using prometheus::BuildGauge;
     prometheus::Registry registry;
 
-    auto& temp = BuildGauge().Name("corvane_hwmon_temp_celsius").Help("Temperature.").Register(registry);
+    auto& temp =
+        BuildGauge().Name("corvane_hwmon_temp_celsius").Help("Temperature.").Register(registry);
     auto& tempMin = BuildGauge()
                         .Name("corvane_hwmon_temp_min_celsius")
                         .Help("Lowest temperature without alarm.")
@@ -116,7 +117,8 @@ std::string metricsText(const MetricsInput& input) {
                         .Name("corvane_hwmon_temp_max_celsius")
                         .Help("Highest temperature without alarm.")
                         .Register(registry);
-    auto& in = BuildGauge().Name("corvane_hwmon_in_volts").Help("Supply voltage.").Register(registry);
+    auto& in =
+        BuildGauge().Name("corvane_hwmon_in_volts").Help("Supply voltage.").Register(registry);
     auto& inMin = BuildGauge()
                       .Name("corvane_hwmon_in_min_volts")
                       .Help("Lowest supply voltage without alarm.")

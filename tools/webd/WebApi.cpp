@@ -46,14 +46,16 @@ const std::vector<WebApi::Route>& WebApi::routes() {
          "Server-Sent Events: sync, datacore and connection; resumable with Last-Event-ID"},
         {"/api/v1/openapi.json", nullptr, nullptr, &WebApi::getOpenApi, nullptr,
          "This description"},
-        {"/metrics", nullptr, nullptr, &WebApi::getMetrics, nullptr,
-         "Prometheus text exposition"},
+        {"/metrics", nullptr, nullptr, &WebApi::getMetrics, nullptr, "Prometheus text exposition"},
     };
     return table;
 }
 
 WebApi::WebApi(DatacoreMirror& mirror, Options options, QObject* parent)
-    : QObject(parent), mirror_(mirror), options_(std::move(options)), events_(mirror, options_.events) {
+    : QObject(parent),
+      mirror_(mirror),
+      options_(std::move(options)),
+      events_(mirror, options_.events) {
     versions_ = VersionInfo().getAllVersions();
 }
 
@@ -135,8 +137,9 @@ void WebApi::handle(const HttpRequest& request, HttpReply reply) {
     QString rest;
     for (const Route& r : routes()) {
         const QString path = QLatin1String(r.path);
-        if (r.parameter != nullptr ? target->path.startsWith(path) && target->path.size() > path.size()
-                                   : target->path == path) {
+        if (r.parameter != nullptr
+                ? target->path.startsWith(path) && target->path.size() > path.size()
+                : target->path == path) {
             route = &r;
             rest = r.parameter != nullptr ? target->path.mid(path.size()) : QString();
             break;
@@ -155,12 +158,13 @@ void WebApi::handle(const HttpRequest& request, HttpReply reply) {
     Call call{request, reply, *target, rest};
     switch (HTTP::stringToHttpMethod(QString::fromLatin1(request.method))) {
         case HTTP::OPTIONS:
-            finish(reply, {HTTP::NoContent,
-                           {{"Allow", allow},
-                            {"Access-Control-Allow-Methods", allow},
-                            {"Access-Control-Allow-Headers", "Authorization, Content-Type, Last-Event-ID"},
-                            {"Access-Control-Max-Age", "600"}},
-                           {}});
+            finish(reply,
+                   {HTTP::NoContent,
+                    {{"Allow", allow},
+                     {"Access-Control-Allow-Methods", allow},
+                     {"Access-Control-Allow-Headers", "Authorization, Content-Type, Last-Event-ID"},
+                     {"Access-Control-Max-Age", "600"}},
+                    {}});
             return;
         case HTTP::GET:
             (this->*route->get)(call);
@@ -174,9 +178,9 @@ void WebApi::handle(const HttpRequest& request, HttpReply reply) {
         default:
             break;
     }
-    HttpResponse refusal = error(
-        HTTP::MethodNotAllowed,
-        QStringLiteral("%1 is not allowed here").arg(QString::fromLatin1(request.method)));
+    HttpResponse refusal =
+        error(HTTP::MethodNotAllowed,
+              QStringLiteral("%1 is not allowed here").arg(QString::fromLatin1(request.method)));
     refusal.headers.emplace_back("Allow", allow);
     finish(reply, std::move(refusal));
 }
@@ -191,11 +195,13 @@ void WebApi::finish(HttpReply& reply, HttpResponse response) {
 HttpResponse WebApi::json(int status, const QJsonValue& body) const {
     const QJsonDocument document =
         body.isArray() ? QJsonDocument(body.toArray()) : QJsonDocument(body.toObject());
-    return {status, {{"Content-Type", "application/json"}}, document.toJson(QJsonDocument::Compact)};
+    return {
+        status, {{"Content-Type", "application/json"}}, document.toJson(QJsonDocument::Compact)};
 }
 
 HttpResponse WebApi::error(int status, const QString& what) const {
-    return json(status, QJsonObject{{"code", status}, {"error", what}, {"debug", QJsonValue::Null}});
+    return json(status,
+                QJsonObject{{"code", status}, {"error", what}, {"debug", QJsonValue::Null}});
 }
 
 void WebApi::fail(Call& call, int status, const QString& what) {
@@ -214,11 +220,12 @@ bool WebApi::refuseUnlessReady(Call& call) {
 }
 
 void WebApi::getRoot(Call& call) {
-    finish(call.reply, json(HTTP::OK, QJsonObject{{"datacoreServer", mirror_.serverText()},
-                                                  {"connected", mirror_.isConnected()},
-                                                  {"datacores", mirror_.paths().size()},
-                                                  {"lostPackets", static_cast<double>(
-                                                                      mirror_.lostPacketsTotal())}}));
+    finish(call.reply,
+           json(HTTP::OK,
+                QJsonObject{{"datacoreServer", mirror_.serverText()},
+                            {"connected", mirror_.isConnected()},
+                            {"datacores", mirror_.paths().size()},
+                            {"lostPackets", static_cast<double>(mirror_.lostPacketsTotal())}}));
 }
 
 void WebApi::getDatacores(Call& call) {
@@ -227,10 +234,10 @@ void WebApi::getDatacores(Call& call) {
     }
     const auto prefix = call.target.query.find(QStringLiteral("prefix"));
     finish(call.reply,
-           json(HTTP::OK, QJsonObject{{"datacores",
-                                       mirror_.statesJson(prefix == call.target.query.end()
-                                                              ? QString()
-                                                              : prefix->second)}}));
+           json(HTTP::OK,
+                QJsonObject{{"datacores", mirror_.statesJson(prefix == call.target.query.end()
+                                                                 ? QString()
+                                                                 : prefix->second)}}));
 }
 
 void WebApi::getDatacore(Call& call) {
@@ -249,7 +256,8 @@ void WebApi::putDatacore(Call& call) {
     if (options_.token) {
         const QByteArray given = request.header("authorization");
         if (!given.startsWith("Bearer ") || !sameSecret(given.mid(7).trimmed(), *options_.token)) {
-            HttpResponse refusal = error(HTTP::Unauthorized, QStringLiteral("a PUT needs the bearer token"));
+            HttpResponse refusal =
+                error(HTTP::Unauthorized, QStringLiteral("a PUT needs the bearer token"));
             refusal.headers.emplace_back("WWW-Authenticate", "Bearer");
             finish(call.reply, std::move(refusal));
             return;
@@ -286,7 +294,8 @@ void WebApi::putDatacore(Call& call) {
     }
     const QJsonObject body = document.object();
     if (!document.isObject() || body.size() != 1 || !body.contains("data")) {
-        fail(call, HTTP::BadRequest, QStringLiteral("the body must be an object with \"data\" alone"));
+        fail(call, HTTP::BadRequest,
+             QStringLiteral("the body must be an object with \"data\" alone"));
         return;
     }
     QStringList wanted;
@@ -458,8 +467,10 @@ void WebApi::getOpenApi(Call& call) {
                  QJsonObject{{"required", true},
                              {"content", QJsonObject{{"application/json",
                                                       QJsonObject{{"schema", QJsonObject{}}}}}}}},
-                {"responses", QJsonObject{{"200", QJsonObject{{"description", "applied"}}},
-                                          {"409", QJsonObject{{"description", "the server kept another value"}}}}}};
+                {"responses",
+                 QJsonObject{
+                     {"200", QJsonObject{{"description", "applied"}}},
+                     {"409", QJsonObject{{"description", "the server kept another value"}}}}}};
         }
         if (!parameters.isEmpty()) {
             item["parameters"] = parameters;
@@ -473,15 +484,16 @@ void WebApi::getOpenApi(Call& call) {
         }
     }
     finish(call.reply,
-           json(HTTP::OK, QJsonObject{{"openapi", "3.0.3"},
-                                      {"info", QJsonObject{{"title", "corvane-webd"},
-                                                           {"version", version}}},
-                                      {"paths", paths}}));
+           json(HTTP::OK,
+                QJsonObject{{"openapi", "3.0.3"},
+                            {"info", QJsonObject{{"title", "corvane-webd"}, {"version", version}}},
+                            {"paths", paths}}));
 }
 
 void WebApi::getMetrics(Call& call) {
     static const std::vector<sensorData> none;
-    const std::vector<sensorData>& readings = sensors_ || sensorsError_.isEmpty() ? sensors() : none;
+    const std::vector<sensorData>& readings =
+        sensors_ || sensorsError_.isEmpty() ? sensors() : none;
     ++requestsByCode_[HTTP::OK];  // this scrape counts itself
     const std::string text =
         metricsText({mirror_, sensors_ ? readings : none, versions_, requestsByCode_});

@@ -30,8 +30,8 @@ class WebApi : public QObject {
 public:
     struct Options {
         QByteArray allowOrigin = "*";
-        int timeoutMs = 5000;              // a PUT's wait for the server
-        std::optional<QByteArray> token;   // with it a PUT needs the bearer token
+        int timeoutMs = 5000;             // a PUT's wait for the server
+        std::optional<QByteArray> token;  // with it a PUT needs the bearer token
         qsizetype bodyBytes = 64 * 1024;
         EventHub::Limits events;
     };

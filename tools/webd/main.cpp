@@ -34,11 +34,11 @@ int main(int argc, char* argv[]) {
          "127.0.0.1:9431"},
         {"listen", "Address to listen on (default 127.0.0.1).", "ADDRESS", "127.0.0.1"},
         {"port", "HTTP port (default 9480; 0 picks a free one).", "PORT", "9480"},
-        {"allow-origin", "Access-Control-Allow-Origin of every answer (default *).", "ORIGIN",
-         "*"},
+        {"allow-origin", "Access-Control-Allow-Origin of every answer (default *).", "ORIGIN", "*"},
         {"timeout", "How long a PUT waits for the server, in ms (default 5000).", "MS", "5000"},
-        {"token-file", "A PUT then needs 'Authorization: Bearer' with the file's token; "
-                       "without it only loopback clients may PUT.",
+        {"token-file",
+         "A PUT then needs 'Authorization: Bearer' with the file's token; "
+         "without it only loopback clients may PUT.",
          "FILE"},
     });
     if (const auto status = Tools::parseArguments(p)) {
@@ -55,7 +55,8 @@ int main(int argc, char* argv[]) {
     }
     const QHostAddress listen(p.value("listen"));
     if (listen.isNull()) {
-        return fail(2, QStringLiteral("--listen: '%1' is not an IP address").arg(p.value("listen")));
+        return fail(2,
+                    QStringLiteral("--listen: '%1' is not an IP address").arg(p.value("listen")));
     }
     const auto port = Tools::parseNumber(p.value("port"));
     if (!port || *port > 65535) {
@@ -63,7 +64,8 @@ int main(int argc, char* argv[]) {
     }
     const auto timeout = Tools::parseNumber(p.value("timeout"));
     if (!timeout || *timeout == 0 || *timeout > 86400000u) {
-        return fail(2, QStringLiteral("--timeout: '%1' is not 1 to 86400000 ms").arg(p.value("timeout")));
+        return fail(
+            2, QStringLiteral("--timeout: '%1' is not 1 to 86400000 ms").arg(p.value("timeout")));
     }
     Webd::WebApi::Options options;
     options.allowOrigin = p.value("allow-origin").toUtf8();
@@ -75,7 +77,8 @@ int main(int argc, char* argv[]) {
         }
         options.token = file.readAll().trimmed();
         if (options.token->isEmpty()) {
-            return fail(1, QStringLiteral("--token-file: '%1' holds no token").arg(file.fileName()));
+            return fail(1,
+                        QStringLiteral("--token-file: '%1' holds no token").arg(file.fileName()));
         }
     }
 
