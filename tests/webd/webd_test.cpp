@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sched.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -480,6 +481,17 @@ TEST(Webd, FollowsTheDatacoreServerAwayAndBack) {
     ASSERT_EQ(datacored->port(), datacorePort);
     EXPECT_TRUE(stream.waitFor("event: sync", 5000).contains(sdi1Locked));
     EXPECT_EQ(get(webd.port(), "/api/v1/datacores").status, 200);
+}
+
+TEST(Webd, APutTheServerDoesNotAnswerEndsIn504) {
+    DatacoredProcess datacored;
+    Webd webd(datacored.port(), {"--timeout", "300"});
+    ASSERT_TRUE(webd.waitUntilServing());
+    ::kill(static_cast<pid_t>(datacored.pid()), SIGSTOP);  // connected, but silent
+    const Answer a = put(webd.port(), standard, R"({"data": "unanswered"})");
+    ::kill(static_cast<pid_t>(datacored.pid()), SIGCONT);
+    EXPECT_EQ(a.status, 504) << a.body.toStdString();
+    expectConventions(a, "timeout");
 }
 
 TEST(Webd, ATokenFileGuardsChanges) {
