@@ -119,22 +119,23 @@ public:
                                       : std::vector<QByteArray>{"Last-Event-ID: " + lastEventId}));
     }
     // Waits until what arrived since the last call holds `text`; returns
-    // all of that.
+    // all of that: the head as sent, the body without its chunk framing.
     QByteArray waitFor(const QByteArray& text, int ms = 10000) {
         QDeadlineTimer deadline(ms);
         // An event loop run meanwhile (runProgram's) may have read for us.
-        unread_ += socket_.readAll();
+        take();
         while (!unread_.contains(text) && !deadline.hasExpired()) {
             if (socket_.waitForReadyRead(
                     static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
-                unread_ += socket_.readAll();
+                take();
             } else if (socket_.state() != QAbstractSocket::ConnectedState) {
                 break;
             }
         }
         const int at = unread_.indexOf(text);
         if (at < 0) {
-            ADD_FAILURE() << "no " << text.toStdString() << " in " << unread_.toStdString();
+            ADD_FAILURE() << "no " << text.left(80).toStdString() << " in (the last 300 bytes) "
+                          << unread_.right(300).toStdString();
             return {};
         }
         const int end = unread_.indexOf("\n\n", at);
@@ -144,8 +145,38 @@ public:
     }
 
 private:
+    void take() {
+        raw_ += socket_.readAll();
+        if (!headRead_) {
+            const int end = raw_.indexOf("\r\n\r\n");
+            if (end < 0) {
+                return;
+            }
+            headRead_ = true;
+            chunked_ = raw_.left(end).toLower().contains("transfer-encoding: chunked");
+            unread_ += raw_.left(end + 4);
+            raw_.remove(0, end + 4);
+        }
+        if (!chunked_) {
+            unread_ += raw_;
+            raw_.clear();
+            return;
+        }
+        for (int line; (line = raw_.indexOf("\r\n")) >= 0;) {
+            const int size = raw_.left(line).toInt(nullptr, 16);
+            if (raw_.size() < line + 2 + size + 2) {
+                return;
+            }
+            unread_ += raw_.mid(line + 2, size);
+            raw_.remove(0, line + 2 + size + 2);
+        }
+    }
+
     QTcpSocket socket_;
+    QByteArray raw_;  // not yet taken apart
     QByteArray unread_;
+    bool headRead_ = false;
+    bool chunked_ = false;
 };
 
 // The last "id: N" of `events`.
@@ -459,6 +490,36 @@ TEST_F(WebdTest, StreamsAreBounded) {
     QThread::msleep(300);
     EventStream again(port(), "/api/v1/events");
     again.waitFor("event: sync");
+}
+
+// A client that does not read is cut off once 1 MiB waits for it; the
+// others go on.
+TEST_F(WebdTest, AStreamThatDoesNotReadIsClosed) {
+    QTcpSocket idle;
+    idle.setReadBufferSize(4096);
+    idle.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    idle.connectToHost(QStringLiteral("127.0.0.1"), port());
+    ASSERT_TRUE(idle.waitForConnected(5000));
+    idle.write(requestText("GET", "/api/v1/events", {}, {}));
+    idle.waitForBytesWritten(5000);
+    EventStream reader(port(), "/api/v1/events");
+    reader.waitFor("event: sync");
+    // Each change is a 60 KiB event: far more than the socket buffers hold.
+    const QByteArray filler(60 * 1024, 'x');
+    for (int i = 0; i < 120; ++i) {
+        const QByteArray body = R"({"data": ")" + filler + QByteArray::number(i) + R"("})";
+        ASSERT_EQ(put(port(), standard, body).status, 200);
+        reader.waitFor(filler + QByteArray::number(i) + '"');  // a reader keeps up
+    }
+    QByteArray got;
+    QDeadlineTimer deadline(10000);
+    while (idle.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
+        idle.waitForReadyRead(100);
+        got += idle.readAll();
+    }
+    got += idle.readAll();
+    EXPECT_NE(idle.state(), QAbstractSocket::ConnectedState) << got.size() << " bytes read";
+    EXPECT_FALSE(got.contains(filler + "119"));
 }
 
 TEST(Webd, FollowsTheDatacoreServerAwayAndBack) {
