@@ -79,6 +79,9 @@ install_missing() {
 # (-L) use.
 armhf_root=${CORVANE_ARMHF_ROOT:-/opt/corvane-armhf}
 armhf_own_root=(umockdev libumockdev0 libumockdev-dev)
+# prometheus-cpp-dev's civetweb cannot be installed for two architectures:
+# armhf gets the core library alone, used with the amd64 headers.
+armhf_core_only=(prometheus-cpp-dev)
 install_armhf() {
   if ! dpkg --print-foreign-architectures | grep -qx armhf; then
     dpkg --add-architecture armhf
@@ -86,8 +89,9 @@ install_armhf() {
   fi
   local wanted=() p
   for p in "${libraries[@]}"; do
-    [[ " ${armhf_own_root[*]} " == *" $p "* ]] || wanted+=("$p:armhf")
+    [[ " ${armhf_own_root[*]} ${armhf_core_only[*]} " == *" $p "* ]] || wanted+=("$p:armhf")
   done
+  wanted+=(libprometheus-cpp-core1.0:armhf)
   # libumockdev0 can be co-installed: installed, it brings the armhf
   # libraries umockdev needs (libpcap, libudev).
   install_missing crossbuild-essential-armhf libumockdev0:armhf "${wanted[@]}"
