@@ -12,6 +12,7 @@
 
 #include "DatacoreMirror.h"
 #include "HttpServer.h"
+#include "StaticFiles.h"
 #include "WebApi.h"
 #include "common/CommandLine.h"
 #include "common/NumberText.h"
@@ -90,8 +91,13 @@ int main(int argc, char* argv[]) {
     Webd::WebApi api(mirror, options);
     Webd::HttpServer::Limits limits;
     limits.bodyBytes = options.bodyBytes;
+    const Webd::StaticFiles page;
     Webd::HttpServer server(
-        [&api](const Webd::HttpRequest& request, Webd::HttpReply reply) {
+        [&api, &page](const Webd::HttpRequest& request, Webd::HttpReply reply) {
+            if (auto file = page.answer(request)) {
+                reply.answer(std::move(*file));
+                return;
+            }
             api.handle(request, std::move(reply));
         },
         limits);
