@@ -30,6 +30,7 @@ packages=(
   i2c-tools  # i2ctransfer, which the HDMI test checks the emulation against
   tshark  # decodes the captures of the Wireshark dissector test
   prometheus  # scrapes corvane-webd in its test; promtool checks the exposition
+  chromium chromium-driver python3-selenium  # the web page test drives a headless browser
   # Debian packages: dpkg-shlibdeps and dpkg-architecture, file (which CPack
   # needs to find the ELF files), systemd-analyze for the service unit
   dpkg-dev file systemd
