@@ -49,7 +49,8 @@ class Program:
                     self.port = int(match.group(1))
                     self.found.set()
 
-        threading.Thread(target=drain, daemon=True).start()
+        self.drain = threading.Thread(target=drain, daemon=True)
+        self.drain.start()
         if not self.found.wait(20):
             self.stop()
             raise RuntimeError("%s did not start:\n%s" % (args[0], "".join(self.lines)))
@@ -61,6 +62,8 @@ class Program:
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
+        self.drain.join(5)
+        self.process.stderr.close()
 
 
 def datacored(port=0, file=None):
@@ -236,6 +239,17 @@ class PageOnBoard(unittest.TestCase):
         focused.send_keys(Keys.ENTER)
         self.driver.switch_to.active_element.send_keys("typed", Keys.ESCAPE)
         self.assertEqual(focused.find_elements(By.TAG_NAME, "input"), [])
+        # Folded by the keyboard, a branch keeps its rows and shows the worst below.
+        inputs = self.driver.find_element(By.CSS_SELECTOR, row("statusCoreRouter/input"))
+        inputs.click()
+        inputs.send_keys(Keys.ARROW_LEFT)
+        self.assertEqual(inputs.get_attribute("aria-expanded"), "false")
+        self.assertFalse(self.driver.find_element(
+            By.CSS_SELECTOR, row("statusCoreRouter/input/sdi3/dataRate")).is_displayed())
+        self.assertTrue(inputs.find_element(By.CSS_SELECTOR, ".icon").get_attribute(
+            "src").endswith("/statusError.svg"))
+        inputs.send_keys(Keys.ARROW_RIGHT)
+        self.assertEqual(inputs.get_attribute("aria-expanded"), "true")
 
         # The list rule of the other tools, in the page's own split.
         cases = [("a,b", ["a", "b"]), ("a\\,b", ["a,b"]), ("a\\\\,b", ["a\\", "b"]),
@@ -254,6 +268,7 @@ class PageOnBoard(unittest.TestCase):
              "the alarm", timeout=5)
         for size in ((1280, 800), (390, 844)):
             viewport(self.driver, *size)
+            self.assertLessEqual(self.js("return document.documentElement.scrollWidth"), size[0])
             name = os.path.join(OUT, "webpage-%dx%d.png" % size)
             # An invalid row's icon and the alarm row, each looked at in view.
             for target in (row("statusCoreRouter/input/sdi3/detectedStandard") + " .icon", fan):

@@ -244,20 +244,22 @@ function drawDetails() {
   const node = selected;
   details.replaceChildren();
   if (!node) return;
+  const list = document.createElement("dl");
   const add = (term, text, className) => {
     const dt = document.createElement("dt");
     dt.textContent = term;
     const dd = document.createElement("dd");
     dd.textContent = text;
     if (className) dd.className = className;
-    details.append(dt, dd);
+    list.append(dt, dd);
   };
   const h = document.createElement("h3");
   h.textContent = node.path;
-  details.append(h);
+  details.append(h, list);
   const s = node.state;
   if (s) {
-    add("Value", s.data.length ? joinValues(s.data) : "(none)");
+    const value = joinValues(s.data);
+    add("Value", s.data.length === 0 ? "(none)" : value === "" ? "(empty)" : value);
     add("Validity", s.valid ? "valid" : "invalid", s.valid ? "" : "bad");
     for (const m of s.messages) add("Reason", m, "bad");
     add("Activity", s.active ? "active" : "inactive");
@@ -338,6 +340,7 @@ function startEdit(node) {
     cell.textContent = send ? text : joinValues(node.state.data);
     node.row.focus();
     if (send) put(node, splitValues(text));
+    else say(node.path + " left as it was");
   };
   input.addEventListener("keydown", (e) => {
     if (e.key === "Enter") finish(true);
@@ -434,8 +437,12 @@ function listen() {
     window.corvane.lastApplyMs = performance.now() - t0;
   });
   stream.addEventListener("connection", (e) => setConnection(JSON.parse(e.data).connected));
+  let synced = false;
+  stream.addEventListener("sync", () => { synced = true; });
   stream.onerror = () => {
     setConnection(false);
+    // A stream cut before its first sync still leaves the tree readable.
+    if (!synced && !nodes.size) reload();
     if (stream.readyState === EventSource.CLOSED) setTimeout(listen, 1000);
   };
 }
