@@ -552,11 +552,20 @@ function drawLaneMaps() {
   box.replaceChildren(...maps);
 }
 
+function setText(element, text) {
+  if (element.textContent !== text) element.textContent = text;
+}
+
+let lastSensors = null;
 async function pollInstrument() {
   try {
     const root = await getJson("/api/v1");
-    document.getElementById("lost-packets").textContent = "lost packets: " + root.lostPackets;
+    setText(document.getElementById("lost-packets"), "lost packets: " + root.lostPackets);
     const sensors = (await getJson("/api/v1/sensors")).sensors;
+    // Redrawn only when a reading changed: each redraw lays the page out again.
+    const text = JSON.stringify(sensors);
+    if (text === lastSensors) return;
+    lastSensors = text;
     document.querySelector("#sensors tbody").replaceChildren(...sensors.map((s) => {
       const tr = document.createElement("tr");
       tr.dataset.sensor = s.name;
@@ -570,8 +579,9 @@ async function pollInstrument() {
     }));
   } catch (error) {
     // webd itself is away: the stream shows it
+  } finally {
+    setTimeout(pollInstrument, 1000);
   }
-  setTimeout(pollInstrument, 1000);
 }
 
 async function drawVersions() {
