@@ -107,11 +107,6 @@ void HttpStream::close() {
     state_->resume();
 }
 
-bool HttpReply::isWanted() const {
-    const auto exchange = exchange_.lock();
-    return exchange && !exchange->gone && !exchange->response;
-}
-
 void HttpReply::answer(HttpResponse response) {
     const auto exchange = exchange_.lock();
     if (!exchange || exchange->gone || exchange->response) {
