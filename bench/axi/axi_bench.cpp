@@ -5,7 +5,7 @@
 // the value written. Also the daemon's peak resident memory before and after
 // serving 1000 clients one after another.
 //
-// The daemon listens on the fixed port 9430. Where it may (as root), the
+// The daemon listens on the fixed port AxiTcpServer::defaultPort. Where it may (as root), the
 // benchmark runs in a network namespace of its own, so a daemon of the tests
 // running meanwhile neither blocks the port nor gets the benchmark's clients.
 
@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "SimulatedBoard.h"
+#include "axi/AxiTcpServer.h"
 #include "support/BenchReport.h"
 
 namespace {
@@ -41,7 +42,7 @@ namespace {
 using namespace Corvane;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint16_t daemonPort = 9430;
+constexpr std::uint16_t daemonPort = AxiTcpServer::defaultPort;
 constexpr unsigned int readBase = 1;   // filled once, then only read
 constexpr unsigned int writeBase = 2;  // written and read back
 constexpr unsigned int registers = 1024;
@@ -256,7 +257,8 @@ int run(double seconds, int rounds, int clients) {
     Server qtWaits(board, {AXI_REFERENCE, "0", "--qt-waits"}, "reference-qt-waits");
     const std::string daemonSaid = daemon.waitFor("Waiting for connection");
     if (daemonSaid.empty() || daemonSaid.find("could not start") != std::string::npos) {
-        throw std::runtime_error("corvane-axid did not start (is port 9430 taken?)");
+        throw std::runtime_error("corvane-axid did not start (is port " +
+                                 std::to_string(daemonPort) + " taken?)");
     }
     daemon.port = daemonPort;
     for (Server* server : {&reference, &qtWaits}) {
@@ -377,7 +379,8 @@ int main(int argc, char** argv) {
         usage(2);
     }
     if (!ownNetwork()) {
-        std::fprintf(stderr, "axi_bench: no network namespace of its own; sharing port 9430\n");
+        std::fprintf(stderr, "axi_bench: no network namespace of its own; sharing port %u\n",
+                     static_cast<unsigned>(daemonPort));
     }
     try {
         return run(seconds, rounds, clients);

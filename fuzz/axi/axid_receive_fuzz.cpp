@@ -93,7 +93,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
         std::exit(1);
     }
     new QCoreApplication(*argc, *argv);
-    // A free port for the server; any other port would be as good as 9430,
+    // A free port for the server; any other port would be as good as
+    // AxiTcpServer::defaultPort,
     // which the daemon may hold on this machine. The port found free on the
     // loopback address may still be taken on another, so try a few.
     for (int attempt = 0; attempt < 16 && server == nullptr; ++attempt) {

@@ -1,5 +1,5 @@
 // corvane-axid: serves FPGA register access and version requests on TCP
-// port 9430. It takes no arguments and runs until it is killed.
+// port AxiTcpServer::defaultPort (9430). It takes no arguments and runs until it is killed.
 
 #include <QCoreApplication>
 
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     // wake-up writes to an eventfd per request and the plain one nothing.
     qputenv("QT_NO_GLIB", "1");
     QCoreApplication application(argc, argv);
-    Corvane::AxiTcpServer server(9430);
+    Corvane::AxiTcpServer server(Corvane::AxiTcpServer::defaultPort);
     for (;;) {
         server.go();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <memory>
 
 #include "axi/AxiInterface.h"
@@ -14,6 +15,9 @@ namespace Corvane {
 // waits only (no event loop runs in the daemon).
 class AxiTcpServer {
 public:
+    // The port corvane-axid serves on, and its clients connect to by default.
+    static constexpr quint16 defaultPort = 9430;
+
     explicit AxiTcpServer(unsigned int port);
     ~AxiTcpServer();
     AxiTcpServer(const AxiTcpServer&) = delete;

@@ -7,6 +7,8 @@
 
 namespace Corvane::ServerCommon {
 
+inline constexpr quint16 defaultPort = 9431;  // where a datacore server listens by default
+
 // The datacore trees a server keeps.
 enum DatacoreTree : int {
     configTree = 0,

@@ -206,7 +206,7 @@ TEST(DaemonHostile, AClientThatNeverReadsIsHeldBackNotBuffered) {
 // A network namespace for the daemon and, joined to it by a veth pair, one
 // for a peer whose cable can be pulled (its end of the pair set down, so
 // nothing it sent or would answer gets through). The daemon's namespace is
-// this thread's for the test, which keeps port 9430 private too.
+// this thread's for the test, which keeps daemonPort private too.
 class PeerAcrossACable {
 public:
     static constexpr const char* daemonAddress = "10.94.30.1";

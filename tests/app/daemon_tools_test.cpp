@@ -109,6 +109,7 @@ TEST(Simboard, RefusesBoardsThatCannotExist) {
         {{"--fpga-version", "1.2"}, "expected MAJ.MIN.PATCH+BUILD"},
         {{"--serial", "1000000"}, "six digits"},
         {{"--mac", "0a:0b:0c"}, "six hexadecimal octets"},
+        {{"--no-such-option"}, "Unknown option 'no-such-option'"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -184,20 +185,25 @@ TEST(AxiTool, WaitTimesOutOnAPollUnansweredAtTheDeadline) {
 }
 
 TEST(AxiTool, ErrorsAreOneLineAndNonZero) {
-    expectError(runTool({"version"}), 1, "cannot connect to 127.0.0.1:9430");  // no daemon
+    const std::string daemonAt = "127.0.0.1:" + std::to_string(daemonPort);
+    expectError(runTool({"version"}), 1, "cannot connect to " + daemonAt);  // no daemon
+    const int otherPort = daemonPort + 1;
     RunningDaemon daemon;
     const struct {
         QStringList args;
         int exitCode;
-        const char* text;
+        std::string text;
     } cases[] = {
         {{"read", "1", "0x"}, 2, "OFFSET: '0x' is not a number"},
         {{"read", "1", "2", "0"}, 2, "COUNT must be 1 to 65536"},
         {{"write", "1", "2", "0x100000000"}, 2, "VALUE: '0x100000000' is not a number"},
         {{"write", "1", "2"}, 2, "usage: corvane-axi write BASE OFFSET VALUE"},
         {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
-        {{"--port", "9431", "version"}, 1, "cannot connect to 127.0.0.1:9431"},
+        {{"--port", QString::number(otherPort), "version"},
+         1,
+         "cannot connect to 127.0.0.1:" + std::to_string(otherPort)},
         {{"--port", "70000", "version"}, 2, "--port"},
+        {{"--no-such-option", "version"}, 2, "Unknown option 'no-such-option'"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -210,7 +216,7 @@ TEST(AxiTool, ErrorsAreOneLineAndNonZero) {
     WireClient holder;  // the one client being served
     ASSERT_TRUE(daemon.waitFor("Got a connection"));
     expectError(runTool({"--timeout", "300", "read", "0", "0"}), 1,
-                "no answer from 127.0.0.1:9430 within 300 ms");
+                "no answer from " + daemonAt + " within 300 ms");
 }
 
 }  // namespace

@@ -522,6 +522,25 @@ TEST_F(WebdTest, AStreamThatDoesNotReadIsClosed) {
     EXPECT_FALSE(got.contains(filler + "119"));
 }
 
+TEST(Webd, BadOptionsAreUsageErrors) {
+    const struct {
+        QStringList args;
+        int status;
+        std::string says;
+    } cases[] = {
+        {{"--port", "65536"}, 2, "--port: '65536' is not a port"},
+        {{"--datacore", "nohost"}, 2, "--datacore: 'nohost' is not HOST:PORT"},
+        {{"--datacore", "h:0"}, 2, "is not HOST:PORT"},
+        {{"--listen", "localhost"}, 2, "--listen: 'localhost' is not an IP address"},
+        {{"--timeout", "0"}, 2, "--timeout: '0'"},
+        {{"--token-file", "/nonexistent"}, 1, "--token-file: cannot read"},
+        {{"extra"}, 2, "no arguments expected"},
+    };
+    for (const auto& c : cases) {
+        expectToolRun(runProgram(binDir + "/corvane-webd", c.args), c.status, c.says);
+    }
+}
+
 TEST(Webd, FollowsTheDatacoreServerAwayAndBack) {
     auto datacored = std::make_unique<DatacoredProcess>();
     const quint16 datacorePort = datacored->port();

@@ -8,6 +8,8 @@
 set -uo pipefail
 bin=$1
 lua=$2
+axiport=9430       # AxiTcpServer::defaultPort (src/axi/AxiTcpServer.h)
+datacoreport=9431  # ServerCommon::defaultPort (src/client/ServerCommon.h)
 
 skip() {
     echo "SKIPPED: $*"
@@ -48,9 +50,9 @@ dcport=$(sed -n 's/.* on [^ ]*:\([0-9]*\)$/\1/p' "$work/datacored.log")
 "$bin/corvane-simboard" --mezzanine 5 --reg 2:0x10=0x1234 > "$work/daemon.log" 2>&1 &
 pids+=($!)
 await "$work/daemon.log" "Waiting for connection"
-! grep -q "could not start" "$work/daemon.log" || die "port 9430 is taken by another program"
+! grep -q "could not start" "$work/daemon.log" || die "port $axiport is taken by another program"
 
-dumpcap -q -i lo -f "tcp port 9430 or tcp port $dcport" -w "$work/live.pcapng" 2> "$work/dumpcap.log" &
+dumpcap -q -i lo -f "tcp port $axiport or tcp port $dcport" -w "$work/live.pcapng" 2> "$work/dumpcap.log" &
 dumpcap=$!
 pids+=("$dumpcap")
 await "$work/dumpcap.log" "File:"
@@ -81,8 +83,8 @@ read -ra bytes <<< "$(echo $ppm)"
 printf '0000 00 01 02 %s\n0000 %s ff ff ff ff ff ff ff ff ff %s\n' \
     "${bytes[*]:0:10}" "${bytes[*]:10}" "$eye" > "$work/datacore.txt"
 printf '0000 02 00 00 00 00 05 00 00 00 01 07 00 00 00\n' > "$work/axi.txt"
-text2pcap -q -T 40000,9431 "$work/datacore.txt" "$work/datacore.pcapng" > /dev/null &&
-    text2pcap -q -T 40000,9430 "$work/axi.txt" "$work/axi.pcapng" > /dev/null || die "text2pcap"
+text2pcap -q -T 40000,$datacoreport "$work/datacore.txt" "$work/datacore.pcapng" > /dev/null &&
+    text2pcap -q -T 40000,$axiport "$work/axi.txt" "$work/axi.pcapng" > /dev/null || die "text2pcap"
 
 failed=0
 # check CAPTURE FILTER FIELDS EXPECTED: some frame matching FILTER shows the

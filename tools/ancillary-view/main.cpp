@@ -2,6 +2,7 @@
 // form of AncillaryStatusEntryArrayJsonData) as the instrument's status tree.
 
 #include "app/JsonText.h"
+#include "common/CommandLine.h"
 #include "status/AncillaryStatusJsonData.h"
 
 #include <QApplication>
@@ -21,20 +22,21 @@
 #include <cstdio>
 
 using namespace Corvane;
+using Tools::failureStatus;
+using Tools::usageStatus;
 
 namespace {
 
 // Status documents are a few kilobytes; anything far larger is not one.
 constexpr qint64 maxDocumentBytes = 16 * 1024 * 1024;
 
-int fail(const QString& message, int status = 1) {
-    std::fprintf(stderr, "corvane-ancillary-view: %s\n", qUtf8Printable(message));
-    return status;
+int fail(const QString& message) {
+    return Tools::fail(failureStatus, message);
 }
 
 // Wrong arguments are the caller's mistake, told apart from a bad document.
 int usageError(const QString& message) {
-    return fail(message, 2);
+    return Tools::fail(usageStatus, message);
 }
 
 // Reads the document, accepting it only when it is an object whose entry list
@@ -148,13 +150,12 @@ void printRows(const QTreeView& view, const QWidget& window, const QModelIndex& 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("corvane-ancillary-view"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Shows an ancillary data status document (JSON with the array "
         "\"ancillaryStatusEntryArray\") as the instrument's status tree: errors in red, "
         "earlier errors in yellow."));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")},
-                                        QStringLiteral("Show this help and exit."));
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"),
         QStringLiteral("Save a PNG image of the window to <png> and exit; needs no display "
@@ -164,7 +165,6 @@ int main(int argc, char* argv[]) {
         QStringLiteral("print-rows"),
         QStringLiteral("With --screenshot: print every visible row's path and its rectangle "
                        "(x y width height, in image pixels) to standard output."));
-    parser.addOption(helpOption);
     parser.addOption(screenshotOption);
     parser.addOption(rowsOption);
     parser.addPositionalArgument(QStringLiteral("file"),
@@ -172,19 +172,8 @@ int main(int argc, char* argv[]) {
 
     // Parsed before the application object exists, so --help and argument
     // errors need no display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
-    if (!parser.parse(arguments)) {
-        return usageError(parser.errorText());
-    }
-    if (parser.isSet(helpOption)) {
-        // The help text takes the program name from an application object; a
-        // console one is enough and needs no display.
-        QCoreApplication console(argc, argv);
-        std::fputs(qUtf8Printable(parser.helpText()), stdout);
-        return 0;
+    if (const auto status = Tools::parseArguments(parser, argc, argv)) {
+        return *status;
     }
     if (parser.positionalArguments().size() != 1) {
         return usageError(QStringLiteral("expected exactly one document file (see --help)"));

@@ -1,5 +1,5 @@
 // corvane-axi: reads and writes FPGA registers through the daemon on port
-// 9430 and asks it for the mezzanine board's identity.
+// AxiTcpServer::defaultPort and asks it for the mezzanine board's identity.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -12,23 +12,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <stdexcept>
 #include <variant>
 #include <vector>
 
 #include "axi/AxiNetworkUtil.h"
-#include "common/NumberText.h"
+#include "axi/AxiTcpServer.h"
+#include "common/CommandLine.h"
 
 using namespace Corvane;
+using Tools::ToolError;
+using Tools::usageStatus;
 
 namespace {
-
-// A failure worth one line on stderr; usage errors exit 2, the rest 1.
-struct ToolError : std::runtime_error {
-    ToolError(const QString& message, int code = 1)
-        : std::runtime_error(message.toStdString()), exitCode(code) {}
-    int exitCode;
-};
 
 // Requests in flight during a multi-register read: enough to keep the
 // connection busy, few enough that neither side's buffers fill up.
@@ -175,7 +170,7 @@ Command parseCommand(const QStringList& args) {
          {"BASE", "OFFSET", "MASK", "VALUE"}},
     };
     if (args.isEmpty()) {
-        throw ToolError(QStringLiteral("no command given (see --help)"), 2);
+        throw ToolError(QStringLiteral("no command given (see --help)"), usageStatus);
     }
     for (const Form& f : forms) {
         if (args[0] != QLatin1String(f.name)) {
@@ -183,7 +178,8 @@ Command parseCommand(const QStringList& args) {
         }
         const int given = static_cast<int>(args.size()) - 1;
         if (given < f.min || given > f.max) {
-            throw ToolError(QStringLiteral("usage: corvane-axi %1").arg(QLatin1String(f.usage)), 2);
+            throw ToolError(QStringLiteral("usage: corvane-axi %1").arg(QLatin1String(f.usage)),
+                            usageStatus);
         }
         Command c{args[0], {}};
         for (int i = 1; i <= given; ++i) {
@@ -191,13 +187,13 @@ Command parseCommand(const QStringList& args) {
             if (!v) {
                 throw ToolError(QStringLiteral("%1: '%2' is not a number (decimal or 0x-hex)")
                                     .arg(QLatin1String(f.names[i - 1]), args[i]),
-                                2);
+                                usageStatus);
             }
             c.n.push_back(*v);
         }
         return c;
     }
-    throw ToolError(QStringLiteral("unknown command '%1' (see --help)").arg(args[0]), 2);
+    throw ToolError(QStringLiteral("unknown command '%1' (see --help)").arg(args[0]), usageStatus);
 }
 
 void print(const QJsonObject& json, const QString& text, bool asJson) {
@@ -303,10 +299,10 @@ int main(int argc, char** argv) {
         "  wait BASE OFFSET MASK VALUE  poll until (register & MASK) == VALUE\n\n"
         "Numbers are decimal or 0x-hexadecimal. Errors go to stderr; the exit status is 1\n"
         "for a failure (no daemon, no answer, timeout) and 2 for a usage error.");
-    p.addHelpOption();
+    const QString port = QString::number(AxiTcpServer::defaultPort);
     p.addOptions({
         {"host", "Daemon address (default 127.0.0.1).", "HOST", "127.0.0.1"},
-        {"port", "Daemon port (default 9430).", "PORT", "9430"},
+        {"port", QStringLiteral("Daemon port (default %1).").arg(port), "PORT", port},
         {"timeout",
          "Milliseconds to wait for the connection and each answer; for wait, the whole "
          "wait (default 5000).",
@@ -316,24 +312,24 @@ int main(int argc, char** argv) {
     });
     p.addPositionalArgument("command", "read, write, version or wait, then its arguments.",
                             "COMMAND [ARGS...]");
-    p.process(app);
+    if (const auto status = Tools::parseArguments(p)) {
+        return *status;
+    }
 
     try {
-        const auto port = Tools::parseNumber(p.value("port"));
+        const quint16 port = Tools::portOption(p);
         const auto timeout = Tools::parseNumber(p.value("timeout"));
         const auto interval = Tools::parseNumber(p.value("interval"));
-        if (!port || *port == 0 || *port > 65535) {
-            throw ToolError(QStringLiteral("--port: '%1' is not a port").arg(p.value("port")), 2);
-        }
         if (!timeout || *timeout > 86400000u || !interval || *interval > 86400000u) {
-            throw ToolError(QStringLiteral("--timeout and --interval take milliseconds"), 2);
+            throw ToolError(QStringLiteral("--timeout and --interval take milliseconds"),
+                            usageStatus);
         }
         const Command c = parseCommand(p.positionalArguments());
         const bool asJson = p.isSet("json");
         if (c.name == "read" && c.n.size() == 3 && (c.n[2] < 1 || c.n[2] > 0x10000)) {
-            throw ToolError(QStringLiteral("COUNT must be 1 to 65536"), 2);
+            throw ToolError(QStringLiteral("COUNT must be 1 to 65536"), usageStatus);
         }
-        Session session(p.value("host"), static_cast<quint16>(*port), static_cast<int>(*timeout));
+        Session session(p.value("host"), port, static_cast<int>(*timeout));
         if (c.name == "read") {
             readRegisters(session, c.n[0], c.n[1], c.n.size() == 3 ? c.n[2] : 1, asJson);
         } else if (c.name == "write") {
@@ -344,8 +340,7 @@ int main(int argc, char** argv) {
             waitFor(session, c.n, asJson, static_cast<int>(*interval));
         }
     } catch (const ToolError& e) {
-        std::fprintf(stderr, "corvane-axi: %s\n", e.what());
-        return e.exitCode;
+        return Tools::fail(e);
     }
     return 0;
 }

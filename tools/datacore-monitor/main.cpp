@@ -8,37 +8,30 @@
 #include <QJsonDocument>
 #include <QStyleFactory>
 #include <QTimer>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "DatacoreMonitor.h"
 #include "DatacoreTreeModel.h"
 #include "MonitorWindow.h"
-#include "common/NumberText.h"
+#include "client/ServerCommon.h"
+#include "common/CommandLine.h"
 
 using namespace Corvane;
+using Tools::fail;
+using Tools::ToolError;
+using Tools::usageStatus;
 
 namespace {
 
-constexpr quint16 defaultPort = 9431;
 constexpr int defaultWaitMs = 10000;
 // From the changes of --set to the picture: long enough for a server's
 // answers to arrive and be drawn.
 constexpr int settleMs = 300;
 
-struct UsageError {
-    QString message;
-};
-
-int fail(const QString& message, int exitCode) {
-    std::fprintf(stderr, "corvane-datacore-monitor: %s\n", qUtf8Printable(message));
-    return exitCode;
-}
-
 struct Options {
     QString host;
-    quint16 port = defaultPort;
+    quint16 port = ServerCommon::defaultPort;
     QString filter;
     QString screenshot;  // empty: an interactive window
     int waitMs = defaultWaitMs;
@@ -49,37 +42,37 @@ struct Options {
 Options parseOptions(const QCommandLineParser& p) {
     Options o;
     o.host = p.value("host");
-    const auto port = Tools::parseNumber(p.value("port"));
-    if (!port || *port == 0 || *port > 65535) {
-        throw UsageError{QStringLiteral("--port: '%1' is not a port").arg(p.value("port"))};
-    }
-    o.port = static_cast<quint16>(*port);
+    o.port = Tools::portOption(p);
     o.filter = p.value("filter");
     o.screenshot = p.value("screenshot");
     o.geometryFile = p.value("geometry-json");
     if (p.isSet("after")) {
         const auto after = Tools::parseNumber(p.value("after"));
         if (!after || *after > 3600000u) {
-            throw UsageError{
-                QStringLiteral("--after: '%1' is not 0 to 3600000 ms").arg(p.value("after"))};
+            throw ToolError(
+                QStringLiteral("--after: '%1' is not 0 to 3600000 ms").arg(p.value("after")),
+                usageStatus);
         }
         o.waitMs = static_cast<int>(*after);
     }
     for (const char* needsPicture : {"after", "geometry-json"}) {
         if (p.isSet(needsPicture) && o.screenshot.isEmpty()) {
-            throw UsageError{QStringLiteral("--%1 needs --screenshot").arg(needsPicture)};
+            throw ToolError(QStringLiteral("--%1 needs --screenshot").arg(needsPicture),
+                            usageStatus);
         }
     }
     for (const QString& change : p.values("set")) {
         const int equals = change.indexOf(QLatin1Char('='));
         if (equals <= 0) {
-            throw UsageError{QStringLiteral("--set: '%1' is not PATH=VALUE").arg(change)};
+            throw ToolError(QStringLiteral("--set: '%1' is not PATH=VALUE").arg(change),
+                            usageStatus);
         }
         o.changes.emplace_back(change.left(equals), change.mid(equals + 1));
     }
     if (!p.positionalArguments().isEmpty()) {
-        throw UsageError{QStringLiteral("unexpected argument '%1' (see --help)")
-                             .arg(p.positionalArguments().constFirst())};
+        throw ToolError(QStringLiteral("unexpected argument '%1' (see --help)")
+                            .arg(p.positionalArguments().constFirst()),
+                        usageStatus);
     }
     return o;
 }
@@ -117,6 +110,7 @@ bool savePicture(MonitorWindow& window, const Options& options, QString& error) 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("corvane-datacore-monitor"));
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "A window onto the datacores of a Corvane datacore server: every datacore as a tree "
@@ -126,10 +120,10 @@ int main(int argc, char* argv[]) {
         "(commas separate list entries, \\, is a literal comma). A lost server is tried again "
         "every second.\n\n"
         "Errors go to stderr; the exit status is 1 for a failure and 2 for a usage error."));
-    p.addHelpOption();
+    const QString port = QString::number(ServerCommon::defaultPort);
     p.addOptions({
         {"host", "Server address (default 127.0.0.1).", "HOST", "127.0.0.1"},
-        {"port", "Server port (default 9431).", "PORT", QString::number(defaultPort)},
+        {"port", QStringLiteral("Server port (default %1).").arg(port), "PORT", port},
         {"filter", "Start with this filter on the paths.", "TEXT"},
         {"screenshot",
          "Save a PNG of the window once every datacore has its state from the server, and exit; "
@@ -152,23 +146,14 @@ int main(int argc, char* argv[]) {
 
     // Parsed before the application object exists, so --help and usage
     // errors need no display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
-    if (!p.parse(arguments)) {
-        return fail(p.errorText(), 2);
-    }
-    if (p.isSet("help")) {
-        QCoreApplication console(argc, argv);  // the help text names the program
-        std::fputs(qUtf8Printable(p.helpText()), stdout);
-        return 0;
+    if (const auto status = Tools::parseArguments(p, argc, argv)) {
+        return *status;
     }
     Options options;
     try {
         options = parseOptions(p);
-    } catch (const UsageError& e) {
-        return fail(e.message, 2);
+    } catch (const ToolError& e) {
+        return fail(e);
     }
     const bool screenshot = !options.screenshot.isEmpty();
     if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -176,11 +161,11 @@ int main(int argc, char* argv[]) {
     }
     if (!screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        return fail(QStringLiteral("no display to show the window on; use --screenshot"), 1);
+        return fail(Tools::failureStatus,
+                    QStringLiteral("no display to show the window on; use --screenshot"));
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("corvane-datacore-monitor"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     DatacoreMonitor monitor(options.host, options.port);
     MonitorWindow window(monitor);
@@ -190,7 +175,7 @@ int main(int argc, char* argv[]) {
     bool changed = options.changes.empty();
     auto finish = [&](int exitCode, const QString& error) {
         if (exitCode != 0) {
-            fail(error, exitCode);
+            fail(exitCode, error);
         }
         app.exit(exitCode);
     };

@@ -24,10 +24,10 @@ const Form forms[] = {
 Assignment parseAssignment(const QString& argument) {
     const int equals = argument.indexOf(QLatin1Char('='));
     if (equals < 0) {
-        throw ToolError(QStringLiteral("set: '%1' is not PATH=VALUE").arg(argument), 2);
+        throw ToolError(QStringLiteral("set: '%1' is not PATH=VALUE").arg(argument), usageStatus);
     }
     if (equals == 0) {
-        throw ToolError(QStringLiteral("set: '%1' names no datacore").arg(argument), 2);
+        throw ToolError(QStringLiteral("set: '%1' names no datacore").arg(argument), usageStatus);
     }
     return {argument.left(equals), splitValues(argument.mid(equals + 1))};
 }
@@ -36,7 +36,7 @@ Assignment parseAssignment(const QString& argument) {
 
 DatacoreCommand parseCommand(const QStringList& arguments, const QString& countText) {
     if (arguments.isEmpty()) {
-        throw ToolError(QStringLiteral("no command given (see --help)"), 2);
+        throw ToolError(QStringLiteral("no command given (see --help)"), usageStatus);
     }
     const Form* form = nullptr;
     for (const Form& f : forms) {
@@ -45,12 +45,14 @@ DatacoreCommand parseCommand(const QStringList& arguments, const QString& countT
         }
     }
     if (form == nullptr) {
-        throw ToolError(QStringLiteral("unknown command '%1' (see --help)").arg(arguments[0]), 2);
+        throw ToolError(QStringLiteral("unknown command '%1' (see --help)").arg(arguments[0]),
+                        usageStatus);
     }
     const QStringList rest = arguments.mid(1);
     if (rest.isEmpty() == form->takesArguments) {
         throw ToolError(
-            QStringLiteral("usage: corvane-datacore %1").arg(QLatin1String(form->usage)), 2);
+            QStringLiteral("usage: corvane-datacore %1").arg(QLatin1String(form->usage)),
+            usageStatus);
     }
 
     DatacoreCommand command;
@@ -58,11 +60,11 @@ DatacoreCommand parseCommand(const QStringList& arguments, const QString& countT
     if (!countText.isNull()) {
         const auto n = parseNumber(countText);
         if (command.verb != DatacoreCommand::Verb::watch) {
-            throw ToolError(QStringLiteral("--count belongs to watch"), 2);
+            throw ToolError(QStringLiteral("--count belongs to watch"), usageStatus);
         }
         if (!n || *n == 0) {
             throw ToolError(QStringLiteral("--count: '%1' is not a positive number").arg(countText),
-                            2);
+                            usageStatus);
         }
         command.count = *n;
     }

@@ -7,20 +7,15 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
 #include <vector>
 
 #include "client/DatacoreValueText.h"
+#include "common/CommandLine.h"
 #include "common/DatacoreState.h"
 
 namespace Corvane::Tools {
 
-// A failure worth one line on stderr; usage errors exit 2, the rest 1.
-struct ToolError : std::runtime_error {
-    explicit ToolError(const QString& message, int code = 1)
-        : std::runtime_error(message.toStdString()), exitCode(code) {}
-    int exitCode;
-};
+// parseCommand's usage errors are ToolErrors (common/CommandLine.h).
 
 // One PATH=VALUE[,VALUE...] of `set`.
 struct Assignment {

@@ -10,12 +10,13 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <cstdio>
 
 #include "DatacoreCommand.h"
 #include "DatacoreSession.h"
-#include "common/NumberText.h"
+#include "client/ServerCommon.h"
+#include "common/CommandLine.h"
 
+using namespace Corvane;
 using namespace Corvane::Tools;
 
 namespace {
@@ -46,17 +47,14 @@ void routeTerminationSignals(DatacoreSession& session) {
 }
 
 DatacoreSession::Options parseOptions(const QCommandLineParser& p) {
-    const auto port = parseNumber(p.value("port"));
+    const quint16 port = portOption(p);
     const auto timeout = parseNumber(p.value("timeout"));
-    if (!port || *port == 0 || *port > 65535) {
-        throw ToolError(QStringLiteral("--port: '%1' is not a port").arg(p.value("port")), 2);
-    }
     if (!timeout || *timeout == 0 || *timeout > 86400000u) {
         throw ToolError(
-            QStringLiteral("--timeout: '%1' is not 1 to 86400000 ms").arg(p.value("timeout")), 2);
+            QStringLiteral("--timeout: '%1' is not 1 to 86400000 ms").arg(p.value("timeout")),
+            usageStatus);
     }
-    return {p.value("host"), static_cast<quint16>(*port), static_cast<int>(*timeout),
-            p.isSet("json")};
+    return {p.value("host"), port, static_cast<int>(*timeout), p.isSet("json")};
 }
 
 }  // namespace
@@ -81,10 +79,10 @@ int main(int argc, char** argv) {
         "and \\\\ a backslash; data is printed the same way. Errors go to stderr; the exit\n"
         "status is 1 for a failure (no server, unknown path, timeout, server gone) and 2\n"
         "for a usage error.");
-    p.addHelpOption();
+    const QString port = QString::number(ServerCommon::defaultPort);
     p.addOptions({
         {"host", "Server address (default 127.0.0.1).", "HOST", "127.0.0.1"},
-        {"port", "Server port (default 9431).", "PORT", "9431"},
+        {"port", QStringLiteral("Server port (default %1).").arg(port), "PORT", port},
         {"timeout",
          "Milliseconds to wait for the connection, the path list, the datacores' state and "
          "the server's answer to a change, each (default 5000).",
@@ -95,13 +93,10 @@ int main(int argc, char** argv) {
     p.addPositionalArgument("command", "paths, get, set or watch, then its arguments.",
                             "COMMAND [ARGS...]");
 
+    if (const auto status = parseArguments(p)) {
+        return *status;
+    }
     try {
-        if (!p.parse(QCoreApplication::arguments())) {
-            throw ToolError(p.errorText(), 2);
-        }
-        if (p.isSet("help")) {
-            p.showHelp(0);
-        }
         const DatacoreSession::Options options = parseOptions(p);
         DatacoreCommand command =
             parseCommand(p.positionalArguments(), p.isSet("count") ? p.value("count") : QString());
@@ -111,18 +106,17 @@ int main(int argc, char** argv) {
         if (watch) {
             routeTerminationSignals(session);
         }
-        QObject::connect(
-            &session, &DatacoreSession::finished, &app, [](int exitCode, const QString& error) {
-                if (!error.isEmpty()) {
-                    std::fprintf(stderr, "corvane-datacore: %s\n", error.toUtf8().constData());
-                }
-                QCoreApplication::exit(exitCode);
-            });
+        QObject::connect(&session, &DatacoreSession::finished, &app,
+                         [](int exitCode, const QString& error) {
+                             if (!error.isEmpty()) {
+                                 fail(exitCode, error);
+                             }
+                             QCoreApplication::exit(exitCode);
+                         });
         // Inside the loop, so that even an immediate failure ends it.
         QTimer::singleShot(0, &session, &DatacoreSession::start);
         return QCoreApplication::exec();
     } catch (const ToolError& e) {
-        std::fprintf(stderr, "corvane-datacore: %s\n", e.what());
-        return e.exitCode;
+        return fail(e);
     }
 }

@@ -9,20 +9,12 @@
 #include "DatacoreServer.h"
 #include "ServedDatacoreTrees.h"
 #include "app/Logging.h"
-#include "common/NumberText.h"
+#include "client/ServerCommon.h"
+#include "common/CommandLine.h"
 
 using namespace Corvane;
-
-namespace {
-
-constexpr quint16 defaultPort = 9431;
-
-int fail(const QString& message, int exitCode) {
-    std::fprintf(stderr, "corvane-datacored: %s\n", qUtf8Printable(message));
-    return exitCode;
-}
-
-}  // namespace
+using Tools::fail;
+using Tools::usageStatus;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -36,12 +28,13 @@ int main(int argc, char** argv) {
         "on stderr once it listens, then logs through TQLOG until it is killed.\n\n"
         "Errors go to stderr; the exit status is 1 for a failure (unreadable or malformed\n"
         "file, address in use) and 2 for a usage error.");
-    p.addHelpOption();
     const QString example = QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/" CORVANE_DATACORED_EXAMPLE));
     p.addOptions({
-        {"port", "TCP port (default 9431; 0 picks a free one, printed on start).", "PORT",
-         QString::number(defaultPort)},
+        {"port",
+         QStringLiteral("TCP port (default %1; 0 picks a free one, printed on start).")
+             .arg(ServerCommon::defaultPort),
+         "PORT", QString::number(ServerCommon::defaultPort)},
         {"listen", "Address to listen on (default 127.0.0.1; 0.0.0.0 for every IPv4 address).",
          "ADDRESS", "127.0.0.1"},
         {"file",
@@ -50,41 +43,37 @@ int main(int argc, char** argv) {
              example + ").",
          "FILE", example},
     });
-    if (!p.parse(app.arguments())) {
-        return fail(p.errorText(), 2);
-    }
-    if (p.isSet("help") || p.isSet("help-all")) {
-        std::fputs(qUtf8Printable(p.helpText()), stdout);
-        return 0;
+    if (const auto status = Tools::parseArguments(p)) {
+        return *status;
     }
     if (!p.positionalArguments().isEmpty()) {
-        return fail(QStringLiteral("unexpected argument '%1' (see --help)")
-                        .arg(p.positionalArguments().constFirst()),
-                    2);
+        return fail(usageStatus, QStringLiteral("unexpected argument '%1' (see --help)")
+                                     .arg(p.positionalArguments().constFirst()));
     }
-    const auto port = Tools::parseNumber(p.value("port"));
-    if (!port || *port > 65535) {
-        return fail(QStringLiteral("--port: '%1' is not a port").arg(p.value("port")), 2);
+    quint16 port = 0;
+    try {
+        port = Tools::portOption(p, Tools::AnyPort::allowed);
+    } catch (const Tools::ToolError& e) {
+        return fail(e);
     }
     QHostAddress address;
     if (!address.setAddress(p.value("listen"))) {
-        return fail(QStringLiteral("--listen: '%1' is not an IP address").arg(p.value("listen")),
-                    2);
+        return fail(usageStatus,
+                    QStringLiteral("--listen: '%1' is not an IP address").arg(p.value("listen")));
     }
 
     const QString file = p.value("file");
     QString error;
     const auto trees = ServedDatacoreTrees::fromFile(file, error);
     if (!trees) {
-        return fail(QStringLiteral("%1: %2").arg(file, error), 1);
+        return fail(Tools::failureStatus, QStringLiteral("%1: %2").arg(file, error));
     }
     initLogging(true, defaultLogPath);
     DatacoreServer server(*trees);
-    if (!server.listen(address, static_cast<quint16>(*port))) {
-        return fail(QStringLiteral("cannot listen on %1: %2")
-                        .arg(DatacoreServer::endpointText(address, static_cast<quint16>(*port)),
-                             server.errorString()),
-                    1);
+    if (!server.listen(address, port)) {
+        return fail(Tools::failureStatus,
+                    QStringLiteral("cannot listen on %1: %2")
+                        .arg(DatacoreServer::endpointText(address, port), server.errorString()));
     }
     std::fprintf(
         stderr, "corvane-datacored: serving %s on %s\n", qUtf8Printable(file),

@@ -25,6 +25,7 @@
 using Corvane::cachedReading;
 using Corvane::healthSensors;
 using Corvane::sensorData;
+using Corvane::Tools::fail;
 
 namespace {
 
@@ -32,11 +33,6 @@ volatile sig_atomic_t stopRequested = 0;
 
 void requestStop(int) {
     stopRequested = 1;
-}
-
-int fail(int status, const QString& message) {
-    QTextStream(stderr) << "corvane-sensors: " << message << "\n";
-    return status;
 }
 
 void printKnown(const std::vector<sensorData>& sensors, bool json, bool markAlarms) {

@@ -1,10 +1,7 @@
 // corvane-simboard: builds a simulated controller board (a umockdev testbed)
 // and runs the daemon, or any other command, on it.
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,15 +13,15 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <stdexcept>
-#include <thread>
+#include <memory>
 
+#include "HdmiEventFifo.h"
 #include "SimulatedBoard.h"
-#include "common/NumberText.h"
+#include "common/CommandLine.h"
 
 using Corvane::Sim::BoardConfig;
 using Corvane::Tools::parseNumber;
+using Corvane::Tools::ToolError;
 
 namespace {
 
@@ -39,15 +36,16 @@ void forwardSignal(int sig) {
     }
 }
 
-[[noreturn]] void fail(const QString& message) {
-    std::fprintf(stderr, "corvane-simboard: %s\n", qPrintable(message));
-    std::exit(2);
+// Whatever stops the board from being built as asked exits 2, as a usage
+// error does: the command was never run.
+[[noreturn]] void refuse(const QString& message) {
+    throw ToolError(message, Corvane::Tools::usageStatus);
 }
 
 std::uint32_t number(const QString& option, const QString& text) {
     const auto value = parseNumber(text);
     if (!value) {
-        fail(QStringLiteral("--%1: '%2' is not a number").arg(option, text));
+        refuse(QStringLiteral("--%1: '%2' is not a number").arg(option, text));
     }
     return *value;
 }
@@ -90,8 +88,8 @@ BoardConfig configFrom(const QCommandLineParser& p) {
         static const QRegularExpression form(QStringLiteral("^(\\d+)\\.(\\d+)\\.(\\d+)\\+(\\d+)$"));
         const auto m = form.match(p.value("fpga-version"));
         if (!m.hasMatch()) {
-            fail(QStringLiteral("--fpga-version: expected MAJ.MIN.PATCH+BUILD, got '%1'")
-                     .arg(p.value("fpga-version")));
+            refuse(QStringLiteral("--fpga-version: expected MAJ.MIN.PATCH+BUILD, got '%1'")
+                       .arg(p.value("fpga-version")));
         }
         c.fpga->major = number("fpga-version", m.captured(1));
         c.fpga->minor = number("fpga-version", m.captured(2));
@@ -107,7 +105,7 @@ BoardConfig configFrom(const QCommandLineParser& p) {
     for (const QString& r : p.values("reg")) {
         const auto m = regForm.match(r);
         if (!m.hasMatch()) {
-            fail(QStringLiteral("--reg: expected BASE:OFFSET=VALUE, got '%1'").arg(r));
+            refuse(QStringLiteral("--reg: expected BASE:OFFSET=VALUE, got '%1'").arg(r));
         }
         c.registers.push_back({number("reg", m.captured(1)), number("reg", m.captured(2)),
                                number("reg", m.captured(3))});
@@ -119,7 +117,7 @@ BoardConfig configFrom(const QCommandLineParser& p) {
     if (p.isSet("serial") && c.serialMac) {
         const std::uint32_t serial = number("serial", p.value("serial"));
         if (serial > 999999) {
-            fail(QStringLiteral("--serial: the record holds six digits, got %1").arg(serial));
+            refuse(QStringLiteral("--serial: the record holds six digits, got %1").arg(serial));
         }
         c.serialMac->serial = serial;
     }
@@ -132,7 +130,7 @@ BoardConfig configFrom(const QCommandLineParser& p) {
             c.serialMac->mac[static_cast<size_t>(i)] = static_cast<std::uint8_t>(octet);
         }
         if (!ok) {
-            fail(QStringLiteral("--mac: expected six hexadecimal octets like 02:00:5e:c0:ff:ee"));
+            refuse(QStringLiteral("--mac: expected six hexadecimal octets like 02:00:5e:c0:ff:ee"));
         }
     }
     c.imageFlash = !p.isSet("no-image-flash");
@@ -143,8 +141,8 @@ BoardConfig configFrom(const QCommandLineParser& p) {
         const int eq = s.indexOf('=');
         const auto reading = Corvane::Sim::readingNamed(s.left(eq).toStdString());
         if (eq < 0 || !reading) {
-            fail(QStringLiteral("--sensor: expected NAME=VALUE with NAME one of %1; got '%2'")
-                     .arg(sensorNames(), s));
+            refuse(QStringLiteral("--sensor: expected NAME=VALUE with NAME one of %1; got '%2'")
+                       .arg(sensorNames(), s));
         }
         const QString text = s.mid(eq + 1);
         auto& slot = c.sensors[static_cast<std::size_t>(*reading)];
@@ -155,72 +153,13 @@ BoardConfig configFrom(const QCommandLineParser& p) {
         bool ok = false;
         slot = text.toDouble(&ok);
         if (!ok || !std::isfinite(*slot)) {
-            fail(QStringLiteral("--sensor: '%1' is neither a number nor 'none'").arg(text));
+            refuse(QStringLiteral("--sensor: '%1' is neither a number nor 'none'").arg(text));
         }
     }
     return c;
 }
 
-// Reads words from a FIFO ("plug", "unplug", "sense", "nosense") and raises
-// them as HDMI events, until it is destroyed.
-class HdmiEventFifo {
-public:
-    HdmiEventFifo(const QString& path, Corvane::Sim::HdmiTransmitter& hdmi)
-        : path_(path.toStdString()) {
-        if (::mkfifo(path_.c_str(), 0600) != 0 && errno != EEXIST) {
-            fail(QStringLiteral("--hdmi-events: cannot create %1: %2").arg(path, strerror(errno)));
-        }
-        // Opened for writing too, so that the last writer's close is no end.
-        fifo_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
-        if (fifo_ < 0 || ::pipe2(stop_, O_CLOEXEC) != 0) {
-            fail(QStringLiteral("--hdmi-events: cannot open %1: %2").arg(path, strerror(errno)));
-        }
-        reader_ = std::thread([this, &hdmi] { serve(hdmi); });
-    }
-    ~HdmiEventFifo() {
-        (void)!::write(stop_[1], "x", 1);
-        reader_.join();
-        ::close(fifo_);
-        ::close(stop_[0]);
-        ::close(stop_[1]);
-        ::unlink(path_.c_str());
-    }
-
-private:
-    void serve(Corvane::Sim::HdmiTransmitter& hdmi) {
-        std::string pending;
-        for (;;) {
-            pollfd fds[2] = {{fifo_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
-                return;
-            }
-            if (fds[1].revents != 0) {
-                return;
-            }
-            char buffer[256];
-            const ssize_t n = fds[0].revents ? ::read(fifo_, buffer, sizeof buffer) : 0;
-            pending.append(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-            for (size_t end; (end = pending.find_first_of(" \n")) != std::string::npos;) {
-                const std::string word = pending.substr(0, end);
-                pending.erase(0, end + 1);
-                if (!word.empty() && !hdmi.command(word)) {
-                    std::fprintf(stderr,
-                                 "corvane-simboard: '%s' is no HDMI event (plug, unplug, sense, "
-                                 "nosense)\n",
-                                 word.c_str());
-                }
-            }
-            if (pending.size() > 64) {
-                pending.clear();  // no word is that long
-            }
-        }
-    }
-
-    std::string path_;
-    int fifo_ = -1;
-    int stop_[2] = {-1, -1};
-    std::thread reader_;
-};
+int run(const QCommandLineParser& p);
 
 }  // namespace
 
@@ -238,7 +177,6 @@ int main(int argc, char** argv) {
         "but new top-level files (the /nostart marker) and /var/volatile stay in the testbed.\n"
         "SIGINT and SIGTERM are passed on; the testbed is removed afterwards unless --keep is\n"
         "given. Numbers are decimal or 0x-hex.");
-    p.addHelpOption();
     p.addOptions({
         {"main", "Main board identity (0-127), or 'none' for unreadable lines.", "ID"},
         {"mezzanine", "Mezzanine board identity (0-31), or 'none'.", "ID"},
@@ -269,8 +207,20 @@ int main(int argc, char** argv) {
     });
     p.addPositionalArgument("COMMAND", "Program and arguments to run instead of the daemon.",
                             "[-- COMMAND [ARGS...]]");
-    p.process(app);
+    if (const auto status = Corvane::Tools::parseArguments(p)) {
+        return *status;
+    }
+    try {
+        return run(p);
+    } catch (const ToolError& e) {
+        return Corvane::Tools::fail(e);
+    }
+}
 
+namespace {
+
+// Builds the board, runs the command on it and returns its exit status.
+int run(const QCommandLineParser& p) {
     const BoardConfig config = configFrom(p);
     std::vector<std::string> command;
     for (const QString& a : p.positionalArguments()) {
@@ -285,15 +235,16 @@ int main(int argc, char** argv) {
     try {
         board = std::make_unique<Corvane::Sim::SimulatedBoard>(config);
     } catch (const std::exception& e) {
-        fail(QStringLiteral("cannot build the simulated board: %1").arg(e.what()));
+        refuse(QStringLiteral("cannot build the simulated board: %1").arg(e.what()));
     }
     board->keep(p.isSet("keep"));
-    std::unique_ptr<HdmiEventFifo> hdmiEvents;
+    std::unique_ptr<Corvane::Sim::HdmiEventFifo> hdmiEvents;
     if (p.isSet("hdmi-events")) {
         if (board->hdmi() == nullptr) {
-            fail(QStringLiteral("--hdmi-events: there is no HDMI transmitter (--no-hdmi)"));
+            refuse(QStringLiteral("--hdmi-events: there is no HDMI transmitter (--no-hdmi)"));
         }
-        hdmiEvents = std::make_unique<HdmiEventFifo>(p.value("hdmi-events"), *board->hdmi());
+        hdmiEvents =
+            std::make_unique<Corvane::Sim::HdmiEventFifo>(p.value("hdmi-events"), *board->hdmi());
     }
     const QString root = QString::fromStdString(board->rootDir());
     std::fprintf(stderr, "corvane-simboard: testbed %s (register window %s)\n", qPrintable(root),
@@ -303,7 +254,7 @@ int main(int argc, char** argv) {
         QFile f(testbedFile);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             f.write(root.toUtf8() + '\n') < 0) {
-            fail(QStringLiteral("cannot write %1: %2").arg(testbedFile, f.errorString()));
+            refuse(QStringLiteral("cannot write %1: %2").arg(testbedFile, f.errorString()));
         }
     }
 
@@ -318,8 +269,8 @@ int main(int argc, char** argv) {
     try {
         pid = board->spawn(command);
     } catch (const std::exception& e) {
-        fail(QStringLiteral("cannot start %1: %2")
-                 .arg(QString::fromStdString(command[0]), e.what()));
+        refuse(QStringLiteral("cannot start %1: %2")
+                   .arg(QString::fromStdString(command[0]), e.what()));
     }
     childPid = pid;
     if (pendingSignal != 0) {
@@ -346,3 +297,5 @@ int main(int argc, char** argv) {
     board.reset();
     return exitCode;
 }
+
+}  // namespace

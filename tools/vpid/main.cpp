@@ -13,9 +13,9 @@
 
 namespace {
 
-int fail(const QString& message) {
-    QTextStream(stderr) << "corvane-vpid: " << message << "\n";
-    return 2;
+// Every refusal of corvane-vpid is of its arguments.
+int usageError(const QString& message) {
+    return Corvane::Tools::fail(Corvane::Tools::usageStatus, message);
 }
 
 void print(const QString& text) {
@@ -54,22 +54,22 @@ int main(int argc, char* argv[]) {
 
     const QStringList arguments = parser.positionalArguments();
     if (arguments.isEmpty()) {
-        return fail("missing command: decode or standards (see --help)");
+        return usageError("missing command: decode or standards (see --help)");
     }
     const QString command = arguments.front();
 
     if (command == QLatin1String("decode")) {
         if (parser.isSet(analyser) || parser.isSet(generator)) {
-            return fail("--analyser and --generator belong to the standards command");
+            return usageError("--analyser and --generator belong to the standards command");
         }
         if (arguments.size() < 2) {
-            return fail("decode needs at least one payload identifier word");
+            return usageError("decode needs at least one payload identifier word");
         }
         std::vector<std::uint32_t> words;
         for (int i = 1; i < arguments.size(); ++i) {
             const auto word = Corvane::Vpid::parseWord(arguments[i]);
             if (!word) {
-                return fail(
+                return usageError(
                     QStringLiteral("'%1' is not a 32-bit hexadecimal word").arg(arguments[i]));
             }
             words.push_back(*word);
@@ -93,10 +93,10 @@ int main(int argc, char* argv[]) {
 
     if (command == QLatin1String("standards")) {
         if (arguments.size() > 1) {
-            return fail("standards takes no words");
+            return usageError("standards takes no words");
         }
         if (parser.isSet(analyser) == parser.isSet(generator)) {
-            return fail("standards needs exactly one of --analyser or --generator");
+            return usageError("standards needs exactly one of --analyser or --generator");
         }
         const auto& catalogue = Corvane::Sdi::SupportedVideoStandards::instance();
         const QJsonArray rows = Corvane::Vpid::listStandards(
@@ -110,5 +110,5 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    return fail(QStringLiteral("unknown command '%1': use decode or standards").arg(command));
+    return usageError(QStringLiteral("unknown command '%1': use decode or standards").arg(command));
 }

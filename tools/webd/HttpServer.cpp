@@ -6,9 +6,13 @@
 
 #include <sys/socket.h>
 
+#include <spdlog/spdlog.h>
+
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace Corvane::Webd {
@@ -107,11 +111,6 @@ void HttpStream::close() {
     state_->resume();
 }
 
-bool HttpReply::isWanted() const {
-    const auto exchange = exchange_.lock();
-    return exchange && !exchange->gone && !exchange->response;
-}
-
 void HttpReply::answer(HttpResponse response) {
     const auto exchange = exchange_.lock();
     if (!exchange || exchange->gone || exchange->response) {
@@ -200,6 +199,16 @@ struct Callbacks {
             s.offset = 0;
         }
         return n;
+    }
+
+    // What MHD has to say about clients (malformed requests, early closes)
+    // is no news for the log unless asked for.
+    static void log(void*, const char* format, va_list arguments) {
+        char text[512];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        if (auto logger = spdlog::get("TQLOG")) {
+            logger->debug("HTTP: {}", text);
+        }
     }
 
     static void freeStream(void* cls) { delete static_cast<std::shared_ptr<StreamState>*>(cls); }
@@ -323,7 +332,8 @@ bool HttpServer::listen(const QHostAddress& address, quint16 port, QString& erro
         MHD_OPTION_CONNECTION_LIMIT, limits_.connections, MHD_OPTION_CONNECTION_TIMEOUT,
         limits_.idleTimeoutSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.requestHeaderBytes,
         MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::uriLog, this, MHD_OPTION_NOTIFY_COMPLETED,
-        &Callbacks::completed, this, MHD_OPTION_END);
+        &Callbacks::completed, this, MHD_OPTION_EXTERNAL_LOGGER, &Callbacks::log, nullptr,
+        MHD_OPTION_END);
     if (daemon_ == nullptr) {
         error = QStringLiteral("cannot listen on %1 port %2").arg(address.toString()).arg(port);
         return false;

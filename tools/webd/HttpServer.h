@@ -69,10 +69,8 @@ struct Exchange;
 // One request's answer: given at once or later, once.
 class HttpReply {
 public:
-    HttpReply(HttpServer* server, std::shared_ptr<Exchange> exchange)
-        : server_(server), exchange_(std::move(exchange)) {}
-    // False once the client has gone: nobody waits for the answer.
-    bool isWanted() const;
+    HttpReply(HttpServer* server, const std::shared_ptr<Exchange>& exchange)
+        : server_(server), exchange_(exchange) {}
     void answer(HttpResponse response);
     // Answers with `head` (status and headers) and a body that goes on for
     // as long as the stream is open.

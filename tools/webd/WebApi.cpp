@@ -55,9 +55,9 @@ WebApi::WebApi(DatacoreMirror& mirror, Options options, QObject* parent)
     : QObject(parent),
       mirror_(mirror),
       options_(std::move(options)),
-      events_(mirror, options_.events) {
-    versions_ = VersionInfo().getAllVersions();
-}
+      events_(mirror, options_.events),
+      // Read once: the inventory does not change while the process runs.
+      versions_(VersionInfo().getAllVersions()) {}
 
 WebApi::~WebApi() = default;
 
@@ -185,6 +185,9 @@ void WebApi::handle(const HttpRequest& request, HttpReply reply) {
     finish(reply, std::move(refusal));
 }
 
+// libmicrohttpd writes the status line from its own table, whose phrases are
+// those of HTTP::getMessageForStatusCode for every code that has one (the
+// tests compare them); the rest of what every answer carries is added here.
 void WebApi::finish(HttpReply& reply, HttpResponse response) {
     response.headers.emplace_back("Date", HTTP::getDateInHttpTimeFormat().toLatin1());
     response.headers.emplace_back("Access-Control-Allow-Origin", options_.allowOrigin);

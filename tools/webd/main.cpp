@@ -14,11 +14,20 @@
 #include "HttpServer.h"
 #include "StaticFiles.h"
 #include "WebApi.h"
+#include "client/ServerCommon.h"
 #include "common/CommandLine.h"
 #include "common/NumberText.h"
 
 using namespace Corvane;
 using Corvane::Tools::fail;
+using Corvane::Tools::ToolError;
+using Corvane::Tools::usageStatus;
+
+namespace {
+
+constexpr quint16 defaultWebPort = 9480;  // where corvane-webd listens by default
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -30,11 +39,13 @@ int main(int argc, char* argv[]) {
         "followed as Server-Sent Events), the SDI inputs, health sensors and versions as JSON,\n"
         "and Prometheus metrics on /metrics. Prints \"corvane-webd: serving on ADDRESS:PORT\"\n"
         "on stderr once it listens.");
+    const QString datacoreDefault = QStringLiteral("127.0.0.1:%1").arg(ServerCommon::defaultPort);
     p.addOptions({
-        {"datacore", "The datacore server (default 127.0.0.1:9431).", "HOST:PORT",
-         "127.0.0.1:9431"},
+        {"datacore", QStringLiteral("The datacore server (default %1).").arg(datacoreDefault),
+         "HOST:PORT", datacoreDefault},
         {"listen", "Address to listen on (default 127.0.0.1).", "ADDRESS", "127.0.0.1"},
-        {"port", "HTTP port (default 9480; 0 picks a free one).", "PORT", "9480"},
+        {"port", QStringLiteral("HTTP port (default %1; 0 picks a free one).").arg(defaultWebPort),
+         "PORT", QString::number(defaultWebPort)},
         {"allow-origin", "Access-Control-Allow-Origin of every answer (default *).", "ORIGIN", "*"},
         {"timeout", "How long a PUT waits for the server, in ms (default 5000).", "MS", "5000"},
         {"token-file",
@@ -45,49 +56,59 @@ int main(int argc, char* argv[]) {
     if (const auto status = Tools::parseArguments(p)) {
         return *status;
     }
-    if (!p.positionalArguments().isEmpty()) {
-        return fail(2, QStringLiteral("no arguments expected (see --help)"));
-    }
-    const QString datacore = p.value("datacore");
-    const int colon = datacore.lastIndexOf(QLatin1Char(':'));
-    const auto datacorePort = Tools::parseNumber(datacore.mid(colon + 1));
-    if (colon <= 0 || !datacorePort || *datacorePort == 0 || *datacorePort > 65535) {
-        return fail(2, QStringLiteral("--datacore: '%1' is not HOST:PORT").arg(datacore));
-    }
-    const QHostAddress listen(p.value("listen"));
-    if (listen.isNull()) {
-        return fail(2,
-                    QStringLiteral("--listen: '%1' is not an IP address").arg(p.value("listen")));
-    }
-    const auto port = Tools::parseNumber(p.value("port"));
-    if (!port || *port > 65535) {
-        return fail(2, QStringLiteral("--port: '%1' is not a port").arg(p.value("port")));
-    }
-    const auto timeout = Tools::parseNumber(p.value("timeout"));
-    if (!timeout || *timeout == 0 || *timeout > 86400000u) {
-        return fail(
-            2, QStringLiteral("--timeout: '%1' is not 1 to 86400000 ms").arg(p.value("timeout")));
-    }
+    QString datacoreHost;
+    quint16 datacorePort = 0;
+    QHostAddress listen;
+    quint16 port = 0;
     Webd::WebApi::Options options;
-    options.allowOrigin = p.value("allow-origin").toUtf8();
-    options.timeoutMs = static_cast<int>(*timeout);
-    if (p.isSet("token-file")) {
-        QFile file(p.value("token-file"));
-        if (file.size() > 4096 || !file.open(QIODevice::ReadOnly)) {
-            return fail(1, QStringLiteral("--token-file: cannot read '%1'").arg(file.fileName()));
+    try {
+        if (!p.positionalArguments().isEmpty()) {
+            throw ToolError(QStringLiteral("no arguments expected (see --help)"), usageStatus);
         }
-        options.token = file.readAll().trimmed();
-        if (options.token->isEmpty()) {
-            return fail(1,
-                        QStringLiteral("--token-file: '%1' holds no token").arg(file.fileName()));
+        const QString datacore = p.value("datacore");
+        const int colon = datacore.lastIndexOf(QLatin1Char(':'));
+        const auto number = Tools::parseNumber(datacore.mid(colon + 1));
+        if (colon <= 0 || !number || *number == 0 || *number > 65535) {
+            throw ToolError(QStringLiteral("--datacore: '%1' is not HOST:PORT").arg(datacore),
+                            usageStatus);
         }
+        datacoreHost = datacore.left(colon);
+        datacorePort = static_cast<quint16>(*number);
+        listen = QHostAddress(p.value("listen"));
+        if (listen.isNull()) {
+            throw ToolError(
+                QStringLiteral("--listen: '%1' is not an IP address").arg(p.value("listen")),
+                usageStatus);
+        }
+        port = Tools::portOption(p, Tools::AnyPort::allowed);
+        const auto timeout = Tools::parseNumber(p.value("timeout"));
+        if (!timeout || *timeout == 0 || *timeout > 86400000u) {
+            throw ToolError(
+                QStringLiteral("--timeout: '%1' is not 1 to 86400000 ms").arg(p.value("timeout")),
+                usageStatus);
+        }
+        options.allowOrigin = p.value("allow-origin").toUtf8();
+        options.timeoutMs = static_cast<int>(*timeout);
+        if (p.isSet("token-file")) {
+            QFile file(p.value("token-file"));
+            if (file.size() > 4096 || !file.open(QIODevice::ReadOnly)) {
+                throw ToolError(
+                    QStringLiteral("--token-file: cannot read '%1'").arg(file.fileName()));
+            }
+            options.token = file.readAll().trimmed();
+            if (options.token->isEmpty()) {
+                throw ToolError(
+                    QStringLiteral("--token-file: '%1' holds no token").arg(file.fileName()));
+            }
+        }
+    } catch (const ToolError& e) {
+        return fail(e);
     }
 
     // The library (datacore client, sensors, versions) logs through TQLOG.
     spdlog::stderr_logger_mt("TQLOG")->set_pattern("corvane-webd: %v");
 
-    Webd::DatacoreMirror mirror(datacore.left(colon), static_cast<quint16>(*datacorePort),
-                                options.timeoutMs);
+    Webd::DatacoreMirror mirror(datacoreHost, datacorePort, options.timeoutMs);
     Webd::WebApi api(mirror, options);
     Webd::HttpServer::Limits limits;
     limits.bodyBytes = options.bodyBytes;
@@ -102,8 +123,8 @@ int main(int argc, char* argv[]) {
         },
         limits);
     QString error;
-    if (!server.listen(listen, static_cast<quint16>(*port), error)) {
-        return fail(1, error);
+    if (!server.listen(listen, port, error)) {
+        return fail(Tools::failureStatus, error);
     }
     mirror.start();
     std::fprintf(stderr, "corvane-webd: serving on %s:%u\n", qUtf8Printable(listen.toString()),

@@ -119,4 +119,5 @@ function axi.dissector(tvb, pinfo, tree)
     return tvb:len()
 end
 
+-- AxiTcpServer::defaultPort (src/axi/AxiTcpServer.h)
 DissectorTable.get("tcp.port"):add(9430, axi)

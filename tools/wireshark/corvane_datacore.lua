@@ -14,7 +14,7 @@
 
 local dc = Proto("corvane_datacore", "Corvane datacore link")
 
-local defaultPort = 9431
+local defaultPort = 9431  -- ServerCommon::defaultPort (src/client/ServerCommon.h)
 local headerBytes = 8
 local firstId, lastId = 0x1010, 0x101B
 -- The client treats a longer payload as garbage rather than wait for it.

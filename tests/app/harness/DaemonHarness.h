@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "SimulatedBoard.h"
+#include "axi/AxiTcpServer.h"
 #include "support/ProgramRun.h"
 
 #ifndef CORVANE_BIN_DIR
@@ -31,7 +32,7 @@ namespace Corvane::Testing {
 
 using namespace std::chrono_literals;
 
-inline constexpr std::uint16_t daemonPort = 9430;
+inline constexpr std::uint16_t daemonPort = AxiTcpServer::defaultPort;
 
 // The little-endian word at a byte offset of the wire or the register window.
 inline std::uint32_t wordAt(const std::string& bytes, std::size_t at) {
@@ -111,7 +112,7 @@ private:
 // format independently of the daemon's own encoder.
 class WireClient {
 public:
-    // Connects to the daemon at an IPv4 address (port 9430), fails the test
+    // Connects to the daemon at an IPv4 address (daemonPort), fails the test
     // otherwise.
     explicit WireClient(const char* address = "127.0.0.1")
         : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
