@@ -312,7 +312,7 @@ TEST_F(WebdTest, ResourcesAnswerWithTheirDocuments) {
         {"/api/v1/inputs/sdi9", 404, {}},
         {"/api/v1/versions", 200, count("versions", 11)},
         {"/api/v1/nothing", 404, {}},
-        {"/", 404, {}},
+        {"/page/nothing", 404, {}},  // "/" is the web page
     };
     for (const Case& c : cases) {
         const Answer a = get(port(), c.target);

@@ -7,6 +7,7 @@ the reason when Chromium, its driver or the simulated board is missing.
 Screenshots go to OUT_DIR; the measured times are printed."""
 
 import base64
+import http.client
 import json
 import os
 import re
@@ -195,6 +196,19 @@ class PageOnBoard(unittest.TestCase):
         self.assertEqual(self.js("return document.querySelectorAll('[data-version]').length"), 11)
         self.assertEqual(self.js("return document.getElementById('connection').dataset.state"),
                          "connected")
+
+    def test_0_files_are_answered_304_when_unchanged(self):
+        for path in ("/", "/page/app.js", "/page/statusError.svg"):
+            link = http.client.HTTPConnection("127.0.0.1", self.webd.port, timeout=10)
+            link.request("GET", path)
+            first = link.getresponse()
+            body, tag = first.read(), first.getheader("ETag")
+            self.assertEqual((first.status, bool(body), bool(tag)), (200, True, True), path)
+            link.request("GET", path, headers={"If-None-Match": tag})
+            again = link.getresponse()
+            self.assertEqual((again.status, again.read(), again.getheader("ETag")),
+                             (304, b"", tag), path)
+            link.close()
 
     def test_2_changes_both_ways(self):
         pattern = "configCoreRouter/generator/pattern"

@@ -31,7 +31,7 @@ QByteArray contentTypeOf(const QString& name) {
 
 }  // namespace
 
-StaticFiles::StaticFiles() {
+StaticFiles::StaticFiles(QByteArray allowOrigin) : allowOrigin_(std::move(allowOrigin)) {
     initialisePageResources();
     // Read once: the files cannot change while the program runs.
     QDirIterator it(QStringLiteral(":/page"), QDir::Files, QDirIterator::Subdirectories);
@@ -57,23 +57,13 @@ StaticFiles::StaticFiles() {
 std::optional<HttpResponse> StaticFiles::answer(const HttpRequest& request) const {
     const int query = request.target.indexOf('?');
     const QByteArray path = query < 0 ? request.target : request.target.left(query);
-    if (path != "/" && !path.startsWith("/page/")) {
+    const auto file = files_.find(QString::fromLatin1(path));
+    if (file == files_.end() || (request.method != "GET" && request.method != "HEAD")) {
         return std::nullopt;
     }
     HttpResponse response;
     response.headers.emplace_back("Date", HTTP::getDateInHttpTimeFormat().toLatin1());
-    const auto file = files_.find(QString::fromLatin1(path));
-    if (file == files_.end()) {
-        response.status = HTTP::NotFound;
-        response.headers.emplace_back("Content-Type", "text/plain; charset=utf-8");
-        response.body = "no such file\n";
-        return response;
-    }
-    if (request.method != "GET" && request.method != "HEAD") {
-        response.status = HTTP::MethodNotAllowed;
-        response.headers.emplace_back("Allow", "GET, HEAD");
-        return response;
-    }
+    response.headers.emplace_back("Access-Control-Allow-Origin", allowOrigin_);
     response.headers.emplace_back("ETag", file->second.etag);
     // Always asked again, so a new build's page is never stale.
     response.headers.emplace_back("Cache-Control", "no-cache");

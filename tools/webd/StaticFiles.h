@@ -14,10 +14,11 @@ namespace Corvane::Webd {
 
 class StaticFiles {
 public:
-    StaticFiles();
+    explicit StaticFiles(QByteArray allowOrigin);
 
-    // The answer for a request to one of the page's paths ("/" and
-    // "/page/..."); nothing for any other path, which the API handles.
+    // The answer to a GET or HEAD of one of the page's files ("/" is
+    // "/page/index.html"); nothing for anything else, which the API answers
+    // (with its errors).
     std::optional<HttpResponse> answer(const HttpRequest& request) const;
 
 private:
@@ -26,6 +27,7 @@ private:
         QByteArray etag;  // quoted, as sent
         QByteArray body;
     };
+    QByteArray allowOrigin_;
     std::map<QString, File> files_;  // by request path
 };
 

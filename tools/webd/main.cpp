@@ -112,7 +112,7 @@ int main(int argc, char* argv[]) {
     Webd::WebApi api(mirror, options);
     Webd::HttpServer::Limits limits;
     limits.bodyBytes = options.bodyBytes;
-    const Webd::StaticFiles page;
+    const Webd::StaticFiles page(options.allowOrigin);
     Webd::HttpServer server(
         [&api, &page](const Webd::HttpRequest& request, Webd::HttpReply reply) {
             if (auto file = page.answer(request)) {
