@@ -233,7 +233,6 @@ function select(node, focus = true) {
   selected = node;
   node.row.setAttribute("aria-selected", "true");
   node.row.tabIndex = 0;
-  tree.setAttribute("aria-activedescendant", "");
   if (focus) {
     node.row.focus();
   }
