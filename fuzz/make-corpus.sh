@@ -105,6 +105,13 @@ mkdir -p corpus/regmap_fuzz
 cp ../tools/axi/examples/simboard.xml corpus/regmap_fuzz/example-2009.xml
 seed regmap_fuzz small-2014 '<?xml version="1.0"?>\n<ipxact:component xmlns:ipxact="http://www.accellera.org/XMLSchema/IPXACT/1685-2014"><ipxact:name>c</ipxact:name><ipxact:memoryMaps><ipxact:memoryMap><ipxact:name>m</ipxact:name><ipxact:addressBlock><ipxact:name>b</ipxact:name><ipxact:baseAddress>4K</ipxact:baseAddress><ipxact:range>0x100</ipxact:range><ipxact:width>32</ipxact:width><ipxact:register><ipxact:name>r</ipxact:name><ipxact:dim>2</ipxact:dim><ipxact:addressOffset>32'"'"'h10</ipxact:addressOffset><ipxact:size>32</ipxact:size><ipxact:access>read-write</ipxact:access><ipxact:field><ipxact:name>f</ipxact:name><ipxact:bitOffset>4</ipxact:bitOffset><ipxact:resets><ipxact:reset><ipxact:value>'"'"'b1</ipxact:value></ipxact:reset></ipxact:resets><ipxact:bitWidth>2</ipxact:bitWidth><ipxact:modifiedWriteValue>oneToClear</ipxact:modifiedWriteValue><ipxact:enumeratedValues><ipxact:enumeratedValue><ipxact:name>ON</ipxact:name><ipxact:value>1</ipxact:value></ipxact:enumeratedValue></ipxact:enumeratedValues></ipxact:field></ipxact:register></ipxact:addressBlock></ipxact:memoryMap></ipxact:memoryMaps></ipxact:component>\n'
 
+# corvane-webd: raw HTTP requests.
+seed webd_request_fuzz get-datacore 'GET /api/v1/datacores/statusCoreRouter/input/sdi1/locked HTTP/1.1\r\nHost: x\r\n\r\n'
+seed webd_request_fuzz put-datacore 'PUT /api/v1/datacores/configCoreRouter/generator/standard HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nContent-Length: 19\r\n\r\n{"data": ["a","b"]}'
+seed webd_request_fuzz events 'GET /api/v1/events?prefix=configCoreRouter HTTP/1.1\r\nHost: x\r\nLast-Event-ID: 1\r\n\r\n'
+seed webd_request_fuzz keep-alive 'OPTIONS /api/v1/ HTTP/1.1\r\nHost: x\r\n\r\nGET /api/v1/inputs/sdi2 HTTP/1.1\r\nHost: x\r\n\r\nGET /metrics HTTP/1.1\r\nHost: x\r\n\r\n'
+seed webd_request_fuzz chunked-put 'PUT /api/v1/datacores/statusCoreRouter/input/sdi1/locked HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n{"dat\r\na\r\na": "no"}\r\n0\r\n\r\n'
+
 # Dictionary: JSON syntax and every key the project's JSON readers look up,
 # taken from their sources.
 {

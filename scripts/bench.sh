@@ -38,7 +38,7 @@ fi
 if [[ ! -f $build/build.ninja ]]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-programs=(axi_bench sdi_bench packets_bench datacore_bench client_bench)
+programs=(axi_bench sdi_bench packets_bench datacore_bench client_bench webd_bench)
 cmake --build "$build" --target "${programs[@]}" -- -j"$(nproc)" >/dev/null
 
 if ((short)); then

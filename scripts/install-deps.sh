@@ -12,6 +12,7 @@ libraries=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libumockdev-dev libglib2.0-dev  # the simulated board
   libfuse3-dev                    # poll() on the simulated HDMI interrupt line
+  libmicrohttpd-dev prometheus-cpp-dev  # corvane-webd's HTTP server and metrics
 )
 packages=(
   # toolchain
@@ -28,6 +29,8 @@ packages=(
   lm-sensors mtd-utils
   i2c-tools  # i2ctransfer, which the HDMI test checks the emulation against
   tshark  # decodes the captures of the Wireshark dissector test
+  prometheus  # scrapes corvane-webd in its test; promtool checks the exposition
+  chromium chromium-driver python3-selenium  # the web page test drives a headless browser
   # Debian packages: dpkg-shlibdeps and dpkg-architecture, file (which CPack
   # needs to find the ELF files), systemd-analyze for the service unit
   dpkg-dev file systemd
@@ -77,6 +80,9 @@ install_missing() {
 # (-L) use.
 armhf_root=${CORVANE_ARMHF_ROOT:-/opt/corvane-armhf}
 armhf_own_root=(umockdev libumockdev0 libumockdev-dev)
+# prometheus-cpp-dev's civetweb cannot be installed for two architectures:
+# armhf gets the core library alone, used with the amd64 headers.
+armhf_core_only=(prometheus-cpp-dev)
 install_armhf() {
   if ! dpkg --print-foreign-architectures | grep -qx armhf; then
     dpkg --add-architecture armhf
@@ -84,8 +90,9 @@ install_armhf() {
   fi
   local wanted=() p
   for p in "${libraries[@]}"; do
-    [[ " ${armhf_own_root[*]} " == *" $p "* ]] || wanted+=("$p:armhf")
+    [[ " ${armhf_own_root[*]} ${armhf_core_only[*]} " == *" $p "* ]] || wanted+=("$p:armhf")
   done
+  wanted+=(libprometheus-cpp-core1.0:armhf)
   # libumockdev0 can be co-installed: installed, it brings the armhf
   # libraries umockdev needs (libpcap, libudev).
   install_missing crossbuild-essential-armhf libumockdev0:armhf "${wanted[@]}"

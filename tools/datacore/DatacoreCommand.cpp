@@ -99,14 +99,4 @@ QString stateText(const DatacoreState& state, bool withLostPackets) {
     return text;
 }
 
-QJsonObject stateJson(const DatacoreState& state) {
-    return {{"path", state.path},
-            {"data", QJsonArray::fromStringList(state.data)},
-            {"valid", state.valid},
-            {"messages", QJsonArray::fromStringList(state.messages)},
-            {"active", state.active},
-            {"inSync", state.inSync},
-            {"lostPackets", state.lostPackets}};
-}
-
 }  // namespace Corvane::Tools

@@ -11,6 +11,7 @@
 
 #include "client/DatacoreValueText.h"
 #include "common/CommandLine.h"
+#include "common/DatacoreState.h"
 
 namespace Corvane::Tools {
 
@@ -40,20 +41,8 @@ DatacoreCommand parseCommand(const QStringList& arguments, const QString& countT
 // VALUE[,VALUE...] is read by splitValues and data is printed by
 // joinValues (client/DatacoreValueText.h), as the monitor window does.
 
-// What the client knows about one datacore at a moment.
-struct DatacoreState {
-    QString path;
-    QStringList data;
-    QStringList messages;  // why it is invalid, in the server's order
-    bool valid = true;
-    bool active = true;
-    bool inSync = true;
-    int lostPackets = 0;
-};
-
 // "path = data [valid, active]", then one indented line per reason. The
 // lost packet count is shown when `withLostPackets` (after a set).
 QString stateText(const DatacoreState& state, bool withLostPackets);
-QJsonObject stateJson(const DatacoreState& state);
 
 }  // namespace Corvane::Tools

@@ -4,12 +4,10 @@
 #include <QJsonDocument>
 #include <QTcpSocket>
 #include <cstdio>
-#include <list>
 #include <utility>
 
 #include "client/ClientDatacore.h"
 #include "client/ClientDatacoreRegistry.h"
-#include "datacore/DatacoreValidStatusMessage.h"
 #include "packets/DatacorePacket.h"
 #include "packets/DatacorePathRadixTreePacket.h"
 
@@ -96,22 +94,7 @@ void DatacoreSession::onPathTree(const SerialisableDataPacket& packet) {
         return;  // the manager ignores a second tree too
     }
     if (command_.verb == DatacoreCommand::Verb::paths) {
-        DatacorePathRadixTreePacket tree{QLatin1String(DatacorePathRadixTreePacket::className)};
-        tree.setJsonObject(packet.getJsonObject());
-        // The manager's order; a tree the server left out is not announced
-        // (the manager would make one nameless datacore of it).
-        const std::pair<bool, RadixTreeNode> trees[] = {
-            {tree.containsConfigTree(), tree.getRootNodeForConfigTree()},
-            {tree.containsStatusTree(), tree.getRootNodeForStatusTree()},
-            {tree.containsCommandTree(), tree.getRootNodeForCommandTree()},
-            {tree.containsPersistentConfigTree(), tree.getRootNodeForPersistentConfigTree()},
-        };
-        QStringList paths;
-        for (const auto& [present, root] : trees) {
-            if (present) {
-                paths += manager_.generateDatacorePathsFromRadixTreeNode(root);
-            }
-        }
+        const QStringList paths = datacorePathsOf(manager_, packet.getJsonObject());
         if (options_.json) {
             printLine(QJsonDocument(QJsonObject{{"paths", QJsonArray::fromStringList(paths)}})
                           .toJson(QJsonDocument::Compact));
@@ -248,26 +231,7 @@ void DatacoreSession::onUpdated(const QString& path) {
 
 DatacoreState DatacoreSession::stateOf(const QString& path) const {
     const Followed& f = followed_.at(path);
-    DatacoreState state;
-    state.path = path;
-    state.inSync = f.inSync;
-    state.lostPackets = f.lostPackets;
-    if (const ClientDatacore* datacore = f.datacore) {
-        for (const QString& value : datacore->getDataArray()) {
-            state.data.append(value);
-        }
-        std::list<DatacoreValidStatusMessage> reasons;
-        state.valid = datacore->isValid(reasons);
-        for (const DatacoreValidStatusMessage& reason : reasons) {
-            // A reason the client has no text for still says which it is.
-            state.messages.append(
-                reason.hasContent()
-                    ? reason.getText()
-                    : QStringLiteral("reason %1 (no text)").arg(reason.getIdentifier()));
-        }
-        state.active = datacore->isActive();
-    }
-    return state;
+    return readDatacoreState(path, f.datacore, f.inSync, f.lostPackets);
 }
 
 void DatacoreSession::printState(const QString& path) {

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "common/CommandLine.h"
+#include "common/SensorsJson.h"
 #include "platform/healthsensors.h"
 
 using Corvane::cachedReading;
@@ -34,21 +35,10 @@ void requestStop(int) {
     stopRequested = 1;
 }
 
-QJsonObject toJson(const sensorData& s) {
-    return {{"name", QString::fromStdString(s.name)},
-            {"value", s.value},
-            {"low", s.lowLimit},
-            {"high", s.highLimit},
-            {"alarms", s.alarmCount}};
-}
-
 void printKnown(const std::vector<sensorData>& sensors, bool json, bool markAlarms) {
     QTextStream out(stdout);
     if (json) {
-        QJsonArray rows;
-        for (const sensorData& s : sensors) {
-            rows.append(toJson(s));
-        }
+        const QJsonArray rows = Corvane::Tools::sensorsJson(sensors);
         // One line per table, so that --watch gives one document per line.
         out << QJsonDocument(rows).toJson(QJsonDocument::Compact) << "\n";
         return;
@@ -75,7 +65,7 @@ void printAll(const std::vector<cachedReading>& readings, bool json) {
     if (json) {
         QJsonArray rows;
         for (const cachedReading& r : readings) {
-            QJsonObject row = toJson(r.data);
+            QJsonObject row = Corvane::Tools::sensorJson(r.data);
             row["key"] = QString::fromStdString(r.key);
             row["chip"] = QString::fromStdString(r.chip);
             row["label"] = QString::fromStdString(r.label);
