@@ -96,12 +96,16 @@ void HttpStream::send(const QByteArray& bytes) {
     if (!isOpen()) {
         return;
     }
-    state_->pending.append(bytes);
-    // A client that does not read must not make this process grow.
+    // A client that does not read must not make this process grow: once what
+    // it left unsent has passed the limit, the stream is closed. Checked
+    // before adding, so one message larger than the limit (the first sync of a
+    // big tree) still goes out; what is held stays below limit + one message.
     if (state_->pending.size() - state_->offset > state_->limit) {
         state_->closed = true;
         state_->pending.clear();
         state_->offset = 0;
+    } else {
+        state_->pending.append(bytes);
     }
     state_->resume();
 }
