@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <thread>
 
 #include "support/DaemonHarness.h"
 
@@ -47,6 +48,25 @@ TEST(Simboard, RunsTheDaemonOnTheBoardItDescribes) {
     EXPECT_EQ(board.terminate(), 128 + 15);  // SIGTERM, passed on to the daemon
     EXPECT_FALSE(fs::exists(testbedFile));
     EXPECT_FALSE(fs::exists(window)) << "the testbed was not removed";
+}
+
+// A program left running after the board was killed outright would keep its
+// board's mount namespace, and the other boards' mounts copied into it, alive.
+TEST(Simboard, TheProgramEndsWithTheBoardEvenWhenItIsKilled) {
+    RunningProgram board(simboard, {"--", "/bin/sh", "-c", "echo pid $$; exec sleep 60"},
+                         QRegularExpression("pid (\\d+)"), QProcess::StandardOutput);
+    ASSERT_TRUE(board.ready()) << board.said().toStdString();
+    const std::string stat = "/proc/" + board.captured().toStdString() + "/stat";
+    board.kill();
+    const auto alive = [&stat] {
+        const std::string line = Corvane::Sim::SimulatedBoard::readFile(stat);
+        const auto state = line.find(") ");
+        return state != std::string::npos && line[state + 2] != 'Z';
+    };
+    for (int i = 0; i < 100 && alive(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_FALSE(alive()) << "the board's program outlived the board";
 }
 
 TEST(Simboard, BuildsTheBoardFromItsOptions) {

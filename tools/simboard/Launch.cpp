@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -160,8 +162,15 @@ pid_t spawnInTestbed(const std::string& root, const std::vector<std::string>& ar
         }
     }
     const BoardRoot board = prepareBoardRoot(root);
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // The program ends with whoever started it, even when that is killed
+        // outright: a program left behind would keep its board's mount
+        // namespace, and with it copies of other boards' mounts, alive.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
+            ::_exit(127);
+        }
         if (outFd >= 0) {
             ::dup2(outFd, STDOUT_FILENO);
             ::dup2(outFd, STDERR_FILENO);

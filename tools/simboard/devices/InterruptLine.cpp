@@ -10,12 +10,14 @@
 #ifdef CORVANE_SIM_FUSE
 #define FUSE_USE_VERSION 31
 #include <fuse.h>
+#include <fuse_lowlevel.h>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <unistd.h>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -77,8 +79,8 @@ public:
             return;
         }
         fuse_exit(fuse_);
-        fuse_unmount(fuse_);  // wakes the loop
-        loop_.join();
+        loop_.join();  // within one poll interval: see serve()
+        fuse_unmount(fuse_);
         std::lock_guard<std::mutex> lock(mutex_);
         for (auto& [fh, file] : files_) {
             if (file.waiting != nullptr) {
@@ -151,8 +153,38 @@ private:
             fuse_ = nullptr;
             return false;
         }
-        loop_ = std::thread([this] { fuse_loop(fuse_); });
+        loop_ = std::thread([this] { serve(); });
         return true;
+    }
+
+    // fuse_loop, but ending within 100 ms of fuse_exit. A board program runs
+    // in a mount namespace of its own that holds a copy of every mount under
+    // /tmp made before it started, this line's of another board included; while
+    // such a copy lives, unmounting does not end the connection, and a loop
+    // blocked in read(/dev/fuse) would never return. Destroying the session
+    // afterwards closes the device, which ends the connection for every copy.
+    void serve() {
+        fuse_session* session = fuse_get_session(fuse_);
+        pollfd device{fuse_session_fd(session), POLLIN, 0};
+        fuse_buf buffer{};
+        while (fuse_session_exited(session) == 0) {
+            const int ready = ::poll(&device, 1, 100);
+            if (ready < 0 && errno != EINTR) {
+                break;
+            }
+            if (ready <= 0) {
+                continue;
+            }
+            const int received = fuse_session_receive_buf(session, &buffer);
+            if (received == -EINTR || received == -EAGAIN) {
+                continue;
+            }
+            if (received <= 0) {
+                break;
+            }
+            fuse_session_process_buf(session, &buffer);
+        }
+        std::free(buffer.mem);
     }
 
     struct OpenFile {
