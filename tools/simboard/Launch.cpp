@@ -103,6 +103,9 @@ bool enterBoardRoot(const BoardRoot& board) {
     }
     for (const auto& [from, to] : board.binds) {
         if (::mount(from.c_str(), to.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
+            if (errno == ENOENT) {
+                continue;  // listed through qemu-user's -L root, absent from the host's
+            }
             say("corvane-simboard: cannot bind into the board's root: ", from);
             return false;
         }
