@@ -46,10 +46,14 @@ struct BoardRoot {
 // Mount points in boardDir for the entries of the host's hostDir, but for
 // those named in kept (the board's own); symbolic links are copied. The
 // mount points live in the testbed, so nothing is created on the host.
+// The host's entries are listed through /proc/self/root: under qemu-user's
+// -L the emulator answers a listing of "/" with its own root's, while the
+// kernel's magic link is the real one (mount(2) is not redirected).
 void mirror(const fs::path& hostDir, const fs::path& boardDir,
             std::initializer_list<const char*> kept, BoardRoot& board) {
     fs::create_directories(boardDir);
-    for (const fs::directory_entry& entry : fs::directory_iterator(hostDir)) {
+    const fs::path listed = fs::path("/proc/self/root") / hostDir.relative_path();
+    for (const fs::directory_entry& entry : fs::directory_iterator(listed)) {
         const std::string name = entry.path().filename();
         if (std::any_of(kept.begin(), kept.end(), [&](const char* k) { return name == k; })) {
             continue;
@@ -67,7 +71,7 @@ void mirror(const fs::path& hostDir, const fs::path& boardDir,
         } else if (!exists) {
             writeFile(point, "");  // a file is bound onto a file
         }
-        board.binds.emplace_back(entry.path(), point);
+        board.binds.emplace_back(hostDir / name, point);
     }
 }
 
@@ -103,9 +107,6 @@ bool enterBoardRoot(const BoardRoot& board) {
     }
     for (const auto& [from, to] : board.binds) {
         if (::mount(from.c_str(), to.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
-            if (errno == ENOENT) {
-                continue;  // listed through qemu-user's -L root, absent from the host's
-            }
             say("corvane-simboard: cannot bind into the board's root: ", from);
             return false;
         }
