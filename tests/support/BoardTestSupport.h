@@ -73,12 +73,8 @@ inline bool waitFor(const std::function<bool()>& done) {
 class HealthSensors : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Debian's armhf libsensors reads directories (/etc/sensors.d, sysfs)
-        // without large-file support; under qemu-user the 64-bit kernel
-        // gives it ext4's 64-bit directory offsets, which it cannot hold.
         if (!Testing::emulator().isEmpty()) {
-            GTEST_SKIP() << "the emulated armhf libsensors gets EOVERFLOW reading this "
-                            "machine's directories";
+            GTEST_SKIP() << Testing::sensorsUnderEmulation;
         }
     }
 };

@@ -33,6 +33,13 @@ inline QString emulator() {
 inline constexpr const char* hostProgramOnEmulatedBoard =
     "a host program cannot use the ioctl devices of an emulated simulated board";
 
+// Why the emulated build's sensors are not read: Debian's armhf libsensors
+// reads directories (/etc/sensors.d, sysfs) without large-file support, and
+// under qemu-user the 64-bit kernel gives it ext4's 64-bit directory
+// offsets, which it cannot hold.
+inline constexpr const char* sensorsUnderEmulation =
+    "the emulated armhf libsensors gets EOVERFLOW reading this machine's directories";
+
 // Starts `program` in `process`, through the emulator when there is one.
 inline void startProgram(QProcess& process, const QString& program, const QStringList& args) {
     const QString e = emulator();
