@@ -22,7 +22,12 @@ build=${1:-build}
 cache=${CORVANE_SERVICE_CACHE:-/var/cache/corvane-service-check}
 arch=amd64
 shopt -s nullglob
-debs=("$build"/packages/*_"$arch".deb "$build"/packages/*_all.deb)
+# What an instrument installs; libcorvane-dev is for building applications,
+# which install-check.sh does with it.
+debs=()
+for deb in "$build"/packages/*_"$arch".deb "$build"/packages/*_all.deb; do
+    [[ $deb == */libcorvane-dev_* ]] || debs+=("$deb")
+done
 fail() {
     echo "service-check.sh: $*" >&2
     exit 1
@@ -63,6 +68,8 @@ cleanup() {
     local status=$?
     trap - EXIT INT TERM
     set +e
+    local removing
+    removing=$(date +%s%N)
     if [ "$status" -ne 0 ] && [ -n "$pid1" ]; then
         echo "service-check.sh: the services' log:" >&2
         inside journalctl --no-pager -q -n 60 -u corvane-simboard -u corvane-axid -u corvane-webd >&2
@@ -91,6 +98,8 @@ cleanup() {
     findmnt -Rrn -o TARGET "$tree" 2>/dev/null | sort -r | xargs -r umount -l 2>/dev/null
     rm -rf --one-file-system "$scratch"
     rm -f "$cache/new-$$.tar"
+    [ "$status" -ne 0 ] ||
+        echo "service-check: removed the container in $((($(date +%s%N) - removing) / 1000000))ms"
     if [ "$status" -ne 0 ] && [ -z "$pid1" ] && [ -s "$scratch.log" ]; then
         echo "service-check.sh: the container's console:" >&2
         tail -n 40 "$scratch.log" >&2
@@ -145,7 +154,10 @@ packages=$(
 # The Debian suites apt uses here (bookworm, -updates, -security), so that the
 # tree's libraries are the ones the packages were built against.
 sources=$(grep -l debian-archive-keyring /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1 || true)
-recipe="minbase $(tr '\n' ' ' <<<"$packages") ${sources:+$(cat "$sources")}"
+# No manuals, documentation or translations: a smaller tree unpacks faster.
+options=(--variant=minbase --dpkgopt='path-exclude=/usr/share/man/*'
+    --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-exclude=/usr/share/locale/*')
+recipe="${options[*]} $(tr '\n' ' ' <<<"$packages") ${sources:+$(cat "$sources")}"
 key=$(sha256sum <<<"$recipe" | cut -c1-16)
 tarball=$cache/bookworm-$key.tar
 done_step "$(wc -l <<<"$packages") packages, key $key"
@@ -153,7 +165,7 @@ done_step "$(wc -l <<<"$packages") packages, key $key"
 if [ ! -f "$tarball" ]; then
     step "making the Debian 12 tree (mmdebstrap, not cached)"
     mkdir -p "$cache"
-    mmdebstrap --quiet --variant=minbase --aptopt='Acquire::Retries "3"' \
+    mmdebstrap --quiet "${options[@]}" --aptopt='Acquire::Retries "3"' \
         --include="$(tr '\n' ',' <<<"$packages")" bookworm "$cache/new-$$.tar" ${sources:+"$sources"}
     mv "$cache/new-$$.tar" "$tarball"
     # Trees of other package lists are not needed again.
@@ -365,6 +377,27 @@ inside systemctl daemon-reload
 inside systemctl restart corvane-axid
 done_step
 
+step "the daemon's unit alone, on a device node in place of the board"
+# /dev/zero's numbers stand for the register window: a private /dev holding
+# the node, shared read-write memory behind it. No drop-in this time.
+dropin=/etc/systemd/system/corvane-axid.service.d/50-simulated-board.conf
+inside mv "$dropin" "$dropin.off"
+inside systemctl daemon-reload
+inside sh -c 'mknod -m 660 /dev/xdma0_user c 1 5 && chgrp corvane /dev/xdma0_user'
+inside systemctl restart corvane-axid
+pid=$(serving corvane-axid corvane-axi --timeout 1000 write 3 0x44 0x5a5a) ||
+    fail "corvane-axid without the simulated board does not serve the node"
+read=$(axi read 3 0x44)
+[[ $read == *"= 0x00005a5a" ]] || fail "the register written on the node reads back as: $read"
+devices=$(inside nsenter -t "$pid" -m ls /dev | xargs)
+[[ " $devices" == *" xdma0_user "* ]] || fail "the daemon's /dev lacks the register window: $devices"
+[[ " $devices" != *" net "* ]] || fail "the daemon sees the container's whole /dev: $devices"
+inside rm /dev/xdma0_user
+inside mv "$dropin.off" "$dropin"
+inside systemctl daemon-reload
+inside systemctl restart corvane-axid
+done_step "its /dev: $devices"
+
 step "an upgrade keeps a disabled daemon disabled, removal stops it"
 inside systemctl disable --quiet --now corvane-axid
 deb=$(cd "$tree/root/debs" && echo corvane-axid_*.deb)
@@ -388,4 +421,15 @@ inside apt-get remove -y -q corvane-axid >"$scratch/apt.log" 2>&1 ||
 active=$(inside systemctl is-active corvane-axid || true)
 [ "$active" = inactive ] || fail "after removal corvane-axid is $active"
 ! inside sh -c 'kill -0 "$1"' - "$pid" 2>/dev/null || fail "the daemon $pid outlived its package"
+done_step
+
+step "powering the container off"
+kill -TERM "$nspawn"
+for _ in $(seq 300); do
+    kill -0 "$nspawn" 2>/dev/null || break
+    sleep 0.1
+done
+! kill -0 "$nspawn" 2>/dev/null || fail "the container did not power off within 30 s"
+wait "$nspawn" || fail "systemd-nspawn failed: $(tail -n1 "$scratch.log")"
+nspawn=
 done_step
