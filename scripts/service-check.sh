@@ -134,7 +134,7 @@ done_step
 # The tree holds everything the packages and the simulated board need, so
 # that a cached tree installs them without a download: the packages'
 # dependencies, corvane-simboard's own (dpkg-shlibdeps, as CPack asks it),
-# umockdev, and python3 for the test clients.
+# umockdev, udevadm to read the rule, and python3 for the test clients.
 step "listing the tree's packages"
 ours=" $(for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Package; done | tr '\n' ' ') "
 shlibs=$scratch/shlibs
@@ -145,7 +145,7 @@ simboard_depends=$(cd "$shlibs" && dpkg-shlibdeps -O -e"$simboard" 2>/dev/null |
 [ -n "$simboard_depends" ] || fail "dpkg-shlibdeps found no dependencies of $simboard"
 packages=$(
     {
-        printf '%s\n' systemd dbus umockdev python3
+        printf '%s\n' systemd dbus udev umockdev python3
         for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Depends; done
         echo "$simboard_depends"
     } | tr ',' '\n' | sed 's/|.*//; s/(.*)//; s/:any//; s/[[:space:]]//g' | grep . | sort -u |
@@ -276,6 +276,11 @@ user=$(inside getent passwd corvane) || fail "the packages made no user corvane"
 IFS=: read -r _ _ uid gid _ home shell <<<"$user"
 [ "$shell" = /usr/sbin/nologin ] || fail "corvane has a login shell: $user"
 [ "$(inside systemctl is-enabled corvane-axid)" = enabled ] || fail "corvane-axid is not enabled"
+# udev reads the rule without a complaint (an unknown key, or group).
+rules=$(inside udevadm test --action=add /sys/class/mem/null 2>&1 || true)
+grep -q "Reading rules file: /usr/lib/udev/rules.d/60-corvane.rules" <<<"$rules" ||
+    fail "udevadm test did not read the rule"
+! grep "60-corvane.rules:" <<<"$rules" >&2 || fail "udev finds fault with the rule"
 done_step "corvane is $uid:$gid, home $home"
 
 axi() {
