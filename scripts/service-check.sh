@@ -95,6 +95,8 @@ cleanup() {
     for d in /run/systemd/nspawn/propagate/"$name" /run/systemd/nspawn/unix-export/"$name"; do
         [ -e "$d" ] && { umount -R "$d" 2>/dev/null; rm -rf "$d"; }
     done
+    # nspawn's own folders, once no container uses them.
+    rmdir /run/systemd/nspawn/{propagate,unix-export,locks} /run/systemd/nspawn 2>/dev/null
     findmnt -Rrn -o TARGET "$tree" 2>/dev/null | sort -r | xargs -r umount -l 2>/dev/null
     rm -rf --one-file-system "$scratch"
     rm -f "$cache/new-$$.tar"
