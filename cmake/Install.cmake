@@ -1,6 +1,7 @@
 # What `cmake --install` and the Debian packages ship: libcorvane with its
-# public headers, CMake package config and pkg-config file, the daemon with
-# its systemd unit, and the engineers' tools. Each file belongs to one
+# public headers, CMake package config and pkg-config file, the services'
+# user and device rule, the daemon with its systemd unit, and the engineers'
+# tools. Each file belongs to one
 # install component, which Packaging.cmake turns into one package.
 
 include(CMakePackageConfigHelpers)
@@ -10,6 +11,7 @@ include(CMakePackageConfigHelpers)
 set(CORVANE_PACKAGES
   lib    libcorvane${PROJECT_VERSION_MAJOR}
   dev    libcorvane-dev
+  common corvane-common
   daemon corvane-axid
   tools  corvane-tools)
 
@@ -81,6 +83,14 @@ string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
 configure_file(cmake/corvane.pc.in ${PROJECT_BINARY_DIR}/corvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/corvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
   COMPONENT dev)
+
+# The user the services run as and the group that owns the devices they
+# open. systemd-sysusers and udev read <prefix>/lib too, for /usr and
+# /usr/local alike.
+install(FILES packaging/corvane-common/corvane.sysusers DESTINATION lib/sysusers.d
+  RENAME corvane.conf COMPONENT common)
+install(FILES packaging/corvane-common/60-corvane.rules DESTINATION lib/udev/rules.d
+  COMPONENT common)
 
 # The unit that starts the daemon at boot. systemd reads units from
 # <prefix>/lib/systemd/system for both /usr and /usr/local.

@@ -2,6 +2,7 @@
 # Install.cmake):
 #   libcorvane<soversion>  the shared library
 #   libcorvane-dev         public headers, CMake package config, pkg-config
+#   corvane-common         the user corvane and the udev rule for its devices
 #   corvane-axid           the daemon and its systemd unit, enabled on install
 #   corvane-tools          the command-line and GUI tools
 # scripts/package.sh runs cpack in a build directory. The packages install
@@ -70,10 +71,22 @@ set(CPACK_COMPONENT_DEV_DEPENDS lib)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qtbase5-dev, libfmt-dev")
 
+set(CPACK_COMPONENT_COMMON_DESCRIPTION "Corvane instrument services: user and device access
+ The system user and group corvane, which corvane-axid and corvane-webd run
+ as, and the udev rule that gives the group the board's register window,
+ flash partitions, HDMI I2C bus and watchdog.")
+set(CPACK_DEBIAN_COMMON_PACKAGE_SECTION admin)
+set(CPACK_DEBIAN_COMMON_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_COMMON_PACKAGE_DEPENDS "systemd | systemd-standalone-sysusers")
+set(CPACK_DEBIAN_COMMON_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/corvane-common/postinst)
+set(CPACK_DEBIAN_COMMON_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
 set(CPACK_COMPONENT_DAEMON_DESCRIPTION "Corvane FPGA register server
  corvane-axid serves FPGA register reads and writes and version requests on
  TCP port 9430. Installed as the systemd service corvane-axid.service,
- started at boot and restarted when it fails.")
+ started at boot and restarted when it fails, as the unprivileged user
+ corvane.")
+set(CPACK_COMPONENT_DAEMON_DEPENDS common)
 set(CPACK_DEBIAN_DAEMON_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_DAEMON_PACKAGE_CONTROL_EXTRA
   ${PROJECT_SOURCE_DIR}/packaging/corvane-axid/postinst
@@ -105,6 +118,8 @@ foreach(word ${words})
 endforeach()
 string(APPEND description " ${line}")
 set(CPACK_COMPONENT_TOOLS_DESCRIPTION "${description}")
+# corvane-webd.service runs as the user corvane.
+set(CPACK_COMPONENT_TOOLS_DEPENDS common)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS libqt5svg5)
 

@@ -35,6 +35,7 @@ packages=(
   # needs to find the ELF files), systemd-analyze for the service unit
   dpkg-dev file systemd
   iproute2  # ip: private network namespaces for the daemon tests and benchmarks
+  systemd-container mmdebstrap  # the booted system of scripts/service-check.sh
 )
 
 armhf=false

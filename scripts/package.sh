@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from a build directory: libcorvane3,
-# libcorvane-dev, corvane-axid (with its systemd unit) and corvane-tools, for
+# libcorvane-dev, corvane-common (the services' user and device rule, for all
+# architectures), corvane-axid (with its systemd unit) and corvane-tools, for
 # the architecture that directory is built for (amd64 natively, armhf with a
 # cross toolchain). The packages install under /usr, so the directory is
 # configured with that prefix first. The .deb files land in
