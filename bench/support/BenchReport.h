@@ -12,6 +12,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -86,14 +87,29 @@ struct Goal {
     }
 };
 
+// `spread` is the range of the ratio over the rounds of a figure measured in
+// rounds; `againstModel` a second comparison where the figure has one (the
+// daemon against the model of its system calls). "-" where there is none.
 inline void printRow(const std::string& figure, const std::string& baseline, double ratio,
-                     const Goal& goal, std::optional<bool> met) {
-    std::printf("BENCH|%s|%s|%.3gx|%s|%s\n", figure.c_str(), baseline.c_str(), ratio,
-                goal.text().c_str(),
+                     const Goal& goal, std::optional<bool> met, const std::string& spread = "-",
+                     const std::string& againstModel = "-") {
+    std::printf("BENCH|%s|%s|%.3gx|%s|%s|%s|%s\n", figure.c_str(), baseline.c_str(), ratio,
+                spread.c_str(), againstModel.c_str(), goal.text().c_str(),
                 !met   ? "-"
                 : *met ? "yes"
                        : "no");
     std::fflush(stdout);
+}
+
+// "0.91-0.98x", the range of some ratios.
+inline std::string formatSpread(const std::vector<double>& ratios) {
+    if (ratios.empty()) {
+        return "-";
+    }
+    const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+    char text[48];
+    std::snprintf(text, sizeof text, "%.3g-%.3gx", *low, *high);
+    return text;
 }
 
 // Peak (VmHWM) and current (VmRSS) resident memory of a process, in kB;
