@@ -93,29 +93,31 @@ bool AxiConnection::fill() {
     }
 }
 
-bool AxiConnection::answer(const AxiNetworkTransaction& t) {
+bool AxiConnection::stillOpen() const {
     if (!connected()) {
         AxiNetworkUtil::logSendError();
         return false;
     }
-    words_.clear();
-    words_.push_back(t.type);
-    t.toBytes(words_);
-    const std::size_t bytes = 1 + 4 * words_.size();
-    if (outEnd_ + bytes > kOutBytes) {
+    return true;
+}
+
+char* AxiConnection::room() {
+    if (outEnd_ + kMaxPacketBytes > kOutBytes) {
         std::memmove(out_.get(), out_.get() + outStart_, queued());
         outEnd_ = queued();
         outStart_ = 0;
     }
-    outEnd_ = static_cast<std::size_t>(
-        AxiNetworkUtil::encodePacketInto(out_.get() + outEnd_, words_) - out_.get());
+    return out_.get() + outEnd_;
+}
+
+void AxiConnection::queue(const char* end) {
+    outEnd_ = static_cast<std::size_t>(end - out_.get());
     if (queued() >= sendBytes) {
         // A long pipeline need not be served whole before its first answers
         // leave; and a client that sends but does not read is held back.
         send();
         sendBelow(maxQueuedBytes);
     }
-    return true;
 }
 
 bool AxiConnection::send() {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <memory>
 
 #include "axi/AxiNetworkTransaction.h"
+#include "axi/AxiNetworkUtil.h"
 
 namespace Corvane {
 
@@ -39,9 +39,20 @@ public:
     // connection ended first.
     AxiDecodedTransaction receive();
 
-    // Queues an answer. False, after the line "Error sending data", when the
-    // connection has ended.
-    bool answer(const AxiNetworkTransaction& t);
+    // Queues an answer (a transaction with eachWord). False, after the line
+    // "Error sending data", when the connection has ended.
+    template <typename Response>
+    bool answer(const Response& response) {
+        if (!stillOpen()) {
+            return false;
+        }
+        char* const count = room();
+        char* end = AxiNetworkUtil::putWord(count + 1, response.type);
+        response.eachWord([&end](unsigned int word) { end = AxiNetworkUtil::putWord(end, word); });
+        *count = static_cast<char>((end - count - 1) / 4);
+        queue(end);
+        return true;
+    }
 
     // Neither end of the stream read nor a send failed.
     bool connected() const { return readable_ && writable_; }
@@ -51,6 +62,12 @@ public:
     void drain(int waitMs);
 
 private:
+    // connected(), or false after the line "Error sending data".
+    bool stillOpen() const;
+    // Where the next answer goes, with room for the longest packet.
+    char* room();
+    // The answer written up to `end` is queued.
+    void queue(const char* end);
     // Reads more into the buffer; false when the connection ended first.
     bool fill();
     // Sends what the socket takes now; false when sending failed.
@@ -68,7 +85,6 @@ private:
     std::unique_ptr<char[]> out_;
     std::size_t outStart_ = 0;  // first byte not yet sent
     std::size_t outEnd_ = 0;
-    std::deque<unsigned int> words_;  // one answer's words, reused
 };
 
 }  // namespace Corvane

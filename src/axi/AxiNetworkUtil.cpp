@@ -118,9 +118,7 @@ bool AxiNetworkUtil::sendPacket(std::deque<unsigned int> words, QTcpSocket& sock
 char* AxiNetworkUtil::encodePacketInto(char* out, const std::deque<unsigned int>& words) {
     *out++ = static_cast<char>(words.size() & 0xFF);
     for (unsigned int w : words) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            *out++ = static_cast<char>((w >> shift) & 0xFF);
-        }
+        out = putWord(out, w);
     }
     return out;
 }

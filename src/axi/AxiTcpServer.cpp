@@ -141,7 +141,8 @@ bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, AxiConnection& co
         decoded);
 }
 
-bool AxiTcpServer::answer(const AxiNetworkTransaction& response, AxiConnection& connection) {
+template <typename Response>
+bool AxiTcpServer::answer(const Response& response, AxiConnection& connection) {
     if (!connection.answer(response)) {
         logServer(LogLevel::info, "Error sending transaction");
         return false;

@@ -42,7 +42,8 @@ private:
     // Serves one decoded packet; false when the connection's service ends.
     bool serve(const AxiDecodedTransaction& decoded, AxiConnection& connection);
     // Queues a response; false (after a log line) when the connection ended.
-    bool answer(const AxiNetworkTransaction& response, AxiConnection& connection);
+    template <typename Response>
+    bool answer(const Response& response, AxiConnection& connection);
     void finish(AxiConnection& connection, QTcpSocket* socket);
 
     unsigned int port_;
