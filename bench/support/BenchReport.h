@@ -18,6 +18,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -147,15 +148,25 @@ public:
         : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular),
           comparisons_(std::move(comparisons)) {}
 
+    // With --benchmark_repetitions, the median of the repetitions (which
+    // --benchmark_enable_random_interleaving runs in turns with the other
+    // benchmarks' repetitions) rather than the last of them.
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations <= 0 || run.run_type != Run::RT_Iteration) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || run.iterations <= 0 ||
+                (run.run_type != Run::RT_Iteration && !median)) {
                 continue;
             }
-            std::string name = run.benchmark_name();
+            std::string name = run.run_name.str();
             const bool wall = stripSuffix(name, "/real_time");
             const double total = wall ? run.real_accumulated_time : run.cpu_accumulated_time;
-            seconds_[name] = total / static_cast<double>(run.iterations);
+            if (median || medians_.count(name) == 0) {
+                seconds_[name] = total / static_cast<double>(run.iterations);
+            }
+            if (median) {
+                medians_.insert(name);
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -187,6 +198,7 @@ private:
 
     std::vector<Comparison> comparisons_;
     std::map<std::string, double> seconds_;
+    std::set<std::string> medians_;  // the names whose seconds_ is a median
 };
 
 // main() of a benchmark program: the library's own options (--help among
