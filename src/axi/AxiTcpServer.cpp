@@ -112,6 +112,15 @@ void AxiTcpServer::go() {
     finish(connection, socket);
 }
 
+template <typename Response>
+bool AxiTcpServer::answer(const Response& response, AxiConnection& connection) {
+    if (!connection.answer(response)) {
+        logServer(LogLevel::info, "Error sending transaction");
+        return false;
+    }
+    return true;
+}
+
 bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, AxiConnection& connection) {
     return std::visit(
         [&](const auto& t) -> bool {
@@ -139,15 +148,6 @@ bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, AxiConnection& co
             }
         },
         decoded);
-}
-
-template <typename Response>
-bool AxiTcpServer::answer(const Response& response, AxiConnection& connection) {
-    if (!connection.answer(response)) {
-        logServer(LogLevel::info, "Error sending transaction");
-        return false;
-    }
-    return true;
 }
 
 void AxiTcpServer::finish(AxiConnection& connection, QTcpSocket* socket) {
