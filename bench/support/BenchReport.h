@@ -12,11 +12,13 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,14 +88,29 @@ struct Goal {
     }
 };
 
+// `spread` is the range of the ratio over the rounds of a figure measured in
+// rounds; `againstModel` a second comparison where the figure has one (the
+// daemon against the model of its system calls). "-" where there is none.
 inline void printRow(const std::string& figure, const std::string& baseline, double ratio,
-                     const Goal& goal, std::optional<bool> met) {
-    std::printf("BENCH|%s|%s|%.3gx|%s|%s\n", figure.c_str(), baseline.c_str(), ratio,
-                goal.text().c_str(),
+                     const Goal& goal, std::optional<bool> met, const std::string& spread = "-",
+                     const std::string& againstModel = "-") {
+    std::printf("BENCH|%s|%s|%.3gx|%s|%s|%s|%s\n", figure.c_str(), baseline.c_str(), ratio,
+                spread.c_str(), againstModel.c_str(), goal.text().c_str(),
                 !met   ? "-"
                 : *met ? "yes"
                        : "no");
     std::fflush(stdout);
+}
+
+// "0.91-0.98x", the range of some ratios.
+inline std::string formatSpread(const std::vector<double>& ratios) {
+    if (ratios.empty()) {
+        return "-";
+    }
+    const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+    char text[48];
+    std::snprintf(text, sizeof text, "%.3g-%.3gx", *low, *high);
+    return text;
 }
 
 // Peak (VmHWM) and current (VmRSS) resident memory of a process, in kB;
@@ -131,15 +148,25 @@ public:
         : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular),
           comparisons_(std::move(comparisons)) {}
 
+    // With --benchmark_repetitions, the median of the repetitions (which
+    // --benchmark_enable_random_interleaving runs in turns with the other
+    // benchmarks' repetitions) rather than the last of them.
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations <= 0 || run.run_type != Run::RT_Iteration) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || run.iterations <= 0 ||
+                (run.run_type != Run::RT_Iteration && !median)) {
                 continue;
             }
-            std::string name = run.benchmark_name();
+            std::string name = run.run_name.str();
             const bool wall = stripSuffix(name, "/real_time");
             const double total = wall ? run.real_accumulated_time : run.cpu_accumulated_time;
-            seconds_[name] = total / static_cast<double>(run.iterations);
+            if (median || medians_.count(name) == 0) {
+                seconds_[name] = total / static_cast<double>(run.iterations);
+            }
+            if (median) {
+                medians_.insert(name);
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -171,6 +198,7 @@ private:
 
     std::vector<Comparison> comparisons_;
     std::map<std::string, double> seconds_;
+    std::set<std::string> medians_;  // the names whose seconds_ is a median
 };
 
 // main() of a benchmark program: the library's own options (--help among

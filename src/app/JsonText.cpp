@@ -2,6 +2,9 @@
 
 #include <QJsonArray>
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <list>
 #include <string>
@@ -18,8 +21,58 @@ namespace {
 constexpr size_t kMaxNesting = 1024;
 
 // Above this many keys an object's keys are sorted to find a repeat; below,
-// comparing each with the ones before it is cheaper.
+// comparing a key with the ones before it (when a hash bit says they might
+// be alike) is cheaper.
 constexpr size_t kPairwiseKeys = 16;
+
+// What each byte is to the scan outside strings: a bracket or a comma counts
+// as a value (the bound of maxValues), a quote opens a string, the rest is
+// passed over.
+enum Structure : unsigned char { other, quote, open, close, comma };
+constexpr std::array<Structure, 256> kStructure = [] {
+    std::array<Structure, 256> table{};
+    table['"'] = quote;
+    table['{'] = table['['] = open;
+    table['}'] = table[']'] = close;
+    table[','] = comma;
+    return table;
+}();
+
+// Bytes of a string that end it or make it other than plain ASCII.
+constexpr std::array<bool, 256> kSpecialInString = [] {
+    std::array<bool, 256> table{};
+    table['"'] = table['\\'] = table[0] = true;
+    for (size_t c = 0x80; c < 256; ++c) {
+        table[c] = true;
+    }
+    return table;
+}();
+
+// The scan passes over most bytes; it looks at eight at a time for the few
+// it stops at. Each function gives the high bit of every byte of `word` (the
+// text's next eight bytes, the first one lowest) that is a stop; only the
+// lowest flag is exact, which is the one the scan takes.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte must be the lowest");
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+std::uint64_t bytesEqual(std::uint64_t word, unsigned char c) {
+    const std::uint64_t x = word ^ (kOnes * c);
+    return (x - kOnes) & ~x & kHighBits;
+}
+
+// A quote, a bracket or a comma ('[' and '{', ']' and '}' differ in 0x20 only).
+std::uint64_t structureIn(std::uint64_t word) {
+    const std::uint64_t folded = word | (kOnes * 0x20);
+    return bytesEqual(word, '"') | bytesEqual(word, ',') | bytesEqual(folded, '{') |
+           bytesEqual(folded, '}');
+}
+
+// What ends a string or makes it other than plain ASCII.
+std::uint64_t specialInString(std::uint64_t word) {
+    return bytesEqual(word, '"') | bytesEqual(word, '\\') | bytesEqual(word, 0) |
+           (word & kHighBits);
+}
 
 // Why a document is refused before Qt builds it.
 struct Refusal {
@@ -52,17 +105,23 @@ public:
     }
 
     Refusal run() {
+        const size_t size = text_.size();
         size_t i = 0;
-        while (i < text_.size()) {
-            const char c = text_[i];
-            if (c == '"') {
-                const size_t end = stringEnd(i);
+        for (;;) {
+            i = next<structureIn>(i, kStructure);
+            if (i >= size) {
+                return {};
+            }
+            const Structure what = kStructure[byte(i)];
+            if (what == quote) {
+                bool plain = true;
+                const size_t end = stringEnd(i, plain);
                 if (end == std::string_view::npos) {
                     return {};
                 }
                 if (!frames_.empty() && frames_.back().object && frames_.back().expectKey) {
                     frames_.back().expectKey = false;
-                    const Added added = addKey(i, end);
+                    const Added added = addKey(i, end, plain);
                     if (added == Added::broken) {
                         return {};
                     }
@@ -73,35 +132,36 @@ public:
                 i = end;
                 continue;
             }
-            if ((c == ',' || c == '{' || c == '[') && --valuesLeft_ < 0) {
+            if (what != close && --valuesLeft_ < 0) {
                 Refusal large;
                 large.tooLargeAt = static_cast<int>(i);
                 return large;
             }
-            if (c == '{' || c == '[') {
+            const bool brace = text_[i] == '{' || text_[i] == '}';
+            if (what == open) {
                 if (frames_.size() == kMaxNesting) {
                     Refusal deep;
                     deep.tooDeepAt = static_cast<int>(i + 1);
                     return deep;
                 }
-                frames_.push_back({c == '{', c == '{', keys_.size()});
-            } else if (c == '}' || c == ']') {
-                if (frames_.empty() || frames_.back().object != (c == '}')) {
+                frames_.push_back({brace, brace, keys_.size()});
+            } else if (what == close) {
+                if (frames_.empty() || frames_.back().object != brace) {
                     return {};
                 }
-                if (c == '}') {
+                if (brace) {
                     if (const Refusal r = repeatIn(frames_.back().firstKey); r.offset >= 0) {
                         return r;
                     }
                 }
-                keys_.resize(frames_.back().firstKey);
+                keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(frames_.back().firstKey),
+                            keys_.end());
                 frames_.pop_back();
-            } else if (c == ',' && !frames_.empty() && frames_.back().object) {
+            } else if (!frames_.empty() && frames_.back().object) {  // a comma
                 frames_.back().expectKey = true;
             }
             ++i;
         }
-        return {};
     }
 
 private:
@@ -111,18 +171,46 @@ private:
         size_t firstKey;  // index in keys_ of this object's first key
     };
     struct Key {
+        Key(std::string_view n, int at)
+            : name(n), offset(at), tag(n.empty() ? 0 : n.size() << 8 | byteOf(n.back())) {}
         std::string_view name;  // decoded when the text holds escapes
         int offset;
+        // The length and the last byte: one comparison tells most keys of an
+        // object apart (Value1, Value2, ...) before their bytes are compared.
+        size_t tag;
+        bool operator==(const Key& other) const { return tag == other.tag && name == other.name; }
     };
 
-    // One past the closing quote of the string opening at `quote`.
-    size_t stringEnd(size_t quote) const {
-        for (size_t i = quote + 1; i < text_.size(); ++i) {
-            if (text_[i] == '\\') {
-                ++i;
-            } else if (text_[i] == '"') {
+    // The first byte from `i` on that `stops` flags (`table` says the same
+    // of one byte, for the last few), or a position past the text.
+    template <std::uint64_t (*stops)(std::uint64_t), typename Table>
+    size_t next(size_t i, const Table& table) const {
+        for (; i + 8 <= text_.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text_.data() + i, 8);
+            if (const std::uint64_t found = stops(word); found != 0) {
+                return i + static_cast<size_t>(__builtin_ctzll(found)) / 8;
+            }
+        }
+        while (i < text_.size() && !table[byte(i)]) {
+            ++i;
+        }
+        return i;
+    }
+
+    static size_t byteOf(char c) { return static_cast<unsigned char>(c); }
+    size_t byte(size_t i) const { return byteOf(text_[i]); }
+
+    // One past the closing quote of the string opening at `quote`; `plain`
+    // is cleared when the string holds an escape, a NUL or a non-ASCII byte.
+    size_t stringEnd(size_t quote, bool& plain) const {
+        for (size_t i = next<specialInString>(quote + 1, kSpecialInString); i < text_.size();
+             i = next<specialInString>(i, kSpecialInString)) {
+            if (text_[i] == '"') {
                 return i + 1;
             }
+            plain = false;
+            i += text_[i] == '\\' ? 2 : 1;
         }
         return std::string_view::npos;
     }
@@ -133,13 +221,9 @@ private:
     // decoded by Qt itself (a lone string repeats nothing), so two spellings
     // of one key compare equal exactly when Qt would merge them; the plain
     // path, which nearly every key takes, stays one pass.
-    Added addKey(size_t quote, size_t end) {
-        const std::string_view raw = text_.substr(quote + 1, end - quote - 2);
-        const bool plain = std::none_of(raw.begin(), raw.end(), [](char c) {
-            return c == '\\' || c == '\0' || static_cast<unsigned char>(c) >= 0x80;
-        });
+    Added addKey(size_t quote, size_t end, bool plain) {
         if (plain) {
-            keys_.push_back({raw, static_cast<int>(quote)});
+            keys_.emplace_back(text_.substr(quote + 1, end - quote - 2), static_cast<int>(quote));
             return Added::key;
         }
         const QByteArray wrapped = '[' + QByteArray(text_.data() + quote, int(end - quote)) + ']';
@@ -151,7 +235,7 @@ private:
         if (decoded_.back().find('\0') != std::string::npos) {
             return Added::holdsNul;
         }
-        keys_.push_back({decoded_.back(), static_cast<int>(quote)});
+        keys_.emplace_back(decoded_.back(), static_cast<int>(quote));
         return Added::key;
     }
 
@@ -159,12 +243,20 @@ private:
         const auto begin = keys_.begin() + static_cast<std::ptrdiff_t>(first);
         const auto end = keys_.end();
         if (keys_.size() - first <= kPairwiseKeys) {
+            // A key is compared with the ones before it only when one of
+            // them had the same bit of its tag's hash: mostly none has.
+            std::uint64_t seen = 0;
             for (auto k = begin; k != end; ++k) {
-                for (auto before = begin; before != k; ++before) {
-                    if (before->name == k->name) {
-                        return {k->offset, k->name};
+                const std::uint64_t bit = std::uint64_t{1}
+                                          << ((k->tag * 0x9E3779B97F4A7C15u) >> 58);
+                if ((seen & bit) != 0) {
+                    for (auto before = begin; before != k; ++before) {
+                        if (*before == *k) {
+                            return {k->offset, k->name};
+                        }
                     }
                 }
+                seen |= bit;
             }
             return {};
         }

@@ -1,28 +1,32 @@
 #include "axi/AxiNetworkTransaction.h"
 
 namespace Corvane {
+namespace {
+
+// Appends each word handed to it.
+struct Append {
+    std::deque<unsigned int>& out;
+    void operator()(unsigned int word) const { out.push_back(word); }
+};
+
+}  // namespace
 
 void AxiWriteNetworkTransaction::toBytes(std::deque<unsigned int>& out) const {
-    out.push_back(base);
-    out.push_back(offset);
-    out.push_back(value);
+    eachWord(Append{out});
 }
 
 void AxiReadRequestNetworkTransaction::toBytes(std::deque<unsigned int>& out) const {
-    out.push_back(base);
-    out.push_back(offset);
+    eachWord(Append{out});
 }
 
 void AxiReadResponseNetworkTransaction::toBytes(std::deque<unsigned int>& out) const {
-    out.push_back(base);
-    out.push_back(offset);
-    out.push_back(value);
+    eachWord(Append{out});
 }
 
 void MezzanineVersionRequestNetworkTransaction::toBytes(std::deque<unsigned int>&) const {}
 
 void MezzanineVersionResponseNetworkTransaction::toBytes(std::deque<unsigned int>& out) const {
-    out.push_back(version);
+    eachWord(Append{out});
 }
 
 }  // namespace Corvane

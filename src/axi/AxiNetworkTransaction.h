@@ -21,7 +21,9 @@ class AxiNetworkTransaction {
 public:
     unsigned int type;
 
-    // Appends the payload words (everything after word 0).
+    // Appends the payload words (everything after word 0). Each concrete
+    // class also has eachWord(put), which hands the same words to `put` one
+    // by one, for encoding without a list.
     virtual void toBytes(std::deque<unsigned int>& out) const = 0;
 
 protected:
@@ -36,6 +38,12 @@ public:
     AxiWriteNetworkTransaction(unsigned int b = 0, unsigned int o = 0, unsigned int v = 0)
         : AxiNetworkTransaction(axiWriteType), base(b), offset(o), value(v) {}
     void toBytes(std::deque<unsigned int>& out) const override;
+    template <typename Put>
+    void eachWord(Put&& put) const {
+        put(base);
+        put(offset);
+        put(value);
+    }
     unsigned int base;
     unsigned int offset;
     unsigned int value;
@@ -46,6 +54,11 @@ public:
     AxiReadRequestNetworkTransaction(unsigned int b = 0, unsigned int o = 0)
         : AxiNetworkTransaction(axiReadRequestType), base(b), offset(o) {}
     void toBytes(std::deque<unsigned int>& out) const override;
+    template <typename Put>
+    void eachWord(Put&& put) const {
+        put(base);
+        put(offset);
+    }
     unsigned int base;
     unsigned int offset;
 };
@@ -55,6 +68,12 @@ public:
     AxiReadResponseNetworkTransaction(unsigned int b = 0, unsigned int o = 0, unsigned int v = 0)
         : AxiNetworkTransaction(axiReadResponseType), base(b), offset(o), value(v) {}
     void toBytes(std::deque<unsigned int>& out) const override;
+    template <typename Put>
+    void eachWord(Put&& put) const {
+        put(base);
+        put(offset);
+        put(value);
+    }
     unsigned int base;
     unsigned int offset;
     unsigned int value;
@@ -65,6 +84,8 @@ public:
     MezzanineVersionRequestNetworkTransaction()
         : AxiNetworkTransaction(mezzanineVersionRequestType) {}
     void toBytes(std::deque<unsigned int>& out) const override;
+    template <typename Put>
+    void eachWord(Put&&) const {}
 };
 
 class MezzanineVersionResponseNetworkTransaction : public AxiNetworkTransaction {
@@ -72,6 +93,10 @@ public:
     explicit MezzanineVersionResponseNetworkTransaction(unsigned int v = 0)
         : AxiNetworkTransaction(mezzanineVersionResponseType), version(v) {}
     void toBytes(std::deque<unsigned int>& out) const override;
+    template <typename Put>
+    void eachWord(Put&& put) const {
+        put(version);
+    }
     unsigned int version;
 };
 

@@ -37,16 +37,6 @@ bool awaitBytes(QTcpSocket& socket, qint64 bytes) {
     return true;
 }
 
-// The bytes of one packet into `out`, which holds 1 + 4 * words.size().
-void encodeInto(char* out, const std::deque<unsigned int>& words) {
-    *out++ = static_cast<char>(words.size() & 0xFF);
-    for (unsigned int w : words) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            *out++ = static_cast<char>((w >> shift) & 0xFF);
-        }
-    }
-}
-
 // Decoding of a word list held in any indexable container, so that the
 // server can decode from a plain array without building a list per packet.
 template <typename Words>
@@ -101,7 +91,7 @@ std::size_t receiveInto(QTcpSocket& socket, unsigned int (&words)[kMaxWords]) {
 
 QByteArray AxiNetworkUtil::encodePacket(const std::deque<unsigned int>& words) {
     QByteArray bytes(1 + 4 * static_cast<int>(words.size()), Qt::Uninitialized);
-    encodeInto(bytes.data(), words);
+    encodePacketInto(bytes.data(), words);
     return bytes;
 }
 
@@ -117,12 +107,33 @@ bool AxiNetworkUtil::sendPacket(std::deque<unsigned int> words, QTcpSocket& sock
         heap.resize(static_cast<int>(size));
         bytes = heap.data();
     }
-    encodeInto(bytes, words);
+    encodePacketInto(bytes, words);
     if (socket.write(bytes, size) != size) {
-        logLine(LogLevel::error, "Error sending data");
+        logSendError();
         return false;
     }
     return true;
+}
+
+char* AxiNetworkUtil::encodePacketInto(char* out, const std::deque<unsigned int>& words) {
+    *out++ = static_cast<char>(words.size() & 0xFF);
+    for (unsigned int w : words) {
+        out = putWord(out, w);
+    }
+    return out;
+}
+
+void AxiNetworkUtil::logSendError() {
+    logLine(LogLevel::error, "Error sending data");
+}
+
+AxiDecodedTransaction AxiNetworkUtil::decodePacketWords(const char* words, std::size_t count) {
+    // Only the words a type uses are read; zeroed, as in receiveTransaction.
+    unsigned int decoded[kMaxWordsDecoded] = {};
+    for (std::size_t i = 0; i < std::min(count, kMaxWordsDecoded); ++i) {
+        decoded[i] = wordAt(words + 4 * i);
+    }
+    return decode(decoded, count);
 }
 
 std::deque<unsigned int> AxiNetworkUtil::encodeTransaction(const AxiNetworkTransaction& t) {

@@ -30,6 +30,24 @@ public:
 
     static AxiDecodedTransaction decodeWords(const std::deque<unsigned int>& words);
 
+    // The bytes of one packet written to `out`, which has room for
+    // 1 + 4 * words.size(); returns one past the last byte written.
+    static char* encodePacketInto(char* out, const std::deque<unsigned int>& words);
+
+    // One word's four bytes at `out`; returns one past them.
+    static char* putWord(char* out, unsigned int word) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            *out++ = static_cast<char>((word >> shift) & 0xFF);
+        }
+        return out;
+    }
+
+    // Decodes the `count` words that follow a packet's count byte.
+    static AxiDecodedTransaction decodePacketWords(const char* words, std::size_t count);
+
+    // The line of a send the socket did not take.
+    static void logSendError();
+
     // Blocking read of one packet from a connected socket, waiting in
     // receiveWaitMs steps; returns no words when the peer went away first.
     static std::deque<unsigned int> receivePacket(QTcpSocket& socket);

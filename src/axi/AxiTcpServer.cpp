@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 
 #include "app/Logging.h"
+#include "axi/AxiConnection.h"
 #include "axi/AxiNetworkUtil.h"
 #include "axi/PcieAxi.h"
 #include "version/VersionInfo.h"
@@ -20,8 +21,6 @@ namespace {
 
 constexpr const char* kPrefix = "TQ Network AXI server: ";
 constexpr int kAcceptWaitMs = 1000;
-constexpr qint64 kFlushBytes = 64 * 1024;
-constexpr qint64 kMaxQueuedBytes = 1024 * 1024;
 
 // One connected client holds the daemon for as long as its connection lasts.
 // A peer that vanished without closing (a pulled cable, a crashed host) sends
@@ -103,29 +102,26 @@ QTcpSocket* AxiTcpServer::waitForClient() {
 void AxiTcpServer::go() {
     logServer(LogLevel::info, "Waiting for connection");
     QTcpSocket* socket = waitForClient();
-    // Requests are taken from the kernel as they are served, not hoarded:
-    // a client far ahead of its answers meets TCP's own flow control.
-    socket->setReadBufferSize(kFlushBytes);
     keepAlive(*socket);
     logServer(LogLevel::info, "Got a connection");
-    while (serve(AxiNetworkUtil::receiveTransaction(*socket), *socket)) {
-        // Answers queue on the socket while more requests are already here
-        // and leave together once the client's pipeline is drained: one
-        // send for many answers. flush() does not block.
-        if (socket->bytesAvailable() == 0 || socket->bytesToWrite() >= kFlushBytes) {
-            socket->flush();
-        }
-        // A client that keeps sending but never reads must not grow the
-        // queue without limit: wait for it to take its answers.
-        while (socket->bytesToWrite() >= kMaxQueuedBytes &&
-               socket->state() == QAbstractSocket::ConnectedState) {
-            socket->waitForBytesWritten(AxiNetworkUtil::receiveWaitMs);
-        }
+    // The connection is served on its descriptor: QTcpSocket's waits and
+    // buffers cost more per request than the system calls they make.
+    AxiConnection connection(static_cast<int>(socket->socketDescriptor()));
+    while (serve(connection.receive(), connection)) {
     }
-    finish(socket);
+    finish(connection, socket);
 }
 
-bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, QTcpSocket& socket) {
+template <typename Response>
+bool AxiTcpServer::answer(const Response& response, AxiConnection& connection) {
+    if (!connection.answer(response)) {
+        logServer(LogLevel::info, "Error sending transaction");
+        return false;
+    }
+    return true;
+}
+
+bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, AxiConnection& connection) {
     return std::visit(
         [&](const auto& t) -> bool {
             using T = std::decay_t<decltype(t)>;
@@ -143,9 +139,9 @@ bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, QTcpSocket& socke
                 processWriteTransaction(t);
                 return true;
             } else if constexpr (std::is_same_v<T, AxiReadRequestNetworkTransaction>) {
-                return answer(processReadRequestTransaction(t), socket);
+                return answer(processReadRequestTransaction(t), connection);
             } else if constexpr (std::is_same_v<T, MezzanineVersionRequestNetworkTransaction>) {
-                return answer(processMezzanineVersionRequestTransaction(t), socket);
+                return answer(processMezzanineVersionRequestTransaction(t), connection);
             } else {
                 logServer(LogLevel::error, "Got a Bad transaction");
                 return true;
@@ -154,16 +150,8 @@ bool AxiTcpServer::serve(const AxiDecodedTransaction& decoded, QTcpSocket& socke
         decoded);
 }
 
-bool AxiTcpServer::answer(const AxiNetworkTransaction& response, QTcpSocket& socket) {
-    if (!AxiNetworkUtil::sendPacket(AxiNetworkUtil::encodeTransaction(response), socket)) {
-        logServer(LogLevel::info, "Error sending transaction");
-        return false;
-    }
-    return true;
-}
-
-void AxiTcpServer::finish(QTcpSocket* socket) {
-    if (socket->state() == QAbstractSocket::ConnectedState) {
+void AxiTcpServer::finish(AxiConnection& connection, QTcpSocket* socket) {
+    if (connection.connected()) {
         logServer(LogLevel::info, "Socket still connected??");
     } else {
         logServer(LogLevel::info, "Socket not connected");
@@ -171,10 +159,7 @@ void AxiTcpServer::finish(QTcpSocket* socket) {
     // The service of this connection is over: close it (after the answers
     // still queued) so the client learns so, and release the socket now, as
     // no event loop would run a deleteLater.
-    socket->disconnectFromHost();
-    if (socket->state() != QAbstractSocket::UnconnectedState) {
-        socket->waitForDisconnected(kAcceptWaitMs);
-    }
+    connection.drain(kAcceptWaitMs);
     delete socket;
 }
 

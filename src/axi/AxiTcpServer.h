@@ -11,6 +11,8 @@ class QTcpSocket;
 
 namespace Corvane {
 
+class AxiConnection;
+
 // Serves the register protocol to one client at a time, with blocking
 // waits only (no event loop runs in the daemon).
 class AxiTcpServer {
@@ -38,10 +40,11 @@ private:
     QTcpSocket* waitForClient();
     bool listen();
     // Serves one decoded packet; false when the connection's service ends.
-    bool serve(const AxiDecodedTransaction& decoded, QTcpSocket& socket);
-    // Sends a response; false (after a log line) when the socket refused it.
-    bool answer(const AxiNetworkTransaction& response, QTcpSocket& socket);
-    void finish(QTcpSocket* socket);
+    bool serve(const AxiDecodedTransaction& decoded, AxiConnection& connection);
+    // Queues a response; false (after a log line) when the connection ended.
+    template <typename Response>
+    bool answer(const Response& response, AxiConnection& connection);
+    void finish(AxiConnection& connection, QTcpSocket* socket);
 
     unsigned int port_;
     std::unique_ptr<QTcpServer> server_;

@@ -79,21 +79,29 @@ TEST(DaemonHostile, EveryRequestIsAnsweredToAClientThatStoppedSending) {
     // one waiting while the daemon waited for the rest of a cut-short packet
     // (from axid_receive_fuzz). A long batch read only after it was all sent
     // crosses many flushes of the daemon's queue and must lose none either.
+    // Queued behind another client, the end of the stream is there before
+    // the daemon reads the first request.
     const struct {
         const char* name;
         int requests;
         std::string tail;
+        bool queued;
     } cases[] = {
-        {"cut-short packet", 1, std::string("\x5d\x01\x03\x00\x00\x00", 6)},
-        {"lone count byte", 1, std::string(1, '\x03')},
-        {"batch of 40000, read once all is sent", 40000, ""},
+        {"cut-short packet", 1, std::string("\x5d\x01\x03\x00\x00\x00", 6), false},
+        {"lone count byte", 1, std::string(1, '\x03'), false},
+        {"batch of 40000, read once all is sent", 40000, "", false},
+        {"64 in flight, queued behind another client", 64, "", true},
     };
     RunningDaemon daemon(boardWithMarker());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        auto holder = c.queued ? std::make_unique<WireClient>() : nullptr;
+        ASSERT_TRUE(!holder || holder->read(4, 4) == 0x4444u);
         WireClient client;
         client.send(markerReads(c.requests) + c.tail);
         client.stopSending();
+        std::this_thread::sleep_for(c.queued ? 100ms : 0ms);
+        holder.reset();
         int answered = 0;
         while (answered < c.requests && client.receive() == markerAnswer) {
             ++answered;

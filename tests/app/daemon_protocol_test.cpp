@@ -133,4 +133,23 @@ TEST(DaemonService, DroppedPacketsLeaveTheConnectionInService) {
     EXPECT_EQ(daemon.count("TQ Network AXI server: Empty transaction (not) read"), 1);
 }
 
+TEST(DaemonService, TwoPacketsCutInTwoAtAnyByteAreServedAlike) {
+    // Each first piece is read on its own: the cut lies inside the write,
+    // at its end or inside the read that follows it, which then waits in
+    // the daemon's buffer for the rest.
+    RunningDaemon daemon;
+    WireClient client;
+    for (std::uint32_t cut = 1; cut < 30; ++cut) {
+        SCOPED_TRACE(cut);
+        const std::uint32_t value = 0x5000 + cut;
+        const std::string bytes =
+            WireClient::packet({0, 1, cut, value}) + WireClient::packet({1, 1, cut});
+        ASSERT_EQ(bytes.size(), 30u);
+        client.send(bytes.substr(0, cut));
+        std::this_thread::sleep_for(5ms);
+        client.send(bytes.substr(cut));
+        EXPECT_EQ(client.receive(), (std::vector<std::uint32_t>{2, 1, cut, value}));
+    }
+}
+
 }  // namespace
