@@ -43,14 +43,9 @@ if [ "$arch" != "$(dpkg --print-architecture)" ]; then
     cmake_cross=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/arm-linux-gnueabihf.cmake")
     export PKG_CONFIG=arm-linux-gnueabihf-pkg-config
 fi
-step_start=0
-step() {
-    echo "install-check: $1"
-    step_start=$(date +%s%N)
-}
-done_step() {
-    echo "install-check:   ok in $((($(date +%s%N) - step_start) / 1000000))ms"
-}
+step_prefix=install-check
+# shellcheck source=scripts/lib/steps.sh
+source scripts/lib/steps.sh
 fail() {
     echo "install-check.sh: $*" >&2
     exit 1

@@ -42,14 +42,9 @@ for tool in systemd-nspawn mmdebstrap nsenter dpkg-shlibdeps; do
         { echo "service-check.sh: $tool is missing (scripts/install-deps.sh)" >&2; exit 2; }
 done
 
-step_start=0
-step() {
-    echo "service-check: $1"
-    step_start=$(date +%s%N)
-}
-done_step() {
-    echo "service-check:   ok in $((($(date +%s%N) - step_start) / 1000000))ms${1:+ ($1)}"
-}
+step_prefix=service-check
+# shellcheck source=scripts/lib/steps.sh
+source scripts/lib/steps.sh
 
 name=corvane-check-$$
 scratch=$(mktemp -d /var/tmp/corvane-service-check.XXXXXX)
